@@ -1,0 +1,35 @@
+#include "AppState.h"
+
+#include "GatewayMode.h"
+
+namespace {
+
+std::unique_ptr<AppState>& instance()
+{
+    static std::unique_ptr<AppState> state = std::make_unique<AppState>();
+    return state;
+}
+
+} // namespace
+
+AppState& App()
+{
+    return *instance();
+}
+
+UiServices& Ui()
+{
+    return *instance()->ui;
+}
+
+void AppState::reset()
+{
+    instance() = std::make_unique<AppState>();
+}
+
+QString AppState::gatewayUserName() const
+{
+    if (gGatewayMode == GatewayMode::Main)
+        return gUserName + QLatin1Char('-') + gClientCode;
+    return gUserName;
+}

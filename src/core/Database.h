@@ -1,0 +1,70 @@
+#pragma once
+
+#include <stdexcept>
+
+#include <QString>
+
+#include "Recordset.h"
+
+struct sqlite3;
+
+class DatabaseError : public std::runtime_error {
+public:
+    enum class Kind { Failed, Locked, NotADatabase, TooNew, BadDateLiteral };
+
+    DatabaseError(Kind kind, const QString& message)
+        : std::runtime_error(message.toStdString())
+        , m_kind(kind)
+        , m_message(message)
+    {
+    }
+    Kind kind() const { return m_kind; }
+    QString message() const { return m_message; }
+
+private:
+    Kind m_kind;
+    QString m_message;
+};
+
+// The program's one database file. Statements are written in the dialect the
+// program has always used (#MM/DD/YYYY# date literals, regional date-time
+// texts in INSERTs) and run on SQLite.
+class Database {
+public:
+    static constexpr int SchemaVersion = 1;
+    static constexpr int DefaultBusyTimeoutMs = 5000;
+
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens the file, creating it (mode 0600) with the program's tables when
+    // it is missing.
+    void open(const QString& filePath);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    QString filePath() const { return m_filePath; }
+
+    // How long a statement waits for another process holding the file.
+    void setBusyTimeout(int milliseconds);
+
+    void execute(const QString& sql);
+    // Static, read-only result.
+    Recordset openRecordset(const QString& sql);
+
+    // Rewrites the engine's #...# date literals outside quoted texts into ISO
+    // texts; raises BadDateLiteral for one that names no real date.
+    static QString translateDateLiterals(const QString& sql);
+
+    // The SQLite library's version text, for example 3.40.1.
+    static QString engineVersion();
+
+private:
+    void createSchema();
+    [[noreturn]] void fail(int code, const QString& context) const;
+
+    sqlite3* m_db = nullptr;
+    QString m_filePath;
+    int m_busyTimeoutMs = DefaultBusyTimeoutMs;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QStringList>
+
+// Statements that create the program's tables, triggers and delivered rows
+// in an empty database file.
+QStringList SchemaStatements();
+
+// Names of the configuration rows of tbl_param that are not the program's
+// classic three.
+namespace ParamName {
+inline constexpr auto CheckPeriod = "kontrol_periyot";
+inline constexpr auto AutoSendSwitch = "flg_parlex";
+inline constexpr auto Extensions = "uzantilar";
+inline constexpr auto MainSecureAddress = "merkez_guvenli_adres"; // https://host[:port]
+inline constexpr auto MainPlainAddress = "merkez_adres";          // http://host[:port]
+inline constexpr auto AdHostAddress = "reklam_adres";
+inline constexpr auto WebClientHostAddress = "websms_adres";
+inline constexpr auto SupportHostAddress = "destek_adres";
+inline constexpr auto DefaultCompanyCode = "firma_kodu";
+} // namespace ParamName

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <deque>
+#include <vector>
+
+#include "core/UiServices.h"
+
+// A Ui for tests: records every box, answers questions and file dialogs from
+// queues, and tells the time from a clock the test sets.
+class ScriptedUi : public UiServices {
+public:
+    struct Box {
+        BoxKind kind;
+        QString title;
+        QString text;
+    };
+
+    void showMessage(BoxKind kind, const QString& title, const QString& text) override;
+    bool askQuestion(const QString& title, const QString& text) override;
+    QString getOpenFileName(const QString& title, const QString& folder, const QString& filter) override;
+    QString getSaveFileName(const QString& title, const QString& folder, const QString& filter) override;
+    QString chooseFolder(const QString& title, const QString& folder) override;
+    bool openWithDesktop(const QString& pathOrUrl) override;
+    void yield() override;
+    void setStatusText(const QString& text) override;
+    QDateTime now() const override;
+
+    // Script
+    void queueAnswer(bool yes) { answers.push_back(yes); }
+    void queueFileName(const QString& name) { fileNames.push_back(name); }
+    void setNow(const QDateTime& when) { clock = when; }
+
+    // Record
+    std::vector<Box> boxes;
+    std::vector<QString> statusTexts;
+    std::vector<QString> opened;
+    int yields = 0;
+
+    std::deque<bool> answers;       // an empty queue answers No
+    std::deque<QString> fileNames;  // an empty queue cancels
+    QDateTime clock;                // invalid: the real clock
+};
