@@ -4,31 +4,26 @@
 
 namespace {
 
-std::unique_ptr<AppState>& instance()
-{
+std::unique_ptr<AppState>& instance() {
     static std::unique_ptr<AppState> state = std::make_unique<AppState>();
     return state;
 }
 
 } // namespace
 
-AppState& App()
-{
+AppState& App() {
     return *instance();
 }
 
-UiServices& Ui()
-{
+UiServices& Ui() {
     return *instance()->ui;
 }
 
-void AppState::reset()
-{
+void AppState::reset() {
     instance() = std::make_unique<AppState>();
 }
 
-QString AppState::gatewayUserName() const
-{
+QString AppState::gatewayUserName() const {
     if (gGatewayMode == GatewayMode::Main)
         return gUserName + QLatin1Char('-') + gClientCode;
     return gUserName;

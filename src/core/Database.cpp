@@ -17,8 +17,7 @@ struct Statement {
     ~Statement() { sqlite3_finalize(handle); }
 };
 
-FieldType typeFromDeclaration(const char* declared)
-{
+FieldType typeFromDeclaration(const char* declared) {
     const QByteArray decl = QByteArray(declared ? declared : "").toUpper();
     if (decl.contains("DATE") || decl.contains("TIME"))
         return FieldType::DateTime;
@@ -30,8 +29,7 @@ FieldType typeFromDeclaration(const char* declared)
     return FieldType::Text;
 }
 
-QVariant readColumn(sqlite3_stmt* stmt, int column, FieldType type)
-{
+QVariant readColumn(sqlite3_stmt* stmt, int column, FieldType type) {
     switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_NULL:
         return QVariant();
@@ -55,16 +53,14 @@ QVariant readColumn(sqlite3_stmt* stmt, int column, FieldType type)
 
 } // namespace
 
-Database::~Database()
-{
+Database::~Database() {
     close();
 }
 
-[[noreturn]] void Database::fail(int code, const QString& context) const
-{
+[[noreturn]] void Database::fail(int code, const QString& context) const {
     const int primary = code & 0xff;
-    const QString engine = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
-                                : QString::fromUtf8(sqlite3_errstr(code));
+    const QString engine =
+        m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(code));
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
         throw DatabaseError(DatabaseError::Kind::Locked,
                             QStringLiteral("Veritabanı başka bir program tarafından kullanılıyor "
@@ -75,11 +71,11 @@ Database::~Database()
         throw DatabaseError(DatabaseError::Kind::NotADatabase,
                             QStringLiteral("%1 bir veritabanı dosyası değil").arg(m_filePath));
     }
-    throw DatabaseError(DatabaseError::Kind::Failed, QStringLiteral("%1 (%2)").arg(engine, context));
+    throw DatabaseError(DatabaseError::Kind::Failed,
+                        QStringLiteral("%1 (%2)").arg(engine, context));
 }
 
-void Database::open(const QString& filePath)
-{
+void Database::open(const QString& filePath) {
     close();
     m_filePath = filePath;
 
@@ -88,8 +84,9 @@ void Database::open(const QString& filePath)
     if (!QFileInfo::exists(filePath)) {
         QFile file(filePath);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            throw DatabaseError(DatabaseError::Kind::Failed,
-                                QStringLiteral("%1 oluşturulamadı: %2").arg(filePath, file.errorString()));
+            throw DatabaseError(
+                DatabaseError::Kind::Failed,
+                QStringLiteral("%1 oluşturulamadı: %2").arg(filePath, file.errorString()));
         }
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     }
@@ -99,8 +96,8 @@ void Database::open(const QString& filePath)
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
     m_db = db;
     if (rc != SQLITE_OK) {
-        const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db))
-                                   : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString message =
+            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         close();
         throw DatabaseError(DatabaseError::Kind::Failed,
                             QStringLiteral("%1 açılamadı: %2").arg(filePath, message));
@@ -117,23 +114,20 @@ void Database::open(const QString& filePath)
     }
 }
 
-void Database::close()
-{
+void Database::close() {
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
 }
 
-void Database::setBusyTimeout(int milliseconds)
-{
+void Database::setBusyTimeout(int milliseconds) {
     m_busyTimeoutMs = milliseconds;
     if (m_db)
         sqlite3_busy_timeout(m_db, milliseconds);
 }
 
-void Database::createSchema()
-{
+void Database::createSchema() {
     Recordset version = openRecordset(QStringLiteral("PRAGMA user_version"));
     const int current = version.isEmpty() ? 0 : version.value(0).toInt();
     if (current == SchemaVersion)
@@ -158,8 +152,7 @@ void Database::createSchema()
     }
 }
 
-QString Database::translateDateLiterals(const QString& sql)
-{
+QString Database::translateDateLiterals(const QString& sql) {
     if (!sql.contains(QLatin1Char('#')))
         return sql;
     static const QRegularExpression literal(QStringLiteral(
@@ -203,14 +196,12 @@ QString Database::translateDateLiterals(const QString& sql)
     return out;
 }
 
-void Database::execute(const QString& sql)
-{
+void Database::execute(const QString& sql) {
     Recordset ignored = openRecordset(sql);
     Q_UNUSED(ignored);
 }
 
-Recordset Database::openRecordset(const QString& sql)
-{
+Recordset Database::openRecordset(const QString& sql) {
     if (!m_db)
         throw DatabaseError(DatabaseError::Kind::Failed, QStringLiteral("Veritabanı açık değil"));
     const QString translated = translateDateLiterals(sql);
@@ -218,8 +209,8 @@ Recordset Database::openRecordset(const QString& sql)
 
     Statement stmt;
     const char* tail = nullptr;
-    int rc = sqlite3_prepare_v2(m_db, utf8.constData(), static_cast<int>(utf8.size()),
-                                &stmt.handle, &tail);
+    int rc = sqlite3_prepare_v2(m_db, utf8.constData(), static_cast<int>(utf8.size()), &stmt.handle,
+                                &tail);
     if (rc != SQLITE_OK)
         fail(rc, sql);
     // One statement per call, as the program has always sent them; a second
@@ -277,7 +268,6 @@ Recordset Database::openRecordset(const QString& sql)
     return result;
 }
 
-QString Database::engineVersion()
-{
+QString Database::engineVersion() {
     return QString::fromLatin1(sqlite3_libversion());
 }

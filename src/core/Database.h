@@ -15,9 +15,7 @@ public:
     DatabaseError(Kind kind, const QString& message)
         : std::runtime_error(message.toStdString())
         , m_kind(kind)
-        , m_message(message)
-    {
-    }
+        , m_message(message) {}
     Kind kind() const { return m_kind; }
     QString message() const { return m_message; }
 

@@ -5,13 +5,13 @@ namespace {
 // A date-time column accepts ISO texts (yyyy-MM-dd[ HH:mm:ss]) and the
 // program's regional texts (dd.MM.yyyy[ HH:mm:ss]); the triggers store every
 // one as ISO text so comparisons and ordering work, and refuse anything else.
-QString isoExpression(const QString& v)
-{
+QString isoExpression(const QString& v) {
     return QStringLiteral(
                "(CASE"
                " WHEN %1 GLOB '[0-9][0-9].[0-9][0-9].[0-9][0-9][0-9][0-9] "
                "[0-9][0-9]:[0-9][0-9]:[0-9][0-9]'"
-               "  THEN substr(%1,7,4)||'-'||substr(%1,4,2)||'-'||substr(%1,1,2)||' '||substr(%1,12,8)"
+               "  THEN substr(%1,7,4)||'-'||substr(%1,4,2)||'-'||substr(%1,1,2)||' "
+               "'||substr(%1,12,8)"
                " WHEN %1 GLOB '[0-9][0-9].[0-9][0-9].[0-9][0-9][0-9][0-9]'"
                "  THEN substr(%1,7,4)||'-'||substr(%1,4,2)||'-'||substr(%1,1,2)||' 00:00:00'"
                " WHEN %1 GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] "
@@ -23,8 +23,7 @@ QString isoExpression(const QString& v)
         .arg(v);
 }
 
-QStringList dateTimeTriggers(const QString& table, const QString& column)
-{
+QStringList dateTimeTriggers(const QString& table, const QString& column) {
     const QString iso = isoExpression(QStringLiteral("NEW.") + column);
     // With a modifier, strftime() normalises an impossible date (31.02
     // becomes 03.03), so a value that does not survive the round trip is not
@@ -34,10 +33,11 @@ QStringList dateTimeTriggers(const QString& table, const QString& column)
             .arg(iso);
     QStringList out;
     for (const QString& event : {QStringLiteral("INSERT"), QStringLiteral("UPDATE OF ") + column}) {
-        const QString name = QStringLiteral("trg_%1_%2_%3")
-                                 .arg(table, column, event.startsWith(QLatin1String("INSERT"))
-                                                         ? QStringLiteral("ins")
-                                                         : QStringLiteral("upd"));
+        const QString name =
+            QStringLiteral("trg_%1_%2_%3")
+                .arg(table, column,
+                     event.startsWith(QLatin1String("INSERT")) ? QStringLiteral("ins")
+                                                               : QStringLiteral("upd"));
         out << QStringLiteral("CREATE TRIGGER %1 AFTER %2 ON %3 "
                               "WHEN NEW.%4 IS NOT NULL "
                               "BEGIN "
@@ -51,8 +51,7 @@ QStringList dateTimeTriggers(const QString& table, const QString& column)
 
 } // namespace
 
-QStringList SchemaStatements()
-{
+QStringList SchemaStatements() {
     QStringList s;
     s << QStringLiteral("CREATE TABLE tbl_ayarlar ("
                         "kullanici_adi TEXT NOT NULL DEFAULT '',"

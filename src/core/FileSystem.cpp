@@ -4,19 +4,16 @@
 #include <QFile>
 #include <QFileInfo>
 
-bool FileSystem::fileExists(const QString& path) const
-{
+bool FileSystem::fileExists(const QString& path) const {
     const QFileInfo info(path);
     return info.exists() && !info.isDir();
 }
 
-bool FileSystem::folderExists(const QString& path) const
-{
+bool FileSystem::folderExists(const QString& path) const {
     return QFileInfo(path).isDir();
 }
 
-bool FileSystem::listFiles(const QString& folder, QStringList& names) const
-{
+bool FileSystem::listFiles(const QString& folder, QStringList& names) const {
     names.clear();
     const QDir dir(folder);
     if (!dir.exists() || !dir.isReadable())
@@ -25,8 +22,7 @@ bool FileSystem::listFiles(const QString& folder, QStringList& names) const
     return true;
 }
 
-bool FileSystem::moveFile(const QString& from, const QString& to, QString* error)
-{
+bool FileSystem::moveFile(const QString& from, const QString& to, QString* error) {
     if (QFileInfo::exists(to)) {
         if (error)
             *error = QStringLiteral("%1 zaten var").arg(to);
@@ -43,8 +39,7 @@ bool FileSystem::moveFile(const QString& from, const QString& to, QString* error
     return true;
 }
 
-bool FileSystem::deleteFile(const QString& path, QString* error)
-{
+bool FileSystem::deleteFile(const QString& path, QString* error) {
     QFile file(path);
     if (!file.remove()) {
         if (error)

@@ -5,8 +5,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-QString DefaultProgramFolder()
-{
+QString DefaultProgramFolder() {
     const QString exeFolder = QCoreApplication::applicationDirPath();
     const QFileInfo info(exeFolder);
     if (!exeFolder.isEmpty() && info.isDir() && info.isWritable())

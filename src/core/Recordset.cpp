@@ -11,49 +11,42 @@ struct Recordset::Data {
     quint64 generation = 0;      // bumped whenever rows or values change
     bool readOnly = false;
 
-    int rowCount() const
-    {
+    int rowCount() const {
         return fields.empty() ? 0 : static_cast<int>(cells.size() / fields.size());
     }
 };
 
 Recordset::Recordset()
-    : d(std::make_shared<Data>())
-{
-}
+    : d(std::make_shared<Data>()) {}
 
-void Recordset::appendField(const QString& name, FieldType type, int size)
-{
+void Recordset::appendField(const QString& name, FieldType type, int size) {
     if (!d->cells.empty())
-        throw RecordsetError(QStringLiteral("Cannot add field %1 to a recordset with rows").arg(name));
+        throw RecordsetError(
+            QStringLiteral("Cannot add field %1 to a recordset with rows").arg(name));
     if (fieldIndex(name) >= 0)
         throw RecordsetError(QStringLiteral("Duplicate field name %1").arg(name));
     d->fields.push_back(FieldDef{name, type, size});
     ++d->generation;
 }
 
-int Recordset::fieldCount() const
-{
+int Recordset::fieldCount() const {
     return static_cast<int>(d->fields.size());
 }
 
-const FieldDef& Recordset::field(int index) const
-{
+const FieldDef& Recordset::field(int index) const {
     if (index < 0 || index >= fieldCount())
         throw RecordsetError(QStringLiteral("Field index %1 out of range").arg(index));
     return d->fields[static_cast<size_t>(index)];
 }
 
-QStringList Recordset::fieldNames() const
-{
+QStringList Recordset::fieldNames() const {
     QStringList names;
     for (const auto& f : d->fields)
         names << f.name;
     return names;
 }
 
-int Recordset::fieldIndex(const QString& name) const
-{
+int Recordset::fieldIndex(const QString& name) const {
     for (int i = 0; i < fieldCount(); ++i) {
         if (d->fields[static_cast<size_t>(i)].name.compare(name, Qt::CaseInsensitive) == 0)
             return i;
@@ -61,34 +54,32 @@ int Recordset::fieldIndex(const QString& name) const
     return -1;
 }
 
-int Recordset::requireField(const QString& name) const
-{
+int Recordset::requireField(const QString& name) const {
     const int index = fieldIndex(name);
     if (index < 0)
         throw RecordsetError(QStringLiteral("No field named %1").arg(name));
     return index;
 }
 
-QVariant Recordset::checked(int index, const QVariant& value) const
-{
+QVariant Recordset::checked(int index, const QVariant& value) const {
     const FieldDef& f = field(index);
     if (value.isNull() || !value.isValid())
         return QVariant();
     if (f.type == FieldType::Text) {
         QString text = value.toString();
         if (f.size > 0 && text.size() > f.size) {
-            throw RecordsetError(QStringLiteral("Value of %1 characters is too long for field %2 (%3)")
-                                     .arg(text.size())
-                                     .arg(f.name)
-                                     .arg(f.size));
+            throw RecordsetError(
+                QStringLiteral("Value of %1 characters is too long for field %2 (%3)")
+                    .arg(text.size())
+                    .arg(f.name)
+                    .arg(f.size));
         }
         return text;
     }
     return value;
 }
 
-void Recordset::addNew()
-{
+void Recordset::addNew() {
     if (d->readOnly)
         throw RecordsetError(QStringLiteral("The recordset is read-only"));
     if (d->fields.empty())
@@ -108,8 +99,7 @@ void Recordset::addNew()
     m_position = static_cast<int>(m_view.size());
 }
 
-void Recordset::setValue(int index, const QVariant& value)
-{
+void Recordset::setValue(int index, const QVariant& value) {
     if (d->readOnly)
         throw RecordsetError(QStringLiteral("The recordset is read-only"));
     const int row = rowOf(m_position);
@@ -121,13 +111,11 @@ void Recordset::setValue(int index, const QVariant& value)
     ++d->generation;
 }
 
-void Recordset::setValue(const QString& name, const QVariant& value)
-{
+void Recordset::setValue(const QString& name, const QVariant& value) {
     setValue(requireField(name), value);
 }
 
-void Recordset::appendRow(std::vector<QVariant> values)
-{
+void Recordset::appendRow(std::vector<QVariant> values) {
     if (d->readOnly)
         throw RecordsetError(QStringLiteral("The recordset is read-only"));
     if (values.size() != d->fields.size())
@@ -141,8 +129,7 @@ void Recordset::appendRow(std::vector<QVariant> values)
     ++d->generation;
 }
 
-void Recordset::deleteAll()
-{
+void Recordset::deleteAll() {
     if (d->readOnly)
         throw RecordsetError(QStringLiteral("The recordset is read-only"));
     d->cells.clear();
@@ -151,18 +138,15 @@ void Recordset::deleteAll()
     m_position = -1;
 }
 
-void Recordset::setReadOnly(bool readOnly)
-{
+void Recordset::setReadOnly(bool readOnly) {
     d->readOnly = readOnly;
 }
 
-bool Recordset::isReadOnly() const
-{
+bool Recordset::isReadOnly() const {
     return d->readOnly;
 }
 
-void Recordset::refreshView() const
-{
+void Recordset::refreshView() const {
     if (m_viewGeneration == d->generation)
         return;
     const int rows = d->rowCount();
@@ -172,7 +156,8 @@ void Recordset::refreshView() const
     for (int r = 0; r < rows; ++r) {
         bool pass = m_conditions.empty();
         for (const Condition& c : m_conditions) {
-            const QVariant& v = d->cells[static_cast<size_t>(r) * width + static_cast<size_t>(c.field)];
+            const QVariant& v =
+                d->cells[static_cast<size_t>(r) * width + static_cast<size_t>(c.field)];
             if (!v.isNull() && render(v) == c.value) {
                 pass = true;
                 break;
@@ -184,16 +169,14 @@ void Recordset::refreshView() const
     m_viewGeneration = d->generation;
 }
 
-int Recordset::rowOf(int visiblePosition) const
-{
+int Recordset::rowOf(int visiblePosition) const {
     refreshView();
     if (visiblePosition < 0 || visiblePosition >= static_cast<int>(m_view.size()))
         return -1;
     return m_view[static_cast<size_t>(visiblePosition)];
 }
 
-const QVariant& Recordset::cell(int index) const
-{
+const QVariant& Recordset::cell(int index) const {
     const int row = rowOf(m_position);
     if (row < 0)
         throw RecordsetError(QStringLiteral("No current record"));
@@ -201,99 +184,84 @@ const QVariant& Recordset::cell(int index) const
     return d->cells[static_cast<size_t>(row) * d->fields.size() + static_cast<size_t>(index)];
 }
 
-QVariant Recordset::value(int index) const
-{
+QVariant Recordset::value(int index) const {
     return cell(index);
 }
 
-QVariant Recordset::value(const QString& name) const
-{
+QVariant Recordset::value(const QString& name) const {
     return cell(requireField(name));
 }
 
-bool Recordset::isNull(int index) const
-{
+bool Recordset::isNull(int index) const {
     return cell(index).isNull();
 }
 
-bool Recordset::isNull(const QString& name) const
-{
+bool Recordset::isNull(const QString& name) const {
     return cell(requireField(name)).isNull();
 }
 
-QString Recordset::text(int index) const
-{
+QString Recordset::text(int index) const {
     return render(cell(index));
 }
 
-QString Recordset::text(const QString& name) const
-{
+QString Recordset::text(const QString& name) const {
     return render(cell(requireField(name)));
 }
 
-int Recordset::recordCount() const
-{
+int Recordset::recordCount() const {
     refreshView();
     return static_cast<int>(m_view.size());
 }
 
-bool Recordset::bof() const
-{
+bool Recordset::bof() const {
     return recordCount() == 0 || m_position < 0;
 }
 
-bool Recordset::eof() const
-{
+bool Recordset::eof() const {
     return recordCount() == 0 || m_position >= recordCount();
 }
 
-void Recordset::moveFirst()
-{
+void Recordset::moveFirst() {
     m_position = 0;
 }
 
-void Recordset::moveLast()
-{
+void Recordset::moveLast() {
     m_position = recordCount() - 1;
     if (m_position < 0)
         m_position = 0;
 }
 
-void Recordset::moveNext()
-{
+void Recordset::moveNext() {
     const int count = recordCount();
     if (m_position >= count)
         throw RecordsetError(QStringLiteral("Already after the last record"));
     ++m_position;
 }
 
-void Recordset::movePrevious()
-{
+void Recordset::movePrevious() {
     if (m_position < 0)
         throw RecordsetError(QStringLiteral("Already before the first record"));
     --m_position;
 }
 
-int Recordset::absolutePosition() const
-{
+int Recordset::absolutePosition() const {
     return rowOf(m_position) < 0 ? 0 : m_position + 1;
 }
 
-void Recordset::setAbsolutePosition(int position)
-{
+void Recordset::setAbsolutePosition(int position) {
     if (position < 1 || position > recordCount())
         throw RecordsetError(QStringLiteral("Position %1 out of range").arg(position));
     m_position = position - 1;
 }
 
-void Recordset::setFilter(const QString& filter)
-{
+void Recordset::setFilter(const QString& filter) {
     std::vector<Condition> conditions;
     const QString trimmed = filter.trimmed();
     if (!trimmed.isEmpty()) {
         static const QRegularExpression orSplit(QStringLiteral("\\s+OR\\s+"),
                                                 QRegularExpression::CaseInsensitiveOption);
-        static const QRegularExpression term(QStringLiteral("^\\s*\\[?([^\\]=\\s]+)\\]?\\s*=\\s*'((?:[^']|'')*)'\\s*$"));
+        static const QRegularExpression term(
+            QStringLiteral("^\\s*\\[?([^\\]=\\s]+)\\]?\\s*=\\s*'((?:[^']|'')*)'\\s*$"));
         // Split outside quotes only: a value may itself contain " OR ".
         QStringList parts;
         QString current;
@@ -318,7 +286,8 @@ void Recordset::setFilter(const QString& filter)
         for (const QString& part : parts) {
             const auto m = term.match(part);
             if (!m.hasMatch())
-                throw RecordsetError(QStringLiteral("Cannot understand the filter: %1").arg(filter));
+                throw RecordsetError(
+                    QStringLiteral("Cannot understand the filter: %1").arg(filter));
             QString value = m.captured(2);
             value.replace(QStringLiteral("''"), QStringLiteral("'"));
             conditions.push_back(Condition{requireField(m.captured(1)), value});
@@ -330,44 +299,37 @@ void Recordset::setFilter(const QString& filter)
     m_position = 0; // like ADO: a new filter goes to the first visible record
 }
 
-QString Recordset::filter() const
-{
+QString Recordset::filter() const {
     return m_filter;
 }
 
-void Recordset::setPageSize(int size)
-{
+void Recordset::setPageSize(int size) {
     if (size < 1)
         throw RecordsetError(QStringLiteral("Page size must be positive"));
     m_pageSize = size;
 }
 
-int Recordset::pageSize() const
-{
+int Recordset::pageSize() const {
     return m_pageSize;
 }
 
-int Recordset::pageCount() const
-{
+int Recordset::pageCount() const {
     return (recordCount() + m_pageSize - 1) / m_pageSize;
 }
 
-int Recordset::absolutePage() const
-{
+int Recordset::absolutePage() const {
     if (rowOf(m_position) < 0)
         return 0;
     return m_position / m_pageSize + 1;
 }
 
-void Recordset::setAbsolutePage(int page)
-{
+void Recordset::setAbsolutePage(int page) {
     if (page < 1 || page > pageCount())
         throw RecordsetError(QStringLiteral("Page %1 out of range").arg(page));
     m_position = (page - 1) * m_pageSize;
 }
 
-Recordset Recordset::clone() const
-{
+Recordset Recordset::clone() const {
     Recordset copy;
     copy.d = d;
     copy.m_pageSize = m_pageSize;
@@ -375,8 +337,7 @@ Recordset Recordset::clone() const
     return copy;
 }
 
-QString Recordset::render(const QVariant& value)
-{
+QString Recordset::render(const QVariant& value) {
     if (value.isNull() || !value.isValid())
         return QString();
     switch (value.typeId()) {

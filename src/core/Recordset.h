@@ -16,9 +16,7 @@
 class RecordsetError : public std::runtime_error {
 public:
     explicit RecordsetError(const QString& message)
-        : std::runtime_error(message.toStdString())
-    {
-    }
+        : std::runtime_error(message.toStdString()) {}
 };
 
 enum class FieldType { Text, Integer, Double, DateTime };

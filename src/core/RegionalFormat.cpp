@@ -6,31 +6,26 @@
 
 namespace {
 
-QString fixedFormat(const QDateTime& value, QStringView format)
-{
+QString fixedFormat(const QDateTime& value, QStringView format) {
     // QLocale::c() keeps digits ASCII whatever the system locale says.
     return QLocale::c().toString(value, format);
 }
 
 } // namespace
 
-QString RegionalDateTimeText(const QDateTime& value)
-{
+QString RegionalDateTimeText(const QDateTime& value) {
     return fixedFormat(value, u"dd.MM.yyyy HH:mm:ss");
 }
 
-QString RegionalDateText(const QDate& value)
-{
+QString RegionalDateText(const QDate& value) {
     return QLocale::c().toString(value, u"dd.MM.yyyy");
 }
 
-QString RegionalTimeText(const QTime& value)
-{
+QString RegionalTimeText(const QTime& value) {
     return QLocale::c().toString(value, u"HH:mm:ss");
 }
 
-QString RegionalNumberText(double value)
-{
+QString RegionalNumberText(double value) {
     if (!std::isfinite(value))
         return QLocale::c().toString(value);
     // Whole numbers up to 15 digits are written whole (phone numbers stored as
@@ -42,25 +37,21 @@ QString RegionalNumberText(double value)
     return text;
 }
 
-QDateTime ParseRegionalDateTime(const QString& text)
-{
+QDateTime ParseRegionalDateTime(const QString& text) {
     QDateTime parsed = QLocale::c().toDateTime(text, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
     if (!parsed.isValid())
         parsed = QLocale::c().toDateTime(text, QStringLiteral("dd.MM.yyyy"));
     return parsed;
 }
 
-QString JetDateText(const QDate& value)
-{
+QString JetDateText(const QDate& value) {
     return QLocale::c().toString(value, u"MM/dd/yyyy");
 }
 
-QString JetDateTimeText(const QDateTime& value)
-{
+QString JetDateTimeText(const QDateTime& value) {
     return fixedFormat(value, u"MM/dd/yyyy HH:mm:ss");
 }
 
-QString IsoDateTimeText(const QDateTime& value)
-{
+QString IsoDateTimeText(const QDateTime& value) {
     return fixedFormat(value, u"yyyy-MM-dd HH:mm:ss");
 }

@@ -10,7 +10,7 @@
 QString RegionalDateTimeText(const QDateTime& value); // dd.MM.yyyy HH:mm:ss
 QString RegionalDateText(const QDate& value);         // dd.MM.yyyy
 QString RegionalTimeText(const QTime& value);         // HH:mm:ss
-QString RegionalNumberText(double value);             // decimal comma, no exponent for whole numbers
+QString RegionalNumberText(double value); // decimal comma, no exponent for whole numbers
 QDateTime ParseRegionalDateTime(const QString& text); // invalid QDateTime when it does not parse
 
 // The database engine's date literal: #MM/dd/yyyy HH:mm:ss# without the hashes.

@@ -5,28 +5,23 @@
 
 #include "AppState.h"
 
-bool IsInReplyCodeList(const QString& reply)
-{
+bool IsInReplyCodeList(const QString& reply) {
     return ReplyCodeList.contains(reply);
 }
 
-bool IsHtmlReply(const QString& reply)
-{
+bool IsHtmlReply(const QString& reply) {
     return reply.contains(QLatin1String("html")) || reply.contains(QLatin1String("HTML"));
 }
 
-bool IsErrorReply(const QString& reply)
-{
+bool IsErrorReply(const QString& reply) {
     return IsInReplyCodeList(reply) || IsHtmlReply(reply);
 }
 
-void SetStatusText(const QString& text)
-{
+void SetStatusText(const QString& text) {
     Ui().setStatusText(text);
 }
 
-QString NormalizeGsm(const QString& text)
-{
+QString NormalizeGsm(const QString& text) {
     QString digits;
     digits.reserve(text.size());
     for (const QChar c : text) {
@@ -52,29 +47,18 @@ QString NormalizeGsm(const QString& text)
     return last.startsWith(QLatin1Char('5')) ? last : QString();
 }
 
-QString CleanMessageText(const QString& text)
-{
+QString CleanMessageText(const QString& text) {
     static const std::pair<QString, QString> replacements[] = {
-        {QStringLiteral("Ü"), QStringLiteral("U")},
-        {QStringLiteral("ü"), QStringLiteral("u")},
-        {QStringLiteral("Ğ"), QStringLiteral("G")},
-        {QStringLiteral("ğ"), QStringLiteral("g")},
-        {QStringLiteral("İ"), QStringLiteral("I")},
-        {QStringLiteral("ı"), QStringLiteral("i")},
-        {QStringLiteral("Ş"), QStringLiteral("S")},
-        {QStringLiteral("ş"), QStringLiteral("s")},
-        {QStringLiteral("Ç"), QStringLiteral("C")},
-        {QStringLiteral("ç"), QStringLiteral("c")},
-        {QStringLiteral("Ö"), QStringLiteral("O")},
-        {QStringLiteral("ö"), QStringLiteral("o")},
-        {QStringLiteral("&"), QStringLiteral("-")},
-        {QStringLiteral("é"), QStringLiteral("e")},
-        {QStringLiteral("\r\n"), QString()},
-        {QStringLiteral("\r"), QString()},
-        {QStringLiteral("\n"), QString()},
-        {QStringLiteral(">"), QStringLiteral("]")},
-        {QStringLiteral("<"), QStringLiteral("[")},
-        {QStringLiteral("~"), QStringLiteral(" ")},
+        {QStringLiteral("Ü"), QStringLiteral("U")}, {QStringLiteral("ü"), QStringLiteral("u")},
+        {QStringLiteral("Ğ"), QStringLiteral("G")}, {QStringLiteral("ğ"), QStringLiteral("g")},
+        {QStringLiteral("İ"), QStringLiteral("I")}, {QStringLiteral("ı"), QStringLiteral("i")},
+        {QStringLiteral("Ş"), QStringLiteral("S")}, {QStringLiteral("ş"), QStringLiteral("s")},
+        {QStringLiteral("Ç"), QStringLiteral("C")}, {QStringLiteral("ç"), QStringLiteral("c")},
+        {QStringLiteral("Ö"), QStringLiteral("O")}, {QStringLiteral("ö"), QStringLiteral("o")},
+        {QStringLiteral("&"), QStringLiteral("-")}, {QStringLiteral("é"), QStringLiteral("e")},
+        {QStringLiteral("\r\n"), QString()},        {QStringLiteral("\r"), QString()},
+        {QStringLiteral("\n"), QString()},          {QStringLiteral(">"), QStringLiteral("]")},
+        {QStringLiteral("<"), QStringLiteral("[")}, {QStringLiteral("~"), QStringLiteral(" ")},
     };
     QString out = text;
     for (const auto& [from, to] : replacements)
@@ -82,15 +66,13 @@ QString CleanMessageText(const QString& text)
     return out;
 }
 
-QString JoinPath(const QString& folder, const QString& name)
-{
+QString JoinPath(const QString& folder, const QString& name) {
     if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QDir::separator()))
         return folder + name;
     return folder + QDir::separator() + name;
 }
 
-QString UniqueFileName(const QString& folder, const QString& fileName)
-{
+QString UniqueFileName(const QString& folder, const QString& fileName) {
     QString name = fileName;
     for (;;) {
         const QString path = JoinPath(folder, name);

@@ -5,7 +5,8 @@
 // Replies that mean the gateway did not do what was asked. A reply is "in
 // the list" when the whole reply occurs anywhere in this text, so the empty
 // reply and fragments such as "0" or "," count as well.
-inline const QString ReplyCodeList = QStringLiteral("-2,-1,01,02,03,04,05,06,07,08,09,10,11,12,13,<HTML>");
+inline const QString ReplyCodeList =
+    QStringLiteral("-2,-1,01,02,03,04,05,06,07,08,09,10,11,12,13,<HTML>");
 
 bool IsInReplyCodeList(const QString& reply);
 

@@ -15,23 +15,20 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
-QString hostParam(const char* name)
-{
+QString hostParam(const char* name) {
     QString base = GetParam(QLatin1String(name)).trimmed();
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);
     return base;
 }
 
-int digitAt(const QString& text, qsizetype index)
-{
+int digitAt(const QString& text, qsizetype index) {
     if (index >= text.size() || !text.at(index).isDigit())
         throw std::runtime_error("data-access version text is not dotted numbers");
     return text.at(index).digitValue();
 }
 
-qint32 parsePeriod(const QString& text)
-{
+qint32 parsePeriod(const QString& text) {
     bool ok = false;
     const qint32 value = text.trimmed().toInt(&ok);
     if (!ok)
@@ -41,32 +38,27 @@ qint32 parsePeriod(const QString& text)
 
 } // namespace
 
-QString MainSecureEndpoint()
-{
+QString MainSecureEndpoint() {
     return hostParam(ParamName::MainSecureAddress) + MainSecurePath;
 }
 
-QString MainPlainEndpoint()
-{
+QString MainPlainEndpoint() {
     return hostParam(ParamName::MainPlainAddress) + MainPlainPath;
 }
 
-bool IsDataAccessTooOld(const QString& version)
-{
+bool IsDataAccessTooOld(const QString& version) {
     const int major = digitAt(version, 0);
     const int minor = digitAt(version, 2);
     return major < 2 || (major == 2 && minor < 5);
 }
 
-void CheckDataAccess()
-{
+void CheckDataAccess() {
     AppState& app = App();
     app.gDataAccessVersion = Database::engineVersion();
     app.gDataAccessFound = !app.gDataAccessVersion.isEmpty();
 }
 
-void LoadSettings()
-{
+void LoadSettings() {
     AppState& app = App();
     try {
         app.gStepError = QStringLiteral("Sistem bilgileri kontrol edilemiyor. ") + CRLF +
@@ -121,12 +113,12 @@ void LoadSettings()
             }
             app.gSettingsLoaded = true;
         } else {
-            qCWarning(lcSettings).noquote()
-                << "tbl_ayarlar.flg_gw is neither '0' nor '1':" << mode;
+            qCWarning(lcSettings).noquote() << "tbl_ayarlar.flg_gw is neither '0' nor '1':" << mode;
         }
     } catch (const std::exception& e) {
         // The box shows the step's text; the cause goes to the log.
-        qCWarning(lcSettings).noquote() << "settings could not be loaded:" << QString::fromUtf8(e.what());
+        qCWarning(lcSettings).noquote()
+            << "settings could not be loaded:" << QString::fromUtf8(e.what());
         Ui().error(QStringLiteral("Parlex"), app.gStepError);
     }
 }

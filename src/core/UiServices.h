@@ -35,11 +35,12 @@ public:
 
     virtual QDateTime now() const = 0;
 
-    void information(const QString& title, const QString& text)
-    {
+    void information(const QString& title, const QString& text) {
         showMessage(BoxKind::Information, title, text);
     }
-    void error(const QString& title, const QString& text) { showMessage(BoxKind::Error, title, text); }
+    void error(const QString& title, const QString& text) {
+        showMessage(BoxKind::Error, title, text);
+    }
 };
 
 // No desktop: boxes and status texts go to the log, questions are answered No

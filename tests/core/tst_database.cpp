@@ -11,8 +11,7 @@
 
 namespace {
 
-QStringList columnsOf(const QString& table)
-{
+QStringList columnsOf(const QString& table) {
     Recordset rs = OpenRecordset(QStringLiteral("PRAGMA table_info(%1)").arg(table));
     QStringList names;
     for (rs.moveFirst(); !rs.eof(); rs.moveNext())
@@ -20,23 +19,20 @@ QStringList columnsOf(const QString& table)
     return names;
 }
 
-int count(const QString& sql)
-{
+int count(const QString& sql) {
     Recordset rs = OpenRecordset(sql);
     return rs.isEmpty() ? -1 : rs.value(0).toInt();
 }
 
-void setSettingsRow(const QStringList& values)
-{
+void setSettingsRow(const QStringList& values) {
     ExecuteSql(QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi='%1', parola='%2', ckey='%3', "
                               "flg_kaydet='%4', kullanici_adi_i='%5', parola_i='%6', "
                               "flg_kaydet_i='%7', flg_gw='%8', url_hollin='%9'")
-                   .arg(values[0], values[1], values[2], values[3], values[4], values[5],
-                        values[6], values[7], values[8]));
+                   .arg(values[0], values[1], values[2], values[3], values[4], values[5], values[6],
+                        values[7], values[8]));
 }
 
-QStringList settingsRow()
-{
+QStringList settingsRow() {
     Recordset rs = OpenRecordset(QStringLiteral("SELECT * FROM tbl_ayarlar"));
     QStringList values;
     for (int i = 0; i < rs.fieldCount(); ++i)
@@ -47,10 +43,7 @@ QStringList settingsRow()
 // A second process's connection to the same file.
 struct OtherConnection {
     sqlite3* db = nullptr;
-    explicit OtherConnection(const QString& path)
-    {
-        sqlite3_open(path.toUtf8().constData(), &db);
-    }
+    explicit OtherConnection(const QString& path) { sqlite3_open(path.toUtf8().constData(), &db); }
     ~OtherConnection() { sqlite3_close(db); }
     int exec(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
 };
@@ -81,8 +74,7 @@ private slots:
     void oneStatementPerCall();
 };
 
-void TestDatabase::createdOnFirstOpen()
-{
+void TestDatabase::createdOnFirstOpen() {
     TestEnvironment env;
     QVERIFY(!QFileInfo::exists(DatabasePath()));
     OpenDatabase();
@@ -90,8 +82,8 @@ void TestDatabase::createdOnFirstOpen()
     QVERIFY(info.exists());
     QCOMPARE(info.fileName(), QStringLiteral("ostrel.mdb"));
     // Passwords are stored in it: the owner alone may read it.
-    QCOMPARE(info.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup |
-                                   QFile::WriteOther),
+    QCOMPARE(info.permissions() &
+                 (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
              QFile::Permissions());
     QCOMPARE(count(QStringLiteral("PRAGMA user_version")), Database::SchemaVersion);
 
@@ -105,37 +97,35 @@ void TestDatabase::createdOnFirstOpen()
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_log_txt")), 0);
 }
 
-void TestDatabase::tablesKeepTheirColumnOrder_data()
-{
+void TestDatabase::tablesKeepTheirColumnOrder_data() {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QStringList>("columns");
 
     QTest::newRow("settings") << "tbl_ayarlar"
-                              << QStringList{"kullanici_adi", "parola", "ckey", "flg_kaydet",
-                                             "kullanici_adi_i", "parola_i", "flg_kaydet_i",
-                                             "flg_gw", "url_hollin"};
+                              << QStringList{"kullanici_adi", "parola",          "ckey",
+                                             "flg_kaydet",    "kullanici_adi_i", "parola_i",
+                                             "flg_kaydet_i",  "flg_gw",          "url_hollin"};
     QTest::newRow("parameters") << "tbl_param" << QStringList{"parametre", "deger"};
     QTest::newRow("log") << "tbl_log_txt" << QStringList{"id", "tarih", "aciklama"};
     QTest::newRow("sent packages")
         << "tbl_giden_txt"
-        << QStringList{"id", "msgid", "msgtip", "gateway", "paket_boyut", "dosya_adi", "kural",
-                       "originator", "tarih", "gtarih"};
+        << QStringList{"id",        "msgid", "msgtip",     "gateway", "paket_boyut",
+                       "dosya_adi", "kural", "originator", "tarih",   "gtarih"};
     QTest::newRow("rules") << "tbl_kurallar_txt"
-                           << QStringList{"id", "kural_adi", "gelen_klasor", "giden_klasor",
-                                          "mesaj_sablonu", "originator", "fgsmno", "metin_ayraci",
-                                          "baslik_var", "flg_aktif"};
+                           << QStringList{"id",           "kural_adi",     "gelen_klasor",
+                                          "giden_klasor", "mesaj_sablonu", "originator",
+                                          "fgsmno",       "metin_ayraci",  "baslik_var",
+                                          "flg_aktif"};
 }
 
-void TestDatabase::tablesKeepTheirColumnOrder()
-{
+void TestDatabase::tablesKeepTheirColumnOrder() {
     QFETCH(QString, table);
     QFETCH(QStringList, columns);
     TestEnvironment env;
     QCOMPARE(columnsOf(table), columns);
 }
 
-void TestDatabase::existingDatabaseIsKept()
-{
+void TestDatabase::existingDatabaseIsKept() {
     TestEnvironment env;
     SetParam(QStringLiteral("kontrol_periyot"), QStringLiteral("5000"));
     WriteLog(QStringLiteral("bir"));
@@ -146,8 +136,7 @@ void TestDatabase::existingDatabaseIsKept()
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_ayarlar")), 1);
 }
 
-void TestDatabase::paramsOfMissingNames()
-{
+void TestDatabase::paramsOfMissingNames() {
     TestEnvironment env;
     QCOMPARE(GetParam(QStringLiteral("yok")), QString());
     SetParam(QStringLiteral("yok"), QStringLiteral("1")); // changes nothing, raises nothing
@@ -159,23 +148,22 @@ void TestDatabase::paramsOfMissingNames()
     QCOMPARE(GetParam(QStringLiteral("x' OR '1'='1")), QString());
 }
 
-void TestDatabase::writeLogKeepsQuotesAndStampsTime()
-{
+void TestDatabase::writeLogKeepsQuotesAndStampsTime() {
     TestEnvironment env;
     const QDateTime when(QDate(2026, 12, 6), QTime(14, 5, 9));
     env.ui().setNow(when);
     WriteLog(QStringLiteral("O'Brien'in dosyası ''gönderildi''"));
     Recordset rs = OpenRecordset(QStringLiteral("SELECT * FROM tbl_log_txt ORDER BY id DESC"));
     QCOMPARE(rs.recordCount(), 1);
-    QCOMPARE(rs.text(QStringLiteral("aciklama")), QStringLiteral("O'Brien'in dosyası ''gönderildi''"));
+    QCOMPARE(rs.text(QStringLiteral("aciklama")),
+             QStringLiteral("O'Brien'in dosyası ''gönderildi''"));
     QCOMPARE(rs.value(QStringLiteral("tarih")).toDateTime(), when);
     QCOMPARE(rs.text(QStringLiteral("tarih")), QStringLiteral("06.12.2026 14:05:09"));
     Recordset raw = OpenRecordset(QStringLiteral("SELECT CAST(tarih AS TEXT) FROM tbl_log_txt"));
     QCOMPARE(raw.text(0), QStringLiteral("2026-12-06 14:05:09"));
 }
 
-void TestDatabase::saveAccount_data()
-{
+void TestDatabase::saveAccount_data() {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("remember");
     QTest::addColumn<QStringList>("expected");
@@ -183,21 +171,21 @@ void TestDatabase::saveAccount_data()
     // Before each case: main account ali/p1/12 remembered, Hollin veli/p2
     // remembered at http://old, mode Hollin.
     QTest::newRow("main, remembered")
-        << "Parlex" << "1"
-        << QStringList{"us'er", "pa'ss", "c'k", "1", "veli", "p2", "1", "0", "http://old"};
+        << "Parlex"
+        << "1" << QStringList{"us'er", "pa'ss", "c'k", "1", "veli", "p2", "1", "0", "http://old"};
     QTest::newRow("main, not remembered")
-        << "Parlex" << "0"
-        << QStringList{"", "", "", "0", "veli", "p2", "1", "0", "http://old"};
+        << "Parlex"
+        << "0" << QStringList{"", "", "", "0", "veli", "p2", "1", "0", "http://old"};
     QTest::newRow("hollin, remembered")
-        << "Hollin" << "1"
+        << "Hollin"
+        << "1"
         << QStringList{"ali", "p1", "12", "1", "us'er", "pa'ss", "1", "1", "http://h'ost/gw"};
     QTest::newRow("hollin, not remembered")
-        << "Hollin" << "0"
-        << QStringList{"ali", "p1", "12", "1", "", "", "0", "1", "http://h'ost/gw"};
+        << "Hollin"
+        << "0" << QStringList{"ali", "p1", "12", "1", "", "", "0", "1", "http://h'ost/gw"};
 }
 
-void TestDatabase::saveAccount()
-{
+void TestDatabase::saveAccount() {
     QFETCH(QString, mode);
     QFETCH(QString, remember);
     QFETCH(QStringList, expected);
@@ -210,51 +198,58 @@ void TestDatabase::saveAccount()
     QCOMPARE(settingsRow(), expected);
 }
 
-void TestDatabase::dateLiterals_data()
-{
+void TestDatabase::dateLiterals_data() {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("date and time")
         << "WHERE gtarih BETWEEN #12/06/2026 00:00:01# AND #12/06/2026 23:59:59#"
         << "WHERE gtarih BETWEEN '2026-12-06 00:00:01' AND '2026-12-06 23:59:59'";
-    QTest::newRow("date only is midnight") << "x >= #01/31/2026#" << "x >= '2026-01-31 00:00:00'";
-    QTest::newRow("month first") << "#02/03/2026 7:05:00#" << "'2026-02-03 07:05:00'";
+    QTest::newRow("date only is midnight") << "x >= #01/31/2026#"
+                                           << "x >= '2026-01-31 00:00:00'";
+    QTest::newRow("month first") << "#02/03/2026 7:05:00#"
+                                 << "'2026-02-03 07:05:00'";
     QTest::newRow("inside quotes untouched") << "VALUES ('#12/06/2026#', 'a''#b#')"
                                              << "VALUES ('#12/06/2026#', 'a''#b#')";
-    QTest::newRow("no literal") << "SELECT 1" << "SELECT 1";
+    QTest::newRow("no literal") << "SELECT 1"
+                                << "SELECT 1";
 }
 
-void TestDatabase::dateLiterals()
-{
+void TestDatabase::dateLiterals() {
     QFETCH(QString, sql);
     QFETCH(QString, expected);
     QCOMPARE(Database::translateDateLiterals(sql), expected);
 }
 
-void TestDatabase::regionalDateTimesAreConverted_data()
-{
+void TestDatabase::regionalDateTimesAreConverted_data() {
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("stored"); // empty: the insert must fail
 
-    QTest::newRow("regional") << "06.12.2026 09:08:07" << "2026-12-06 09:08:07";
-    QTest::newRow("regional date only") << "06.12.2026" << "2026-12-06 00:00:00";
-    QTest::newRow("iso kept") << "2026-12-06 09:08:07" << "2026-12-06 09:08:07";
-    QTest::newRow("impossible day") << "31.02.2026 10:00:00" << "";
-    QTest::newRow("impossible hour") << "06.12.2026 25:00:00" << "";
-    QTest::newRow("month/day order is not regional") << "12/06/2026 10:00:00" << "";
-    QTest::newRow("words") << "yarın" << "";
+    QTest::newRow("regional") << "06.12.2026 09:08:07"
+                              << "2026-12-06 09:08:07";
+    QTest::newRow("regional date only") << "06.12.2026"
+                                        << "2026-12-06 00:00:00";
+    QTest::newRow("iso kept") << "2026-12-06 09:08:07"
+                              << "2026-12-06 09:08:07";
+    QTest::newRow("impossible day") << "31.02.2026 10:00:00"
+                                    << "";
+    QTest::newRow("impossible hour") << "06.12.2026 25:00:00"
+                                     << "";
+    QTest::newRow("month/day order is not regional") << "12/06/2026 10:00:00"
+                                                     << "";
+    QTest::newRow("words") << "yarın"
+                           << "";
 }
 
-void TestDatabase::regionalDateTimesAreConverted()
-{
+void TestDatabase::regionalDateTimesAreConverted() {
     QFETCH(QString, written);
     QFETCH(QString, stored);
 
     TestEnvironment env;
     const QString insert =
-        QStringLiteral("INSERT INTO tbl_giden_txt (msgid,msgtip,gateway,paket_boyut,dosya_adi,kural,"
-                       "originator,tarih,gtarih) VALUES ('1','t','Parlex',1,'a.txt',1,'X','%1','%1')")
+        QStringLiteral(
+            "INSERT INTO tbl_giden_txt (msgid,msgtip,gateway,paket_boyut,dosya_adi,kural,"
+            "originator,tarih,gtarih) VALUES ('1','t','Parlex',1,'a.txt',1,'X','%1','%1')")
             .arg(written);
     if (stored.isEmpty()) {
         QVERIFY_THROWS_EXCEPTION(DatabaseError, ExecuteSql(insert));
@@ -273,8 +268,7 @@ void TestDatabase::regionalDateTimesAreConverted()
     }
 }
 
-void TestDatabase::dayRangeCount()
-{
+void TestDatabase::dayRangeCount() {
     TestEnvironment env;
     const QDate today(2026, 12, 6);
     const QStringList stamps{"05.12.2026 23:59:59", "06.12.2026 00:00:00", "06.12.2026 00:00:01",
@@ -289,26 +283,28 @@ void TestDatabase::dayRangeCount()
         size *= 10;
     }
     const QString day = today.toString(QStringLiteral("MM/dd/yyyy"));
-    const QString range = QStringLiteral("WHERE gtarih BETWEEN #") + day + QStringLiteral(" 00:00:01# ") +
-                          QStringLiteral("AND #") + day + QStringLiteral(" 23:59:59#");
+    const QString range = QStringLiteral("WHERE gtarih BETWEEN #") + day +
+                          QStringLiteral(" 00:00:01# ") + QStringLiteral("AND #") + day +
+                          QStringLiteral(" 23:59:59#");
     // The day's range as the status screen writes it: from one second past
     // midnight to the last second of the day.
     QCOMPARE(count(QStringLiteral("SELECT COUNT(msgid) FROM tbl_giden_txt ") + range), 2);
     QCOMPARE(count(QStringLiteral("SELECT SUM(paket_boyut) FROM tbl_giden_txt ") + range), 1100);
     QCOMPARE(count(QStringLiteral("SELECT COUNT(msgid) FROM tbl_giden_txt")), 5);
-    Recordset ordered = OpenRecordset(QStringLiteral("SELECT gtarih FROM tbl_giden_txt ORDER BY gtarih DESC"));
+    Recordset ordered =
+        OpenRecordset(QStringLiteral("SELECT gtarih FROM tbl_giden_txt ORDER BY gtarih DESC"));
     QCOMPARE(ordered.text(0), QStringLiteral("07.12.2026 00:00:00"));
 }
 
-void TestDatabase::packageListJoinRuns()
-{
+void TestDatabase::packageListJoinRuns() {
     TestEnvironment env;
     ExecuteSql(QStringLiteral("INSERT INTO tbl_kurallar_txt (kural_adi,gelen_klasor,giden_klasor,"
                               "mesaj_sablonu,originator,fgsmno,metin_ayraci,baslik_var,flg_aktif) "
                               "VALUES('Borç','/in','/out','x','FIRMA','GSM','T','E','1')"));
-    ExecuteSql(QStringLiteral("INSERT INTO tbl_giden_txt (msgid,msgtip,gateway,paket_boyut,dosya_adi,"
-                              "kural,originator,tarih,gtarih) VALUES ('77','Otomatik gönderim',"
-                              "'Parlex',3,'a.txt',1,'FIRMA','06.12.2026 10:00:00','06.12.2026 10:00:00')"));
+    ExecuteSql(QStringLiteral(
+        "INSERT INTO tbl_giden_txt (msgid,msgtip,gateway,paket_boyut,dosya_adi,"
+        "kural,originator,tarih,gtarih) VALUES ('77','Otomatik gönderim',"
+        "'Parlex',3,'a.txt',1,'FIRMA','06.12.2026 10:00:00','06.12.2026 10:00:00')"));
     Recordset rs = OpenRecordset(
         QStringLiteral("SELECT tbg.id,msgid,msgtip,dosya_adi,kural_adi,tarih,gtarih,gateway,"
                        "tbg.originator,paket_boyut ") +
@@ -316,15 +312,15 @@ void TestDatabase::packageListJoinRuns()
         QStringLiteral("ON tbk.id = tbg.kural ") + QStringLiteral("WHERE gateway = 'Parlex' ") +
         QStringLiteral("ORDER BY tbg.id DESC"));
     QCOMPARE(rs.recordCount(), 1);
-    QCOMPARE(rs.fieldNames(), (QStringList{"id", "msgid", "msgtip", "dosya_adi", "kural_adi", "tarih",
-                                           "gtarih", "gateway", "originator", "paket_boyut"}));
+    QCOMPARE(rs.fieldNames(),
+             (QStringList{"id", "msgid", "msgtip", "dosya_adi", "kural_adi", "tarih", "gtarih",
+                          "gateway", "originator", "paket_boyut"}));
     QCOMPARE(rs.text(QStringLiteral("kural_adi")), QStringLiteral("Borç"));
     QCOMPARE(rs.value(QStringLiteral("paket_boyut")).toInt(), 3);
     QCOMPARE(rs.text(QStringLiteral("gtarih")), QStringLiteral("06.12.2026 10:00:00"));
 }
 
-void TestDatabase::lockedDatabaseFailsCleanly()
-{
+void TestDatabase::lockedDatabaseFailsCleanly() {
     TestEnvironment env;
     OpenDatabase();
     App().gConnection.setBusyTimeout(200);
@@ -346,10 +342,10 @@ void TestDatabase::lockedDatabaseFailsCleanly()
     QCOMPARE(rs.text(0), QStringLiteral("serbest"));
 }
 
-void TestDatabase::notADatabase()
-{
+void TestDatabase::notADatabase() {
     TestEnvironment env;
-    env.writeFile(QStringLiteral("ostrel.mdb"), QByteArray("Standard Jet DB\0\0\0\0 not sqlite", 32));
+    static const char jet[] = "Standard Jet DB\0\0\0\0 not sqlite";
+    env.writeFile(QStringLiteral("ostrel.mdb"), QByteArray(jet, sizeof jet - 1));
     try {
         OpenDatabase();
         QFAIL("a foreign file must not open");
@@ -363,8 +359,7 @@ void TestDatabase::notADatabase()
     QVERIFY(file.readAll().startsWith("Standard Jet DB"));
 }
 
-void TestDatabase::newerSchemaIsRefused()
-{
+void TestDatabase::newerSchemaIsRefused() {
     TestEnvironment env;
     OpenDatabase();
     ExecuteSql(QStringLiteral("PRAGMA user_version = %1").arg(Database::SchemaVersion + 1));
@@ -372,8 +367,7 @@ void TestDatabase::newerSchemaIsRefused()
     QVERIFY_THROWS_EXCEPTION(DatabaseError, OpenDatabase());
 }
 
-void TestDatabase::oneStatementPerCall()
-{
+void TestDatabase::oneStatementPerCall() {
     TestEnvironment env;
     WriteLog(QStringLiteral("kalmalı"));
     QVERIFY_THROWS_EXCEPTION(DatabaseError,

@@ -4,23 +4,20 @@
 
 namespace {
 
-Recordset basket()
-{
+Recordset basket() {
     Recordset rs;
     rs.appendField(QStringLiteral("MSG"), FieldType::Text, 160);
     rs.appendField(QStringLiteral("GSM"), FieldType::Text, 20);
     return rs;
 }
 
-void add(Recordset& rs, const QString& msg, const QString& gsm)
-{
+void add(Recordset& rs, const QString& msg, const QString& gsm) {
     rs.addNew();
     rs.setValue(QStringLiteral("MSG"), msg);
     rs.setValue(QStringLiteral("GSM"), gsm);
 }
 
-QStringList column(Recordset rs, const QString& name)
-{
+QStringList column(Recordset rs, const QString& name) {
     QStringList values;
     for (rs.moveFirst(); !rs.eof(); rs.moveNext())
         values << rs.text(name);
@@ -46,8 +43,7 @@ private slots:
     void emptyRecordsetIsBofAndEof();
 };
 
-void TestRecordset::oversizeValueRaises_data()
-{
+void TestRecordset::oversizeValueRaises_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<int>("length");
     QTest::addColumn<bool>("raises");
@@ -58,8 +54,7 @@ void TestRecordset::oversizeValueRaises_data()
     QTest::newRow("number one over") << "GSM" << 21 << true;
 }
 
-void TestRecordset::oversizeValueRaises()
-{
+void TestRecordset::oversizeValueRaises() {
     QFETCH(QString, field);
     QFETCH(int, length);
     QFETCH(bool, raises);
@@ -76,8 +71,7 @@ void TestRecordset::oversizeValueRaises()
     }
 }
 
-void TestRecordset::readsByPositionAndName()
-{
+void TestRecordset::readsByPositionAndName() {
     Recordset rs = basket();
     add(rs, QStringLiteral("merhaba"), QStringLiteral("5321234567"));
     rs.moveFirst();
@@ -90,8 +84,7 @@ void TestRecordset::readsByPositionAndName()
     QVERIFY_THROWS_EXCEPTION(RecordsetError, rs.value(2));
 }
 
-void TestRecordset::nullsReadAsEmptyText()
-{
+void TestRecordset::nullsReadAsEmptyText() {
     Recordset rs = basket();
     rs.addNew();
     QVERIFY(rs.isNull(0));
@@ -100,8 +93,7 @@ void TestRecordset::nullsReadAsEmptyText()
     QCOMPARE(rs.text(0), QString());
 }
 
-void TestRecordset::filter_data()
-{
+void TestRecordset::filter_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QStringList>("expected");
 
@@ -114,8 +106,7 @@ void TestRecordset::filter_data()
     QTest::newRow("cleared") << "" << QStringList{"a", "b", "c", "d", "it's", "x OR y"};
 }
 
-void TestRecordset::filter()
-{
+void TestRecordset::filter() {
     QFETCH(QString, filter);
     QFETCH(QStringList, expected);
 
@@ -131,15 +122,13 @@ void TestRecordset::filter()
     QCOMPARE(column(rs, QStringLiteral("MSG")), expected);
 }
 
-void TestRecordset::badFilterRaises()
-{
+void TestRecordset::badFilterRaises() {
     Recordset rs = basket();
     QVERIFY_THROWS_EXCEPTION(RecordsetError, rs.setFilter(QStringLiteral("Nope = '1'")));
     QVERIFY_THROWS_EXCEPTION(RecordsetError, rs.setFilter(QStringLiteral("GSM > 3")));
 }
 
-void TestRecordset::cloneSeesSameRows()
-{
+void TestRecordset::cloneSeesSameRows() {
     Recordset rs = basket();
     add(rs, QStringLiteral("a"), QStringLiteral("1"));
     Recordset copy = rs.clone();
@@ -161,8 +150,7 @@ void TestRecordset::cloneSeesSameRows()
     QCOMPARE(copy.recordCount(), 0);
 }
 
-void TestRecordset::paging()
-{
+void TestRecordset::paging() {
     Recordset rs = basket();
     for (int i = 1; i <= 25; ++i)
         add(rs, QString::number(i), QString::number(i));
@@ -178,8 +166,7 @@ void TestRecordset::paging()
     QCOMPARE(rs.pageCount(), 1);
 }
 
-void TestRecordset::readOnlyRefusesChanges()
-{
+void TestRecordset::readOnlyRefusesChanges() {
     Recordset rs = basket();
     add(rs, QStringLiteral("a"), QStringLiteral("1"));
     rs.setReadOnly(true);
@@ -189,8 +176,7 @@ void TestRecordset::readOnlyRefusesChanges()
     QCOMPARE(rs.recordCount(), 1);
 }
 
-void TestRecordset::emptyRecordsetIsBofAndEof()
-{
+void TestRecordset::emptyRecordsetIsBofAndEof() {
     Recordset rs = basket();
     rs.moveFirst();
     QVERIFY(rs.bof());

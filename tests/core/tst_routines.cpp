@@ -22,60 +22,75 @@ private slots:
     void statusTextReachesUi();
 };
 
-void TestRoutines::normalizeGsm_data()
-{
+void TestRoutines::normalizeGsm_data() {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("country code with punctuation") << "+90 (532) 123-45.67" << "5321234567";
-    QTest::newRow("country code digits only") << "905321234567" << "5321234567";
-    QTest::newRow("leading zero") << "05321234567" << "5321234567";
-    QTest::newRow("bare ten digits") << "5321234567" << "5321234567";
-    QTest::newRow("blanks between groups") << "0 532 123 45 67" << "5321234567";
-    QTest::newRow("fixed line with leading zero") << "02121234567" << "";
-    QTest::newRow("fixed line bare") << "2121234567" << "";
-    QTest::newRow("nine digits") << "532123456" << "";
-    QTest::newRow("letters") << "0532ABC4567" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("slash is not removed") << "0532/1234567" << "";
-    QTest::newRow("decimal number text") << "5321234567,0" << "";
+    QTest::newRow("country code with punctuation") << "+90 (532) 123-45.67"
+                                                   << "5321234567";
+    QTest::newRow("country code digits only") << "905321234567"
+                                              << "5321234567";
+    QTest::newRow("leading zero") << "05321234567"
+                                  << "5321234567";
+    QTest::newRow("bare ten digits") << "5321234567"
+                                     << "5321234567";
+    QTest::newRow("blanks between groups") << "0 532 123 45 67"
+                                           << "5321234567";
+    QTest::newRow("fixed line with leading zero") << "02121234567"
+                                                  << "";
+    QTest::newRow("fixed line bare") << "2121234567"
+                                     << "";
+    QTest::newRow("nine digits") << "532123456"
+                                 << "";
+    QTest::newRow("letters") << "0532ABC4567"
+                             << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("slash is not removed") << "0532/1234567"
+                                          << "";
+    QTest::newRow("decimal number text") << "5321234567,0"
+                                         << "";
 }
 
-void TestRoutines::normalizeGsm()
-{
+void TestRoutines::normalizeGsm() {
     QFETCH(QString, input);
     QFETCH(QString, expected);
     QCOMPARE(NormalizeGsm(input), expected);
 }
 
-void TestRoutines::cleanMessageText_data()
-{
+void TestRoutines::cleanMessageText_data() {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("turkish capitals") << QStringLiteral("ÜĞİŞÇÖ") << "UGISCO";
     QTest::newRow("turkish small letters") << QStringLiteral("üğışçö") << "ugisco";
     QTest::newRow("e acute") << QStringLiteral("café") << "cafe";
-    QTest::newRow("CR LF pair leaves nothing") << "a\r\nb" << "ab";
-    QTest::newRow("lone CR and lone LF") << "a\rb\nc" << "abc";
-    QTest::newRow("LF CR is two breaks") << "a\n\rb" << "ab";
-    QTest::newRow("angle brackets to square") << "<b>" << "[b]";
-    QTest::newRow("tilde to blank") << "a~b" << "a b";
-    QTest::newRow("ampersand to hyphen") << "Ali & Veli" << "Ali - Veli";
+    QTest::newRow("CR LF pair leaves nothing") << "a\r\nb"
+                                               << "ab";
+    QTest::newRow("lone CR and lone LF") << "a\rb\nc"
+                                         << "abc";
+    QTest::newRow("LF CR is two breaks") << "a\n\rb"
+                                         << "ab";
+    QTest::newRow("angle brackets to square") << "<b>"
+                                              << "[b]";
+    QTest::newRow("tilde to blank") << "a~b"
+                                    << "a b";
+    QTest::newRow("ampersand to hyphen") << "Ali & Veli"
+                                         << "Ali - Veli";
     // Entities must not survive as markup: & is replaced before < and >.
-    QTest::newRow("entity-looking text") << "&lt;x&gt;" << "-lt;x-gt;";
-    QTest::newRow("plain text unchanged") << "Sayin Ali, borcunuz 10 TL." << "Sayin Ali, borcunuz 10 TL.";
+    QTest::newRow("entity-looking text") << "&lt;x&gt;"
+                                         << "-lt;x-gt;";
+    QTest::newRow("plain text unchanged") << "Sayin Ali, borcunuz 10 TL."
+                                          << "Sayin Ali, borcunuz 10 TL.";
 }
 
-void TestRoutines::cleanMessageText()
-{
+void TestRoutines::cleanMessageText() {
     QFETCH(QString, input);
     QFETCH(QString, expected);
     QCOMPARE(CleanMessageText(input), expected);
 }
 
-void TestRoutines::replyClassification_data()
-{
+void TestRoutines::replyClassification_data() {
     QTest::addColumn<QString>("reply");
     QTest::addColumn<bool>("inList");
     QTest::addColumn<bool>("html");
@@ -97,8 +112,7 @@ void TestRoutines::replyClassification_data()
     QTest::newRow("Html capitalised") << "Html" << false << false;
 }
 
-void TestRoutines::replyClassification()
-{
+void TestRoutines::replyClassification() {
     QFETCH(QString, reply);
     QFETCH(bool, inList);
     QFETCH(bool, html);
@@ -107,21 +121,19 @@ void TestRoutines::replyClassification()
     QCOMPARE(IsErrorReply(reply), inList || html);
 }
 
-void TestRoutines::uniqueFileName_data()
-{
+void TestRoutines::uniqueFileName_data() {
     QTest::addColumn<QStringList>("existing");
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("counterBefore");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("counterAfter");
 
-    QTest::newRow("taken, first suffix") << QStringList{"rapor.txt"} << "rapor.txt" << 0
-                                         << "rapor(1).txt" << 1;
-    QTest::newRow("one-digit suffix is replaced") << QStringList{"rapor(3).txt"} << "rapor(3).txt"
-                                                  << 3 << "rapor(4).txt" << 4;
-    QTest::newRow("two-digit suffix gets a second") << QStringList{"rapor(12).txt"}
-                                                    << "rapor(12).txt" << 12
-                                                    << "rapor(12)(13).txt" << 13;
+    QTest::newRow("taken, first suffix")
+        << QStringList{"rapor.txt"} << "rapor.txt" << 0 << "rapor(1).txt" << 1;
+    QTest::newRow("one-digit suffix is replaced")
+        << QStringList{"rapor(3).txt"} << "rapor(3).txt" << 3 << "rapor(4).txt" << 4;
+    QTest::newRow("two-digit suffix gets a second")
+        << QStringList{"rapor(12).txt"} << "rapor(12).txt" << 12 << "rapor(12)(13).txt" << 13;
     QTest::newRow("skips taken suffixes")
         << QStringList{"liste.csv", "liste(1).csv", "liste(2).csv"} << "liste.csv" << 0
         << "liste(3).csv" << 3;
@@ -130,8 +142,7 @@ void TestRoutines::uniqueFileName_data()
     QTest::newRow("short name") << QStringList{"ab"} << "ab" << 0 << "ab(1)" << 1;
 }
 
-void TestRoutines::uniqueFileName()
-{
+void TestRoutines::uniqueFileName() {
     QFETCH(QStringList, existing);
     QFETCH(QString, name);
     QFETCH(int, counterBefore);
@@ -148,8 +159,7 @@ void TestRoutines::uniqueFileName()
     QCOMPARE(App().gFileCounter, counterAfter);
 }
 
-void TestRoutines::uniqueFileNameKeepsCounterForFreeName()
-{
+void TestRoutines::uniqueFileNameKeepsCounterForFreeName() {
     TestEnvironment env;
     App().gFileCounter = 5;
     // A folder given with its trailing separator gets no second one.
@@ -159,8 +169,7 @@ void TestRoutines::uniqueFileNameKeepsCounterForFreeName()
     QCOMPARE(App().gFileCounter, 5);
 }
 
-void TestRoutines::statusTextReachesUi()
-{
+void TestRoutines::statusTextReachesUi() {
     TestEnvironment env;
     SetStatusText(QStringLiteral("Hazır"));
     QCOMPARE(env.ui().statusTexts.size(), size_t(1));

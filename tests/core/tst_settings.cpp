@@ -11,14 +11,15 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 
-const QString FirstStepError = QStringLiteral("Sistem bilgileri kontrol edilemiyor. ") + CRLF +
-                               QStringLiteral("Sınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz.");
-const QString SecondStepError = QStringLiteral("Sistem bilgileri kaydedilemiyor.") + CRLF +
-                                QStringLiteral("Sınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz") +
-                                CRLF + QStringLiteral("Lütfen sistem yöneticinize başvurun.");
+const QString FirstStepError =
+    QStringLiteral("Sistem bilgileri kontrol edilemiyor. ") + CRLF +
+    QStringLiteral("Sınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz.");
+const QString SecondStepError =
+    QStringLiteral("Sistem bilgileri kaydedilemiyor.") + CRLF +
+    QStringLiteral("Sınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz") + CRLF +
+    QStringLiteral("Lütfen sistem yöneticinize başvurun.");
 
-void storeSettings(const QString& gw, const QString& remember, const QString& rememberHollin)
-{
+void storeSettings(const QString& gw, const QString& remember, const QString& rememberHollin) {
     ExecuteSql(QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi='ali', parola='p1', ckey='12', "
                               "flg_kaydet='%1', kullanici_adi_i='veli', parola_i='p2', "
                               "flg_kaydet_i='%2', flg_gw='%3', url_hollin='http://hollin.local/gw'")
@@ -42,8 +43,7 @@ private slots:
     void dataAccessIsTheEngine();
 };
 
-void TestSettings::loadSettings_data()
-{
+void TestSettings::loadSettings_data() {
     QTest::addColumn<QString>("gw");
     QTest::addColumn<QString>("remember");       // flg_kaydet
     QTest::addColumn<QString>("rememberHollin"); // flg_kaydet_i
@@ -53,19 +53,26 @@ void TestSettings::loadSettings_data()
 
     const QString main = QStringLiteral("https://sms.corvane.invalid/sms/com.corvane");
     const QString hollin = QStringLiteral("http://hollin.local/gw");
-    QTest::newRow("main remembered") << "0" << "1" << "0" << "Parlex" << main
-                                     << QStringList{"ali", "p1", "12", "1"};
-    QTest::newRow("main not remembered") << "0" << "0" << "1" << "Parlex" << main
-                                         << QStringList{"", "", "", "0"};
-    QTest::newRow("hollin remembered") << "1" << "0" << "1" << "Hollin" << hollin
-                                       << QStringList{"veli", "p2", "", "1"};
+    QTest::newRow("main remembered") << "0"
+                                     << "1"
+                                     << "0"
+                                     << "Parlex" << main << QStringList{"ali", "p1", "12", "1"};
+    QTest::newRow("main not remembered") << "0"
+                                         << "0"
+                                         << "1"
+                                         << "Parlex" << main << QStringList{"", "", "", "0"};
+    QTest::newRow("hollin remembered") << "1"
+                                       << "0"
+                                       << "1"
+                                       << "Hollin" << hollin << QStringList{"veli", "p2", "", "1"};
     // The address is loaded even when the credentials are not.
-    QTest::newRow("hollin not remembered") << "1" << "1" << "0" << "Hollin" << hollin
-                                           << QStringList{"", "", "", "0"};
+    QTest::newRow("hollin not remembered") << "1"
+                                           << "1"
+                                           << "0"
+                                           << "Hollin" << hollin << QStringList{"", "", "", "0"};
 }
 
-void TestSettings::loadSettings()
-{
+void TestSettings::loadSettings() {
     QFETCH(QString, gw);
     QFETCH(QString, remember);
     QFETCH(QString, rememberHollin);
@@ -91,8 +98,7 @@ void TestSettings::loadSettings()
     QVERIFY(env.ui().boxes.empty());
 }
 
-void TestSettings::unknownModeLoadsNothingQuietly()
-{
+void TestSettings::unknownModeLoadsNothingQuietly() {
     TestEnvironment env;
     storeSettings(QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"));
     LoadSettings();
@@ -100,8 +106,7 @@ void TestSettings::unknownModeLoadsNothingQuietly()
     QVERIFY(env.ui().boxes.empty());
 }
 
-void TestSettings::emptySettingsTableLoadsNothingQuietly()
-{
+void TestSettings::emptySettingsTableLoadsNothingQuietly() {
     TestEnvironment env;
     ExecuteSql(QStringLiteral("DELETE FROM tbl_ayarlar"));
     LoadSettings();
@@ -109,8 +114,7 @@ void TestSettings::emptySettingsTableLoadsNothingQuietly()
     QVERIFY(env.ui().boxes.empty());
 }
 
-void TestSettings::badPeriodShowsSaveError()
-{
+void TestSettings::badPeriodShowsSaveError() {
     TestEnvironment env;
     SetParam(QStringLiteral("kontrol_periyot"), QStringLiteral("altmış"));
     LoadSettings();
@@ -121,8 +125,7 @@ void TestSettings::badPeriodShowsSaveError()
     QCOMPARE(env.ui().boxes[0].text, SecondStepError);
 }
 
-void TestSettings::unopenableDatabaseShowsCheckError()
-{
+void TestSettings::unopenableDatabaseShowsCheckError() {
     TestEnvironment env;
     // A folder where the database file should be.
     QVERIFY(QDir(env.folder()).mkdir(QStringLiteral("ostrel.mdb")));
@@ -133,8 +136,7 @@ void TestSettings::unopenableDatabaseShowsCheckError()
     QCOMPARE(env.ui().boxes[0].text, FirstStepError);
 }
 
-void TestSettings::versionRule_data()
-{
+void TestSettings::versionRule_data() {
     QTest::addColumn<QString>("version");
     QTest::addColumn<bool>("tooOld");
 
@@ -145,15 +147,13 @@ void TestSettings::versionRule_data()
     QTest::newRow("sqlite") << "3.40.1" << false;
 }
 
-void TestSettings::versionRule()
-{
+void TestSettings::versionRule() {
     QFETCH(QString, version);
     QFETCH(bool, tooOld);
     QCOMPARE(IsDataAccessTooOld(version), tooOld);
 }
 
-void TestSettings::dataAccessIsTheEngine()
-{
+void TestSettings::dataAccessIsTheEngine() {
     TestEnvironment env;
     CheckDataAccess();
     QVERIFY(App().gDataAccessFound);

@@ -1,12 +1,10 @@
 #include "ScriptedUi.h"
 
-void ScriptedUi::showMessage(BoxKind kind, const QString& title, const QString& text)
-{
+void ScriptedUi::showMessage(BoxKind kind, const QString& title, const QString& text) {
     boxes.push_back(Box{kind, title, text});
 }
 
-bool ScriptedUi::askQuestion(const QString& title, const QString& text)
-{
+bool ScriptedUi::askQuestion(const QString& title, const QString& text) {
     boxes.push_back(Box{BoxKind::Question, title, text});
     if (answers.empty())
         return false;
@@ -17,8 +15,7 @@ bool ScriptedUi::askQuestion(const QString& title, const QString& text)
 
 namespace {
 
-QString nextName(std::deque<QString>& names)
-{
+QString nextName(std::deque<QString>& names) {
     if (names.empty())
         return QString();
     QString name = names.front();
@@ -28,38 +25,31 @@ QString nextName(std::deque<QString>& names)
 
 } // namespace
 
-QString ScriptedUi::getOpenFileName(const QString&, const QString&, const QString&)
-{
+QString ScriptedUi::getOpenFileName(const QString&, const QString&, const QString&) {
     return nextName(fileNames);
 }
 
-QString ScriptedUi::getSaveFileName(const QString&, const QString&, const QString&)
-{
+QString ScriptedUi::getSaveFileName(const QString&, const QString&, const QString&) {
     return nextName(fileNames);
 }
 
-QString ScriptedUi::chooseFolder(const QString&, const QString&)
-{
+QString ScriptedUi::chooseFolder(const QString&, const QString&) {
     return nextName(fileNames);
 }
 
-bool ScriptedUi::openWithDesktop(const QString& pathOrUrl)
-{
+bool ScriptedUi::openWithDesktop(const QString& pathOrUrl) {
     opened.push_back(pathOrUrl);
     return true;
 }
 
-void ScriptedUi::yield()
-{
+void ScriptedUi::yield() {
     ++yields;
 }
 
-void ScriptedUi::setStatusText(const QString& text)
-{
+void ScriptedUi::setStatusText(const QString& text) {
     statusTexts.push_back(text);
 }
 
-QDateTime ScriptedUi::now() const
-{
+QDateTime ScriptedUi::now() const {
     return clock.isValid() ? clock : QDateTime::currentDateTime();
 }

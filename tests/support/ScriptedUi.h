@@ -17,8 +17,10 @@ public:
 
     void showMessage(BoxKind kind, const QString& title, const QString& text) override;
     bool askQuestion(const QString& title, const QString& text) override;
-    QString getOpenFileName(const QString& title, const QString& folder, const QString& filter) override;
-    QString getSaveFileName(const QString& title, const QString& folder, const QString& filter) override;
+    QString getOpenFileName(const QString& title, const QString& folder,
+                            const QString& filter) override;
+    QString getSaveFileName(const QString& title, const QString& folder,
+                            const QString& filter) override;
     QString chooseFolder(const QString& title, const QString& folder) override;
     bool openWithDesktop(const QString& pathOrUrl) override;
     void yield() override;
@@ -36,7 +38,7 @@ public:
     std::vector<QString> opened;
     int yields = 0;
 
-    std::deque<bool> answers;       // an empty queue answers No
-    std::deque<QString> fileNames;  // an empty queue cancels
-    QDateTime clock;                // invalid: the real clock
+    std::deque<bool> answers;      // an empty queue answers No
+    std::deque<QString> fileNames; // an empty queue cancels
+    QDateTime clock;               // invalid: the real clock
 };

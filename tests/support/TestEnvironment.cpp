@@ -6,8 +6,7 @@
 #include <QtTest>
 
 TestEnvironment::TestEnvironment()
-    : m_ui(std::make_shared<ScriptedUi>())
-{
+    : m_ui(std::make_shared<ScriptedUi>()) {
     if (!m_dir.isValid())
         qFatal("cannot create a temporary program folder");
     AppState::reset();
@@ -15,14 +14,12 @@ TestEnvironment::TestEnvironment()
     App().ui = m_ui;
 }
 
-TestEnvironment::~TestEnvironment()
-{
+TestEnvironment::~TestEnvironment() {
     // Release the database file before the folder goes.
     AppState::reset();
 }
 
-QString TestEnvironment::writeFile(const QString& name, const QByteArray& bytes) const
-{
+QString TestEnvironment::writeFile(const QString& name, const QByteArray& bytes) const {
     const QString path = m_dir.filePath(name);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);

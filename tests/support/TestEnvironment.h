@@ -4,8 +4,8 @@
 
 #include <QTemporaryDir>
 
-#include "core/AppState.h"
 #include "ScriptedUi.h"
+#include "core/AppState.h"
 
 // A fresh AppState with a scripted Ui and an empty temporary program folder.
 // The database is created on the first OpenDatabase, as on a first start.
