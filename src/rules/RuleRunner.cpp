@@ -1,0 +1,5 @@
+#include "RuleRunner.h"
+
+void OtoMesaj() {
+    // Filled in with the file sender.
+}
