@@ -93,6 +93,20 @@ QStringList SchemaStatements() {
                         "metin_ayraci TEXT NOT NULL DEFAULT '',"
                         "baslik_var TEXT NOT NULL DEFAULT '',"
                         "flg_aktif TEXT NOT NULL DEFAULT '0')");
+    // Files whose package left for the gateway: kept until the file has
+    // been moved, so that a file is never submitted twice, even when the
+    // move fails or the program dies between the request and its outcome.
+    s << QStringLiteral("CREATE TABLE tbl_gonderim_gunlugu ("
+                        "id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                        "kural INTEGER NOT NULL DEFAULT 0,"
+                        "yol TEXT NOT NULL,"
+                        "boyut INTEGER NOT NULL,"
+                        "degisim TEXT NOT NULL,"
+                        "ozet TEXT NOT NULL,"
+                        "durum TEXT NOT NULL,"
+                        "msgid TEXT NOT NULL DEFAULT '',"
+                        "tarih DATETIME)");
+    s << QStringLiteral("CREATE INDEX idx_gunluk_yol ON tbl_gonderim_gunlugu(yol)");
     s << dateTimeTriggers(QStringLiteral("tbl_log_txt"), QStringLiteral("tarih"));
     s << dateTimeTriggers(QStringLiteral("tbl_giden_txt"), QStringLiteral("tarih"));
     s << dateTimeTriggers(QStringLiteral("tbl_giden_txt"), QStringLiteral("gtarih"));

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+
+#include <QByteArray>
+#include <QString>
+
+// What identifies one data file: where it is, how big, when last written and
+// what it holds. A file replaced under the same name is another file.
+struct FileIdentity {
+    QString path;
+    qint64 size = -1;
+    QString modified; // ISO with milliseconds
+    QString hash;     // SHA-256, hex
+
+    // Empty with `error` set when the file cannot be read.
+    static std::optional<FileIdentity> of(const QString& path, QString* error = nullptr);
+    bool sameFileAs(const FileIdentity& other) const;
+};
+
+// The record of files whose package left for the gateway. An entry is made
+// before the request goes out ("in flight"), marked accepted once the
+// gateway has taken the package, and removed when the outcome no longer
+// matters: the gateway refused, or the file was moved on.
+namespace SentFileJournal {
+
+enum class State { InFlight, Accepted };
+
+struct Entry {
+    qint64 id = 0;
+    qint32 rule = 0;
+    State state = State::InFlight;
+    QString msgid;
+    FileIdentity identity;
+};
+
+std::optional<Entry> find(const QString& path);
+qint64 recordInFlight(qint32 rule, const FileIdentity& identity);
+void recordAccepted(qint64 id, const QString& msgid);
+void forget(qint64 id);
+
+} // namespace SentFileJournal
