@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+
+#include <QString>
+#include <QStringList>
+
+#include "CodePage.h"
+#include "SchemaIni.h"
+#include "TextRecord.h"
+
+// Reads one delimited data file as a table, the way the folder's
+// Schema.ini describes it. Every caller makes its own reader; readers share
+// nothing, so one can never close or move another's records.
+//
+// Records stream: only the first MaxScanRows records (which decide the
+// column types) are held at a time, whatever the file's length.
+//
+// Columns: the header line's names, or F1, F2, ... without one. A name is
+// the header text without surrounding blanks; an empty one becomes F and
+// its position (F3 for the third column); one that matches an earlier
+// column's name gets "_" and its position appended (a second "ad" in the
+// fourth column becomes "ad_4"), again until it is unique. A row with more
+// fields than the header names, within the scanned rows, adds columns named
+// by the same rule; after them, a row's surplus fields stay in its last
+// value, joined by the separator, so nothing of the row is lost (empty
+// surplus fields, as a trailing separator makes, are dropped). Missing
+// fields are Null.
+//
+// Failures (a file that is missing, a folder, not text, a record longer
+// than RecordStream::MaxRecordLength, a read error) make open() or next()
+// return false with errorString() set; nothing throws.
+class DelimitedReader {
+public:
+    DelimitedReader();
+    ~DelimitedReader();
+    DelimitedReader(const DelimitedReader&) = delete;
+    DelimitedReader& operator=(const DelimitedReader&) = delete;
+
+    // folder/fileName as its section in folder/Schema.ini describes it.
+    bool open(const QString& folder, const QString& fileName);
+    // A file with the format given here.
+    bool openWithFormat(const QString& path, const TextFormat& format);
+    void close();
+    bool isOpen() const;
+
+    bool hasError() const;
+    QString errorString() const;
+
+    TextEncoding encoding() const;
+    const TextFormat& format() const;
+    const TextColumns& columns() const;
+    int columnCount() const;
+    QStringList columnNames() const;
+    int columnIndex(QStringView name) const; // -1 when missing
+
+    // No data records at all (a header line alone counts as none).
+    bool isEmpty() const;
+
+    // Moves to the next record; false at the end of the file or on a
+    // failure, which hasError() tells apart. A caller that acts on the whole
+    // file (a sender) must check hasError() after the last record.
+    bool next();
+    const TextRecord& record() const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

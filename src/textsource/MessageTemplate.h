@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include "TextRecord.h"
+
+class Recordset;
+
+// Placeholders are "[##" + column name + "##]"; the markers are matched
+// exactly, the column name without regard to case (ColumnNamesMatch).
+//
+// Filling: text outside placeholders is copied as it is; a placeholder gives
+// its column's value as the program shows it (numbers in the regional
+// format), and nothing when the column is missing or the value is Null.
+// A template without placeholders gives itself.
+//
+// Malformed templates: a placeholder is an opening marker and the first
+// closing marker after it. So a closing marker with no opening one before
+// it is ordinary text, and an opening marker with no closing one after it
+// is copied with everything that follows it ("Sayın [##ad" stays as it is).
+QString FillTemplate(QStringView templateText, const TextRecord& row);
+// The same for the current row of a recordset (a loaded sample).
+QString FillTemplate(QStringView templateText, const Recordset& row);
+
+// The most characters a filled message may have, counted as text characters
+// (a Turkish letter is one) before the message is cleaned for sending.
+constexpr int MessageLimit = 160;
+
+enum class RowOutcome {
+    Queued,          // usable number, 160 characters or fewer
+    NoNumber,        // h01: no usable number, message fits
+    TooLong,         // h02: usable number, message longer than 160
+    NoNumberTooLong, // h03: neither
+};
+
+// `normalizedNumber` is NormalizeGsm of the row's number ("" when unusable).
+// The length is that of `filledMessage` as filled, line breaks and Turkish
+// letters included; a character outside the basic plane counts two, as in
+// the 160-character field that holds the queued message.
+RowOutcome ClassifyRow(QStringView filledMessage, QStringView normalizedNumber);
+
+// "queued", "h01", "h02" or "h03".
+QString RowOutcomeName(RowOutcome outcome);
+
+// NormalizeGsm of a value as the program shows it; "" for a Null value or a
+// column that is not there (index -1).
+QString GsmNumberOf(const TextRecord& row, int gsmColumn);
+
+// One row through template, number and test, as a sender handles it.
+struct PreparedRow {
+    RowOutcome outcome = RowOutcome::NoNumber;
+    QString number;  // normalised, "" when unusable
+    QString filled;  // the filled message
+    QString message; // CleanMessageText(filled) for a queued row, else ""
+};
+PreparedRow PrepareRow(QStringView templateText, const TextRecord& row, int gsmColumn);
+
+// The counters under the message boxes: "37/160" in the send wizard,
+// "37 / 160" in the rule editor. They count the template as typed.
+QString WizardCounterText(QStringView message);
+QString EditorCounterText(QStringView message);

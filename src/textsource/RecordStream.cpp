@@ -1,0 +1,241 @@
+#include "RecordStream.h"
+
+#include <filesystem>
+
+#include <QFileInfo>
+
+namespace {
+
+constexpr qint64 kChunkBytes = 256 * 1024;
+
+constexpr char16_t kQuote = u'"';
+constexpr char16_t kCr = u'\r';
+constexpr char16_t kLf = u'\n';
+
+bool isLineBreak(char16_t c) {
+    return c == kCr || c == kLf;
+}
+
+} // namespace
+
+bool RecordStream::fail(const QString& message) {
+    m_error = message;
+    m_file.close();
+    return false;
+}
+
+bool RecordStream::open(const QString& path, const QString& separator) {
+    close();
+    m_path = path;
+    m_separator = separator;
+    m_quoting = !separator.contains(QLatin1Char('"'));
+
+    // Only regular files: a directory cannot be read and a named pipe would
+    // block for ever.
+    std::error_code ec;
+    const std::filesystem::path fsPath(path.toStdU16String());
+    const auto status = std::filesystem::status(fsPath, ec);
+    if (ec || !std::filesystem::exists(status))
+        return fail(QStringLiteral("%1 dosyası bulunamadı").arg(path));
+    if (std::filesystem::is_directory(status))
+        return fail(QStringLiteral("%1 bir klasör, dosya değil").arg(path));
+    if (!std::filesystem::is_regular_file(status))
+        return fail(QStringLiteral("%1 sıradan bir dosya değil").arg(path));
+
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("%1 açılamadı: %2").arg(path, m_file.errorString()));
+    if (!detectEncoding())
+        return false;
+    // The UTF-8 decoder drops a leading byte order mark itself.
+    m_utf8 = QStringDecoder(QStringDecoder::Utf8);
+    return true;
+}
+
+void RecordStream::close() {
+    m_file.close();
+    m_text.clear();
+    m_pos = 0;
+    m_atEnd = false;
+    m_records = 0;
+    m_error.clear();
+    m_encoding = TextEncoding::Windows1254;
+}
+
+bool RecordStream::detectEncoding() {
+    EncodingDetector detector;
+    QByteArray chunk(kChunkBytes * 4, Qt::Uninitialized);
+    while (!detector.decided()) {
+        const qint64 n = m_file.read(chunk.data(), chunk.size());
+        if (n < 0)
+            return fail(QStringLiteral("%1 okunamadı: %2").arg(m_path, m_file.errorString()));
+        if (n == 0)
+            break;
+        detector.feed(QByteArrayView(chunk.constData(), n));
+    }
+    m_encoding = detector.result();
+    if (!m_file.seek(0))
+        return fail(QStringLiteral("%1 okunamadı: %2").arg(m_path, m_file.errorString()));
+    return true;
+}
+
+bool RecordStream::refill() {
+    if (m_pos > 0) {
+        m_text.remove(0, m_pos);
+        m_pos = 0;
+    }
+    QByteArray chunk(kChunkBytes, Qt::Uninitialized);
+    const qint64 n = m_file.read(chunk.data(), chunk.size());
+    if (n < 0)
+        return fail(QStringLiteral("%1 okunamadı: %2").arg(m_path, m_file.errorString()));
+    if (n == 0) {
+        m_atEnd = true;
+        return true;
+    }
+    const QByteArrayView bytes(chunk.constData(), n);
+    if (m_encoding == TextEncoding::Windows1254) {
+        AppendWindows1254(m_text, bytes);
+    } else {
+        const qsizetype start = m_text.size();
+        m_text.resize(start + m_utf8.requiredSpace(n));
+        QChar* end = m_utf8.appendToBuffer(m_text.data() + start, bytes);
+        m_text.resize(end - m_text.constData());
+    }
+    return true;
+}
+
+RecordStream::Status RecordStream::next(std::vector<QString>& fields) {
+    if (!m_error.isEmpty())
+        return Status::Error;
+    if (!m_file.isOpen())
+        return Status::End;
+    for (;;) {
+        switch (split(fields)) {
+        case Split::Record:
+            ++m_records;
+            return Status::Record;
+        case Split::End:
+            m_file.close();
+            return Status::End;
+        case Split::Error:
+            return Status::Error;
+        case Split::NeedMore:
+            if (m_text.size() - m_pos > MaxRecordLength) {
+                fail(QStringLiteral("%1: %2. kayıttan sonraki satır %3 karakterden uzun")
+                         .arg(m_path)
+                         .arg(m_records)
+                         .arg(MaxRecordLength));
+                return Status::Error;
+            }
+            if (!refill())
+                return Status::Error;
+            break;
+        }
+    }
+}
+
+RecordStream::Split RecordStream::notText() {
+    fail(QStringLiteral("%1 bir metin dosyası değil (0 baytı içeriyor)").arg(m_path));
+    return Split::Error;
+}
+
+bool RecordStream::separatorAt(const QChar* p, const QChar* end, bool& needMore) const {
+    const qsizetype length = m_separator.size();
+    if (length == 0 || *p != m_separator.front())
+        return false;
+    if (end - p < length) {
+        // Part of a separator at the end of what has been read.
+        needMore = !m_atEnd;
+        return false;
+    }
+    return length == 1 || QStringView(p, length) == m_separator;
+}
+
+// Splits the record at m_pos, or tells why it cannot yet. Restarts from the
+// record's beginning after a refill; records are short, so that costs
+// little.
+RecordStream::Split RecordStream::split(std::vector<QString>& fields) {
+    const QChar* const begin = m_text.constData() + m_pos;
+    const QChar* const end = m_text.constData() + m_text.size();
+    const QChar* p = begin;
+
+    // Empty lines are no records.
+    while (p < end && isLineBreak(p->unicode()))
+        ++p;
+    if (p == end) {
+        m_pos += p - begin;
+        return m_atEnd ? Split::End : Split::NeedMore;
+    }
+
+    fields.clear();
+    bool needMore = false;
+    for (;;) {
+        if (p == end) {
+            // The record ended with a separator at the end of the file.
+            if (!m_atEnd)
+                return Split::NeedMore;
+            fields.emplace_back();
+            break;
+        }
+        QString value;
+        if (m_quoting && p->unicode() == kQuote) {
+            ++p;
+            for (;;) {
+                const QChar* q = p;
+                while (q < end && q->unicode() != kQuote && q->unicode() != 0)
+                    ++q;
+                if (q < end && q->unicode() == 0)
+                    return notText();
+                value.append(p, q - p);
+                if (q == end) {
+                    if (!m_atEnd)
+                        return Split::NeedMore;
+                    // No closing quote: the field runs to the end of the file.
+                    p = end;
+                    break;
+                }
+                if (q + 1 == end && !m_atEnd)
+                    return Split::NeedMore; // a doubled quote may follow
+                if (q + 1 < end && q[1].unicode() == kQuote) {
+                    value.append(QChar(kQuote));
+                    p = q + 2;
+                    continue;
+                }
+                p = q + 1;
+                break;
+            }
+        }
+        // Unquoted text, or what follows a closing quote.
+        const QChar* t = p;
+        while (t < end) {
+            const char16_t c = t->unicode();
+            if (isLineBreak(c) || separatorAt(t, end, needMore) || needMore)
+                break;
+            if (c == 0)
+                return notText();
+            ++t;
+        }
+        if (needMore || (t == end && !m_atEnd))
+            return Split::NeedMore;
+        if (value.isEmpty())
+            value = QString(p, t - p);
+        else
+            value.append(p, t - p);
+        fields.push_back(std::move(value));
+        p = t;
+
+        if (p == end)
+            break;
+        if (isLineBreak(p->unicode())) {
+            if (p->unicode() == kCr && p + 1 == end && !m_atEnd)
+                return Split::NeedMore; // CR LF split between two reads
+            if (p->unicode() == kCr && p + 1 < end && p[1].unicode() == kLf)
+                ++p;
+            ++p;
+            break;
+        }
+        p += m_separator.size();
+    }
+    m_pos += p - begin;
+    return Split::Record;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <vector>
+
+#include <QFile>
+#include <QString>
+#include <QStringDecoder>
+
+#include "CodePage.h"
+
+// Reads a delimited file record by record, holding only the record being
+// split (and a read buffer), so files of any length stream through.
+//
+// Records end at CR LF, LF or CR. Lines with no characters at all are
+// skipped. A field that starts with a double quote runs to the next quote
+// that is not doubled and may hold the separator and line breaks; "" inside
+// it is one quote, and text between its closing quote and the separator is
+// kept as written. A quote anywhere else is an ordinary character. A
+// separator that itself holds a quote turns quoting off.
+class RecordStream {
+public:
+    enum class Status { Record, End, Error };
+
+    // Longest record accepted, in characters: a longer one is a file the
+    // program cannot use (binary data, a missing closing quote).
+    static constexpr qsizetype MaxRecordLength = 1024 * 1024;
+
+    RecordStream() = default;
+    RecordStream(const RecordStream&) = delete;
+    RecordStream& operator=(const RecordStream&) = delete;
+
+    // Opens a regular file and decides its encoding (which reads it once).
+    bool open(const QString& path, const QString& separator);
+    void close();
+
+    // The next record's fields, as written (no field is Null here).
+    Status next(std::vector<QString>& fields);
+
+    TextEncoding encoding() const { return m_encoding; }
+    QString errorString() const { return m_error; }
+    // Records returned so far; a failure names the line after them.
+    qint64 recordCount() const { return m_records; }
+
+private:
+    enum class Split { Record, NeedMore, End, Error };
+
+    bool fail(const QString& message);
+    bool detectEncoding();
+    bool refill();
+    Split split(std::vector<QString>& fields);
+    Split notText();
+    bool separatorAt(const QChar* p, const QChar* end, bool& needMore) const;
+
+    QFile m_file;
+    QString m_path;
+    QString m_separator;
+    bool m_quoting = true;
+    TextEncoding m_encoding = TextEncoding::Windows1254;
+    QStringDecoder m_utf8;
+    QString m_text;       // decoded, not yet split
+    qsizetype m_pos = 0;  // start of the next record in m_text
+    bool m_atEnd = false; // the file has been read to its end
+    qint64 m_records = 0;
+    QString m_error;
+};

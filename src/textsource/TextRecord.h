@@ -1,0 +1,57 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QVariant>
+
+#include "core/Recordset.h"
+
+// Column names are matched without regard to case, and the Turkish dotted
+// and dotless i count as one letter, so [##ADI##] finds the column "adı"
+// and [##ADİ##] the column "adi".
+bool ColumnNamesMatch(QStringView a, QStringView b);
+
+struct TextColumn {
+    QString name;
+    FieldType type = FieldType::Text; // Integer, Double or Text
+};
+using TextColumns = std::vector<TextColumn>;
+
+int FindColumn(const TextColumns& columns, QStringView name); // -1 when missing
+
+// One record of a data file: its values in column order, each Null (an
+// empty field), a qint64, a double or a text. A value that did not fit its
+// column's type is its text. Copies are independent of the reader.
+class TextRecord {
+public:
+    TextRecord();
+
+    int size() const { return static_cast<int>(m_values.size()); }
+    const TextColumns& columns() const { return *m_columns; }
+    int columnIndex(QStringView name) const { return FindColumn(*m_columns, name); }
+
+    // A Null value for an index or name that is not there.
+    const QVariant& value(int index) const;
+    QVariant value(QStringView name) const;
+    bool isNull(int index) const { return value(index).isNull(); }
+    // As the program shows it: numbers in the regional format, Null empty.
+    QString text(int index) const;
+
+    const std::vector<QVariant>& values() const { return m_values; }
+
+private:
+    friend class DelimitedReader;
+
+    std::shared_ptr<const TextColumns> m_columns;
+    std::vector<QVariant> m_values;
+};
+
+// The values as one line, joined by `separator`, a Null written as nothing:
+// what goes into a reject file.
+QString JoinedValues(const TextRecord& record, QStringView separator);
+// The column names joined by `separator`: a reject file's header line.
+QString JoinedNames(const TextColumns& columns, QStringView separator);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+
+#include <QStringView>
+#include <QVariant>
+
+#include "core/Recordset.h"
+
+// How the reader turns field texts into typed values. Only plain forms
+// count as numbers, so nothing a user typed is ever altered unless it
+// clearly is a number: a sign, ASCII digits and, for decimals, one decimal
+// comma (the regional format), with blanks around allowed. "12.5",
+// "1.250,00", "1e5" and "0532 123 45 67" stay text.
+
+// Whole numbers of 1 to 18 digits (any longer one would not be kept exactly).
+std::optional<qint64> ParseWholeNumber(QStringView text);
+
+// Whole or decimal-comma numbers of at most 15 digits in all, the most a
+// double keeps exactly.
+std::optional<double> ParseDecimalNumber(QStringView text);
+
+// Collects the values of one column's scanned rows and names the type that
+// holds them all: Integer, Double or Text (also for a column of Nulls).
+class TypeVote {
+public:
+    void add(QStringView text); // a non-empty field text
+    FieldType type() const;
+
+private:
+    bool m_seen = false;
+    bool m_allWhole = true;
+    bool m_allNumbers = true;
+};
+
+// The value of a non-empty field in a column of `type`. A text that does not
+// fit the type comes back as text, never as Null, so nothing of the row is
+// lost.
+QVariant TypedValue(const QString& text, FieldType type);
