@@ -2,8 +2,6 @@
 
 #include <filesystem>
 
-#include <QFileInfo>
-
 namespace {
 
 constexpr qint64 kChunkBytes = 256 * 1024;
@@ -18,6 +16,20 @@ bool isLineBreak(char16_t c) {
 
 } // namespace
 
+QString DataFileProblem(const QString& path) {
+    // Only regular files: a directory cannot be read and a named pipe would
+    // block for ever.
+    std::error_code ec;
+    const auto status = std::filesystem::status(std::filesystem::path(path.toStdU16String()), ec);
+    if (ec || !std::filesystem::exists(status))
+        return QStringLiteral("%1 dosyası bulunamadı").arg(path);
+    if (std::filesystem::is_directory(status))
+        return QStringLiteral("%1 bir klasör, dosya değil").arg(path);
+    if (!std::filesystem::is_regular_file(status))
+        return QStringLiteral("%1 sıradan bir dosya değil").arg(path);
+    return QString();
+}
+
 bool RecordStream::fail(const QString& message) {
     m_error = message;
     m_file.close();
@@ -30,17 +42,8 @@ bool RecordStream::open(const QString& path, const QString& separator) {
     m_separator = separator;
     m_quoting = !separator.contains(QLatin1Char('"'));
 
-    // Only regular files: a directory cannot be read and a named pipe would
-    // block for ever.
-    std::error_code ec;
-    const std::filesystem::path fsPath(path.toStdU16String());
-    const auto status = std::filesystem::status(fsPath, ec);
-    if (ec || !std::filesystem::exists(status))
-        return fail(QStringLiteral("%1 dosyası bulunamadı").arg(path));
-    if (std::filesystem::is_directory(status))
-        return fail(QStringLiteral("%1 bir klasör, dosya değil").arg(path));
-    if (!std::filesystem::is_regular_file(status))
-        return fail(QStringLiteral("%1 sıradan bir dosya değil").arg(path));
+    if (const QString problem = DataFileProblem(path); !problem.isEmpty())
+        return fail(problem);
 
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadOnly))

@@ -8,6 +8,10 @@
 
 #include "CodePage.h"
 
+// Why `path` cannot be read as a data file (missing, a folder, a pipe or
+// device), or "" for a regular file.
+QString DataFileProblem(const QString& path);
+
 // Reads a delimited file record by record, holding only the record being
 // split (and a read buffer), so files of any length stream through.
 //

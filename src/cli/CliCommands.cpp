@@ -1,0 +1,48 @@
+#include "CliCommands.h"
+
+#include "CliSupport.h"
+
+namespace {
+
+QString usage() {
+    QString text = QStringLiteral("Usage: parlex-cli COMMAND [ARGUMENTS]\n"
+                                  "\n"
+                                  "The headless face of Parlex. Commands:\n");
+    for (const CliCommand& command : CliCommands())
+        text += QStringLiteral("  %1  %2\n").arg(command.name.leftJustified(8), command.summary);
+    text += QStringLiteral("\n"
+                           "parlex-cli COMMAND --help tells more about each.\n"
+                           "Exit status: 0 done, 1 the work failed, 2 bad arguments.\n");
+    return text;
+}
+
+} // namespace
+
+const std::vector<CliCommand>& CliCommands() {
+    static const std::vector<CliCommand> commands = {
+        {QStringLiteral("read"), QStringLiteral("print a data file as the program reads it"),
+         RunRead},
+        {QStringLiteral("preview"), QStringLiteral("show what each row of a data file would send"),
+         RunPreview},
+    };
+    return commands;
+}
+
+int RunCli(const QStringList& arguments) {
+    if (arguments.isEmpty()) {
+        PrintError(QString(), QStringLiteral("no command given (try --help)"));
+        return ExitUsage;
+    }
+    const QString& name = arguments.front();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
+        name == QLatin1String("help")) {
+        PrintText(usage());
+        return ExitOk;
+    }
+    for (const CliCommand& command : CliCommands()) {
+        if (command.name == name)
+            return command.run(arguments.mid(1));
+    }
+    PrintError(QString(), QStringLiteral("unknown command %1 (try --help)").arg(name));
+    return ExitUsage;
+}

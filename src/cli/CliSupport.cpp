@@ -1,0 +1,148 @@
+#include "CliSupport.h"
+
+#include <cstdio>
+
+#include <QFileInfo>
+
+#include "textsource/DelimitedReader.h"
+#include "textsource/RecordStream.h"
+#include "textsource/SchemaIni.h"
+
+namespace {
+
+constexpr qsizetype kFlushBytes = 64 * 1024;
+
+void writeStream(std::FILE* stream, const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+}
+
+} // namespace
+
+CliArguments ParseArguments(const QStringList& arguments, const QStringList& valueOptions) {
+    CliArguments parsed;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (optionsEnded || argument == QLatin1String("-") ||
+            !argument.startsWith(QLatin1Char('-'))) {
+            parsed.positional << argument;
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+            parsed.help = true;
+            continue;
+        }
+        QString name = argument.mid(2);
+        QString value;
+        bool hasValue = false;
+        const qsizetype eq = name.indexOf(QLatin1Char('='));
+        if (eq >= 0) {
+            value = name.mid(eq + 1);
+            name.truncate(eq);
+            hasValue = true;
+        }
+        if (!argument.startsWith(QLatin1String("--")) || !valueOptions.contains(name)) {
+            parsed.error = QStringLiteral("unknown option %1").arg(argument);
+            return parsed;
+        }
+        if (!hasValue) {
+            if (i + 1 >= arguments.size()) {
+                parsed.error = QStringLiteral("--%1 needs a value").arg(name);
+                return parsed;
+            }
+            value = arguments[++i];
+        }
+        parsed.options.insert(name, value);
+    }
+    return parsed;
+}
+
+CliOutput::~CliOutput() {
+    flush();
+}
+
+void CliOutput::line(const QString& text) {
+    m_buffer += text.toUtf8();
+    m_buffer += '\n';
+    if (m_buffer.size() >= kFlushBytes)
+        flush();
+}
+
+void CliOutput::flush() {
+    writeStream(stdout, m_buffer);
+    std::fflush(stdout);
+    m_buffer.clear();
+}
+
+void PrintError(const QString& command, const QString& message) {
+    const QString prefix = command.isEmpty() ? QStringLiteral("parlex-cli: ")
+                                             : QStringLiteral("parlex-cli %1: ").arg(command);
+    writeStream(stderr, (prefix + message + QLatin1Char('\n')).toUtf8());
+}
+
+void PrintText(const QString& text) {
+    writeStream(stdout, text.toUtf8());
+    std::fflush(stdout);
+}
+
+QString EscapeValue(const QString& value) {
+    QString out;
+    out.reserve(value.size());
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case u'\\':
+            out += QLatin1String("\\\\");
+            break;
+        case u'\t':
+            out += QLatin1String("\\t");
+            break;
+        case u'\r':
+            out += QLatin1String("\\r");
+            break;
+        case u'\n':
+            out += QLatin1String("\\n");
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+int OpenDataFile(const QString& command, const CliArguments& arguments, DelimitedReader& reader) {
+    if (arguments.positional.size() != 1) {
+        PrintError(command, arguments.positional.isEmpty()
+                                ? QStringLiteral("FILE is missing (try --help)")
+                                : QStringLiteral("only one FILE, please (try --help)"));
+        return ExitUsage;
+    }
+    const QString separator = arguments.options.value(QStringLiteral("separator"));
+    if (separator.isEmpty()) {
+        PrintError(command, QStringLiteral("--separator is missing or empty (T means tab)"));
+        return ExitUsage;
+    }
+    const QString headerFlag = arguments.options.value(QStringLiteral("header"));
+    if (headerFlag != QLatin1String("E") && headerFlag != QLatin1String("H")) {
+        PrintError(command, QStringLiteral("--header must be E (header line) or H (none)"));
+        return ExitUsage;
+    }
+
+    // Only an existing file gets its folder described, as after the open
+    // dialog.
+    const QString path = QFileInfo(arguments.positional.front()).absoluteFilePath();
+    if (const QString problem = DataFileProblem(path); !problem.isEmpty()) {
+        PrintError(command, problem);
+        return ExitFailure;
+    }
+    const ChosenPath chosen = SplitChosenPath(path);
+    WriteSchemaIni(chosen.folder, separator, headerFlag);
+    if (!reader.open(chosen.folder, chosen.file)) {
+        PrintError(command, reader.errorString());
+        return ExitFailure;
+    }
+    return ExitOk;
+}

@@ -1,0 +1,80 @@
+#include "CliCommands.h"
+#include "CliSupport.h"
+#include "textsource/DelimitedReader.h"
+
+namespace {
+
+const QString kCommand = QStringLiteral("read");
+
+const QString kHelp =
+    QStringLiteral("Usage: parlex-cli read FILE --separator X --header E|H\n"
+                   "\n"
+                   "Describes the folder of FILE in its Schema.ini as the program does, reads\n"
+                   "FILE and prints:\n"
+                   "  encoding: windows-1254 (or utf-8)\n"
+                   "  the columns as name:type (integer, double or text), joined by tabs\n"
+                   "  one line per record: the values as the program shows them (numbers in\n"
+                   "  the regional format), joined by tabs\n"
+                   "A Null value is written \\N; a backslash, tab, CR or LF inside a value is\n"
+                   "written \\\\, \\t, \\r or \\n.\n"
+                   "\n"
+                   "Options:\n"
+                   "  --separator X  the field separator; T means tab\n"
+                   "  --header E|H   E: the first line names the columns, H: it does not\n"
+                   "  -h, --help     this text\n"
+                   "\n"
+                   "Exit status: 0 done, 1 FILE cannot be read, 2 bad arguments.\n");
+
+QString typeName(FieldType type) {
+    switch (type) {
+    case FieldType::Integer:
+        return QStringLiteral("integer");
+    case FieldType::Double:
+        return QStringLiteral("double");
+    default:
+        return QStringLiteral("text");
+    }
+}
+
+} // namespace
+
+int RunRead(const QStringList& arguments) {
+    const CliArguments parsed =
+        ParseArguments(arguments, {QStringLiteral("separator"), QStringLiteral("header")});
+    if (parsed.help) {
+        PrintText(kHelp);
+        return ExitOk;
+    }
+    if (!parsed.error.isEmpty()) {
+        PrintError(kCommand, parsed.error + QStringLiteral(" (try --help)"));
+        return ExitUsage;
+    }
+    DelimitedReader reader;
+    if (const int status = OpenDataFile(kCommand, parsed, reader); status != ExitOk)
+        return status;
+
+    CliOutput out;
+    out.line(QStringLiteral("encoding: ") + EncodingName(reader.encoding()));
+    QStringList columns;
+    for (const TextColumn& column : reader.columns())
+        columns << EscapeValue(column.name) + QLatin1Char(':') + typeName(column.type);
+    out.line(columns.join(QLatin1Char('\t')));
+
+    QString line;
+    while (reader.next()) {
+        const TextRecord& record = reader.record();
+        line.clear();
+        for (int i = 0; i < record.size(); ++i) {
+            if (i > 0)
+                line += QLatin1Char('\t');
+            line += record.isNull(i) ? QStringLiteral("\\N") : EscapeValue(record.text(i));
+        }
+        out.line(line);
+    }
+    out.flush();
+    if (reader.hasError()) {
+        PrintError(kCommand, reader.errorString());
+        return ExitFailure;
+    }
+    return ExitOk;
+}
