@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+// "&", "<" and ">" as entities, so that a value put between two tags can
+// neither end its element nor start another. Quotes are left as they are:
+// values never go into attributes.
+QString EscapeXml(const QString& value);
+
+// The same escaping, written as UTF-8 onto the end of `out`.
+void AppendEscapedUtf8(std::string& out, QStringView value);
+
+// A reply body as text: UTF-8 when it is valid UTF-8, otherwise the Turkish
+// Windows code page 1254, which older gateways answer in.
+QString DecodeReply(const QByteArray& bytes);
+
+QString DecodeWindows1254(const QByteArray& bytes);
