@@ -1,0 +1,280 @@
+#include "XmlScanner.h"
+
+#include <cstdint>
+
+namespace {
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool isNameStart(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '_' || u == ':' || u >= 0x80;
+}
+
+bool isNameChar(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return isNameStart(c) || (u >= '0' && u <= '9') || u == '-' || u == '.';
+}
+
+bool isForbiddenControl(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 && u != '\t' && u != '\n' && u != '\r';
+}
+
+void appendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+bool validCodePoint(uint32_t cp) {
+    if (cp == 0x9 || cp == 0xA || cp == 0xD)
+        return true;
+    if (cp < 0x20 || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF)
+        return false;
+    return cp <= 0x10FFFF;
+}
+
+} // namespace
+
+XmlScanner::XmlScanner(std::string_view document)
+    : m_doc(document) {
+    if (m_doc.substr(0, 3) == "\xEF\xBB\xBF")
+        m_pos = 3;
+}
+
+XmlScanner::Token XmlScanner::fail(std::string message) {
+    m_failed = true;
+    m_error = std::move(message) + " at byte " + std::to_string(m_pos);
+    return Token::Error;
+}
+
+bool XmlScanner::skipMisc() {
+    for (;;) {
+        while (m_pos < m_doc.size() && isSpace(m_doc[m_pos]))
+            ++m_pos;
+        const std::string_view rest = m_doc.substr(m_pos);
+        if (rest.substr(0, 4) == "<!--") {
+            const size_t end = m_doc.find("-->", m_pos + 4);
+            if (end == std::string_view::npos)
+                return false;
+            m_pos = end + 3;
+        } else if (rest.substr(0, 2) == "<?") {
+            const size_t end = m_doc.find("?>", m_pos + 2);
+            if (end == std::string_view::npos)
+                return false;
+            m_pos = end + 2;
+        } else {
+            return true;
+        }
+    }
+}
+
+bool XmlScanner::readName(std::string_view& out) {
+    const size_t start = m_pos;
+    if (m_pos >= m_doc.size() || !isNameStart(m_doc[m_pos]))
+        return false;
+    while (m_pos < m_doc.size() && isNameChar(m_doc[m_pos]))
+        ++m_pos;
+    out = m_doc.substr(start, m_pos - start);
+    return true;
+}
+
+bool XmlScanner::decodeText(std::string_view raw) {
+    m_text.clear();
+    size_t i = 0;
+    while (i < raw.size()) {
+        const size_t amp = raw.find('&', i);
+        const std::string_view plain =
+            raw.substr(i, amp == std::string_view::npos ? raw.npos : amp - i);
+        for (const char c : plain) {
+            if (isForbiddenControl(c))
+                return false;
+        }
+        m_text.append(plain);
+        if (amp == std::string_view::npos)
+            break;
+        const size_t semi = raw.find(';', amp);
+        if (semi == std::string_view::npos || semi - amp > 12)
+            return false;
+        const std::string_view ref = raw.substr(amp + 1, semi - amp - 1);
+        if (ref == "amp") {
+            m_text += '&';
+        } else if (ref == "lt") {
+            m_text += '<';
+        } else if (ref == "gt") {
+            m_text += '>';
+        } else if (ref == "quot") {
+            m_text += '"';
+        } else if (ref == "apos") {
+            m_text += '\'';
+        } else if (ref.size() > 1 && ref[0] == '#') {
+            const bool hex = ref[1] == 'x';
+            const std::string_view digits = ref.substr(hex ? 2 : 1);
+            if (digits.empty())
+                return false;
+            uint32_t cp = 0;
+            for (const char c : digits) {
+                int d = -1;
+                if (c >= '0' && c <= '9')
+                    d = c - '0';
+                else if (hex && c >= 'a' && c <= 'f')
+                    d = c - 'a' + 10;
+                else if (hex && c >= 'A' && c <= 'F')
+                    d = c - 'A' + 10;
+                if (d < 0 || cp > 0x10FFFF)
+                    return false;
+                cp = cp * (hex ? 16 : 10) + static_cast<uint32_t>(d);
+            }
+            if (!validCodePoint(cp))
+                return false;
+            appendUtf8(m_text, cp);
+        } else {
+            return false;
+        }
+        i = semi + 1;
+    }
+    return true;
+}
+
+XmlScanner::Token XmlScanner::startTag() {
+    ++m_pos; // '<'
+    std::string_view tag;
+    if (!readName(tag))
+        return fail("bad element name");
+    for (;;) {
+        while (m_pos < m_doc.size() && isSpace(m_doc[m_pos]))
+            ++m_pos;
+        if (m_pos >= m_doc.size())
+            return fail("unfinished tag");
+        const char c = m_doc[m_pos];
+        if (c == '>') {
+            ++m_pos;
+            break;
+        }
+        if (c == '/') {
+            if (m_pos + 1 >= m_doc.size() || m_doc[m_pos + 1] != '>')
+                return fail("bad empty-element tag");
+            m_pos += 2;
+            m_pendingEnd = true;
+            break;
+        }
+        std::string_view attribute;
+        if (!readName(attribute))
+            return fail("bad attribute");
+        while (m_pos < m_doc.size() && isSpace(m_doc[m_pos]))
+            ++m_pos;
+        if (m_pos >= m_doc.size() || m_doc[m_pos] != '=')
+            return fail("attribute without value");
+        ++m_pos;
+        while (m_pos < m_doc.size() && isSpace(m_doc[m_pos]))
+            ++m_pos;
+        if (m_pos >= m_doc.size() || (m_doc[m_pos] != '"' && m_doc[m_pos] != '\''))
+            return fail("attribute value without quotes");
+        const char quote = m_doc[m_pos];
+        const size_t end = m_doc.find(quote, m_pos + 1);
+        if (end == std::string_view::npos)
+            return fail("unfinished attribute value");
+        const std::string_view value = m_doc.substr(m_pos + 1, end - m_pos - 1);
+        if (value.find('<') != std::string_view::npos || !decodeText(value))
+            return fail("bad attribute value");
+        m_pos = end + 1;
+    }
+    if (m_open.empty()) {
+        if (m_rootSeen)
+            return fail("second root element");
+        m_rootSeen = true;
+    }
+    m_open.push_back(tag);
+    m_name = tag;
+    return Token::StartElement;
+}
+
+XmlScanner::Token XmlScanner::endTag() {
+    m_pos += 2; // "</"
+    std::string_view tag;
+    if (!readName(tag))
+        return fail("bad end tag");
+    while (m_pos < m_doc.size() && isSpace(m_doc[m_pos]))
+        ++m_pos;
+    if (m_pos >= m_doc.size() || m_doc[m_pos] != '>')
+        return fail("unfinished end tag");
+    ++m_pos;
+    if (m_open.empty() || m_open.back() != tag)
+        return fail("end tag does not match");
+    m_open.pop_back();
+    m_name = tag;
+    return Token::EndElement;
+}
+
+XmlScanner::Token XmlScanner::next() {
+    if (m_failed)
+        return Token::Error;
+    if (m_pendingEnd) {
+        m_pendingEnd = false;
+        m_name = m_open.back();
+        m_open.pop_back();
+        return Token::EndElement;
+    }
+    if (m_open.empty()) {
+        // Prolog or epilogue: nothing but blanks, comments and instructions.
+        if (!skipMisc())
+            return fail("unfinished comment or instruction");
+        if (m_pos >= m_doc.size())
+            return m_rootSeen ? Token::End : fail("no root element");
+        if (m_rootSeen)
+            return fail("content after the root element");
+        if (m_doc.substr(m_pos, 2) == "<!")
+            return fail("document type declarations are not accepted");
+        if (m_doc[m_pos] != '<')
+            return fail("text outside the root element");
+        return startTag();
+    }
+    if (m_pos >= m_doc.size())
+        return fail("unclosed element");
+    const std::string_view rest = m_doc.substr(m_pos);
+    if (rest[0] != '<') {
+        const size_t lt = m_doc.find('<', m_pos);
+        const size_t end = lt == std::string_view::npos ? m_doc.size() : lt;
+        const std::string_view raw = m_doc.substr(m_pos, end - m_pos);
+        if (raw.find("]]>") != std::string_view::npos || !decodeText(raw))
+            return fail("bad character data");
+        m_pos = end;
+        return Token::Text;
+    }
+    if (rest.substr(0, 2) == "</")
+        return endTag();
+    if (rest.substr(0, 9) == "<![CDATA[") {
+        const size_t end = m_doc.find("]]>", m_pos + 9);
+        if (end == std::string_view::npos)
+            return fail("unfinished CDATA section");
+        m_text.assign(m_doc.substr(m_pos + 9, end - m_pos - 9));
+        m_pos = end + 3;
+        return Token::Text;
+    }
+    if (rest.substr(0, 4) == "<!--" || rest.substr(0, 2) == "<?") {
+        const bool comment = rest[1] == '!';
+        const size_t end = m_doc.find(comment ? "-->" : "?>", m_pos + 2);
+        if (end == std::string_view::npos)
+            return fail("unfinished comment or instruction");
+        m_pos = end + (comment ? 3 : 2);
+        return next();
+    }
+    if (rest.substr(0, 2) == "<!")
+        return fail("declaration inside an element");
+    return startTag();
+}
