@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include <QHash>
 #include <QString>
 
 #include "Database.h"
@@ -38,6 +39,10 @@ struct AppState {
     qint64 gProgressTotal = 0;
     bool gReportCancel = false;
     QString gReportStep;
+
+    // Lasting problems the rule runner has already logged, so that a missing
+    // folder is not logged again at every pass.
+    QHash<QString, QString> runnerNotices;
 
     // The user name the gateway expects: user-clientcode for the main
     // account, the user alone for a Hollin gateway.

@@ -18,7 +18,7 @@ bool FileSystem::listFiles(const QString& folder, QStringList& names) const {
     const QDir dir(folder);
     if (!dir.exists() || !dir.isReadable())
         return false;
-    names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    names = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name);
     return true;
 }
 

@@ -12,8 +12,9 @@ public:
 
     virtual bool fileExists(const QString& path) const;
     virtual bool folderExists(const QString& path) const;
-    // Names of the plain files of a folder, sorted by name so that runs are
-    // repeatable; an empty list and false when the folder cannot be listed.
+    // Names of the plain files of a folder (no pipes or devices, which would
+    // block a reader), sorted by name so that runs are repeatable; an empty
+    // list and false when the folder cannot be listed.
     virtual bool listFiles(const QString& folder, QStringList& names) const;
     // Renames, or copies and deletes across file systems. The target must not
     // exist. On failure `error` says why and the source is left in place.

@@ -44,6 +44,8 @@ bool ScriptedUi::openWithDesktop(const QString& pathOrUrl) {
 
 void ScriptedUi::yield() {
     ++yields;
+    if (onYield)
+        onYield();
 }
 
 void ScriptedUi::setStatusText(const QString& text) {

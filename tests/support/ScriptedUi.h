@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "core/UiServices.h"
@@ -37,6 +38,7 @@ public:
     std::vector<QString> statusTexts;
     std::vector<QString> opened;
     int yields = 0;
+    std::function<void()> onYield; // runs at every yield, as a user's click would
 
     std::deque<bool> answers;      // an empty queue answers No
     std::deque<QString> fileNames; // an empty queue cancels
