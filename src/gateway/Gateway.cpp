@@ -89,12 +89,20 @@ QString Gateway::sendsms(const QString& userName, const QString& password,
     if (Basket.isEmpty())
         return EmptyBasket;
     RequestBody body;
-    body.append(credentials(QStringLiteral("MainmsgBody"), userName, password, 1) +
-                QByteArrayLiteral("<Messages>"));
-    Basket.appendTo(body);
-    body.append((QLatin1String("</Messages>") + element("Originator", originator) +
-                 element("SDate", sendDate) + QLatin1String("</MainmsgBody>"))
-                    .toUtf8());
+    try {
+        body.append(credentials(QStringLiteral("MainmsgBody"), userName, password, 1) +
+                    QByteArrayLiteral("<Messages>"));
+        Basket.appendTo(body);
+        body.append((QLatin1String("</Messages>") + element("Originator", originator) +
+                     element("SDate", sendDate) + QLatin1String("</MainmsgBody>"))
+                        .toUtf8());
+    } catch (const std::exception& e) {
+        // Out of memory for the body: nothing left, the basket stays.
+        m_last = Exchange{};
+        m_last.transportFailed = true;
+        m_last.error = QString::fromLocal8Bit(e.what());
+        return TransportFailure;
+    }
     const QString reply = exchange(body);
     if (!m_last.transportFailed)
         Basket.clear();

@@ -44,9 +44,10 @@ void TestCheckGateway::replies_data() {
     QTest::newRow("0") << "0" << false;
     QTest::newRow("-2") << "-2" << false;
     QTest::newRow("01") << "01" << false;
-    QTest::newRow("html") << "<html><body>bakım</body></html>" << false;
+    QTest::newRow("html") << "html" << false;
+    QTest::newRow("html page") << "<html><body>bakım</body></html>" << false;
     QTest::newRow("HTML") << "<HTML>" << false;
-    QTest::newRow("Html is not looked for") << "Html sayfası" << true;
+    QTest::newRow("Html is not looked for") << "Html" << true;
     QTest::newRow("a time") << "2006-01-05 10:20:30" << true;
     QTest::newRow("a number") << "1500" << true;
 }
