@@ -24,6 +24,8 @@ const std::vector<CliCommand>& CliCommands() {
          RunRead},
         {QStringLiteral("preview"), QStringLiteral("show what each row of a data file would send"),
          RunPreview},
+        {QStringLiteral("run-once"),
+         QStringLiteral("run one pass of automatic sending over the running rules"), RunRunOnce},
     };
     return commands;
 }

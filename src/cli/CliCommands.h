@@ -21,3 +21,4 @@ int RunCli(const QStringList& arguments);
 
 int RunRead(const QStringList& arguments);
 int RunPreview(const QStringList& arguments);
+int RunRunOnce(const QStringList& arguments);
