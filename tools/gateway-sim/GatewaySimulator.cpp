@@ -157,6 +157,7 @@ struct GatewaySimulator::Impl {
     mutable std::mutex recordMutex; // faults, records, logger
     std::map<int, SimFault> faults;
     std::vector<SimRequestRecord> records;
+    std::map<int, int> arrived; // by action, counted as soon as a request is read
     std::function<void(const std::string&)> logger;
 
     std::mutex waitMutex;
@@ -208,6 +209,10 @@ void GatewaySimulator::Impl::serve(const httplib::Request& req, httplib::Respons
     if (req.body.size() <= KeptBodyLimit)
         record.body = req.body;
 
+    {
+        std::lock_guard lock(recordMutex);
+        ++arrived[record.action];
+    }
     const SimFault fault = takeFault(record.action);
     if (fault.delay.count() > 0)
         pause(fault.delay);
@@ -390,6 +395,12 @@ int GatewaySimulator::requestCount() const {
     return static_cast<int>(d->records.size());
 }
 
+int GatewaySimulator::arrivedCount(int action) const {
+    std::lock_guard lock(d->recordMutex);
+    const auto it = d->arrived.find(action);
+    return it == d->arrived.end() ? 0 : it->second;
+}
+
 int GatewaySimulator::requestCount(int action) const {
     std::lock_guard lock(d->recordMutex);
     return static_cast<int>(std::count_if(d->records.begin(), d->records.end(),
@@ -404,6 +415,7 @@ std::vector<SimRequestRecord> GatewaySimulator::requests() const {
 void GatewaySimulator::clearRequests() {
     std::lock_guard lock(d->recordMutex);
     d->records.clear();
+    d->arrived.clear();
 }
 
 int GatewaySimulator::packageCount() const {

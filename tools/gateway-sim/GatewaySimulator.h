@@ -97,6 +97,9 @@ public:
 
     int requestCount() const;
     int requestCount(int action) const;
+    // Requests of an action that have arrived, answered or not yet (a
+    // delayed one counts as soon as it has been read).
+    int arrivedCount(int action) const;
     std::vector<SimRequestRecord> requests() const;
     void clearRequests();
     int packageCount() const;
