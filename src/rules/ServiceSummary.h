@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+// The four counters of the status screen, from the sent-package record: a
+// file is one package row, a message count the sum of the package sizes, and
+// a package belongs to the day it is delivered on.
+struct ServiceSummary {
+    QString totalFiles;
+    QString todayFiles;
+    QString totalMessages;
+    QString todayMessages;
+};
+
+// The whole calendar day, from midnight to its last second.
+QString TodayCondition(const QDate& today);
+
+ServiceSummary ReadServiceSummary(const QDate& today);

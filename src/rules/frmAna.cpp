@@ -1,0 +1,210 @@
+#include "frmAna.h"
+
+#include <exception>
+
+#include <QHeaderView>
+#include <QLoggingCategory>
+#include <QMdiSubWindow>
+#include <QTableView>
+
+#define Ui FormsUi // see frmMenu.cpp: uic's namespace would hide the Ui() services
+#include "ui_frmAna.h"
+#undef Ui
+
+#include "ServiceSummary.h"
+#include "core/AppState.h"
+#include "core/DbRoutines.h"
+#include "core/Routines.h"
+#include "rules/RuleStore.h"
+#include "shell/Artwork.h"
+#include "shell/GridModels.h"
+#include "shell/frmMenu.h"
+
+Q_LOGGING_CATEGORY(lcAna, "parlex.status")
+
+namespace {
+
+const QString Running = QStringLiteral("Kuralları durdur");
+const QString Stopped = QStringLiteral("Kuralları başlat");
+const QColor Blue(0, 0, 255);
+const QColor Red(255, 0, 0);
+const QString CRLF = QStringLiteral("\r\n");
+
+// 180 twips of the grid's own margins, in pixels.
+constexpr int ColumnMargin = 12;
+
+void paint(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette pal = widget->palette();
+    pal.setColor(role, colour);
+    widget->setPalette(pal);
+}
+
+} // namespace
+
+frmAna::frmAna(frmMenu& menu, QWidget* parent)
+    : QWidget(parent)
+    , m_menu(menu)
+    , m_ui(std::make_unique<Ui_frmAna>())
+    , m_rsLog(new NewestFirstModel(QStringLiteral("tbl_log_txt"), QStringLiteral("id"), this)) {
+    m_ui->setupUi(this);
+    m_rsLog->setObjectName(QStringLiteral("rsLog"));
+    m_timer.setObjectName(QStringLiteral("Timer1"));
+    m_timer.setInterval(RefreshIntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &frmAna::Timer1_Timer);
+
+    QFont bold = m_ui->lblDurum->font();
+    bold.setBold(true);
+    m_ui->lblDurum->setFont(bold);
+    QFont banner = m_ui->Label9->font();
+    banner.setBold(true);
+    banner.setPointSizeF(banner.pointSizeF() * 1.4);
+    m_ui->Label9->setFont(banner);
+    m_ui->Image1->setPixmap(Artwork::bannerPicture(48));
+    m_ui->DataGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_ui->DataGrid1->horizontalHeader()->setStretchLastSection(false);
+
+    // The export arrives with the spreadsheet writer.
+    m_ui->Command1->setEnabled(false);
+
+    connect(m_ui->cmdBaslat, &QPushButton::clicked, this, &frmAna::cmdBaslat_Click);
+    connect(m_ui->cmdEkranKapat, &QPushButton::clicked, this, &frmAna::cmdEkranKapat_Click);
+}
+
+frmAna::~frmAna() = default;
+
+template <typename Step> void frmAna::guarded(const char* what, Step step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        const QString reason = QString::fromUtf8(e.what());
+        qCWarning(lcAna).noquote() << what << "failed:" << reason;
+        SetStatusText(reason);
+    }
+}
+
+void frmAna::Form_Load() {
+    paint(m_ui->Frame1, QPalette::Window, Artwork::BannerBlue);
+    paint(m_ui->Label9, QPalette::Window, Artwork::BannerBlue);
+    paint(m_ui->Label9, QPalette::WindowText, Qt::white);
+
+    m_ui->WebBrowser1->Navigate(App().gAdPageUrl);
+    m_menu.showAccount();
+
+    m_timer.start();
+    Ui().yield();
+
+    guarded("reading the global switch", [this] {
+        const QString state = AutoSendSwitch();
+        if (state == QLatin1String("0")) {
+            showStopped();
+            m_menu.Timer1().setEnabled(false);
+        } else if (state == QLatin1String("1")) {
+            showRunning();
+            m_menu.Timer1().setEnabled(true);
+        }
+    });
+
+    guarded("counting the sent packages", [this] { refreshCounters(); });
+    guarded("reading the activity log", [this] { setUpLogGrid(); });
+    sizeColumns();
+}
+
+void frmAna::Form_Activate() {
+    // The polling timer, not the last click, tells whether the rules run.
+    if (m_menu.Timer1().isEnabled()) {
+        showRunning();
+        m_menu.Timer1().setEnabled(true);
+    } else {
+        showStopped();
+        m_menu.Timer1().setEnabled(false);
+    }
+}
+
+void frmAna::showRunning() {
+    m_ui->lblDurum->setText(QStringLiteral("Tüm kurallar başlatıldı"));
+    paint(m_ui->lblDurum, QPalette::WindowText, Blue);
+    m_ui->cmdBaslat->setText(Running);
+}
+
+void frmAna::showStopped() {
+    m_ui->lblDurum->setText(QStringLiteral("Tüm kurallar durduruldu"));
+    paint(m_ui->lblDurum, QPalette::WindowText, Red);
+    m_ui->cmdBaslat->setText(Stopped);
+}
+
+void frmAna::cmdBaslat_Click() {
+    Ui().yield();
+    const QString caption = m_ui->cmdBaslat->text();
+    const bool stop = caption == Running;
+    if (!stop && caption != Stopped)
+        return;
+    try {
+        if (stop) {
+            showStopped();
+            SetAutoSendSwitch(false);
+            m_menu.Timer1().setEnabled(false);
+            WriteLog(QStringLiteral("Tüm otomatik gönderim kuralları durduruldu."));
+        } else {
+            showRunning();
+            SetAutoSendSwitch(true);
+            m_menu.Timer1().setEnabled(true);
+            WriteLog(QStringLiteral("Tüm otomatik gönderim kuralları başlatıldı."));
+        }
+    } catch (const std::exception& e) {
+        // The switch could not be stored: say so, and show what really holds.
+        Ui().error(QStringLiteral("Parlex"),
+                   QStringLiteral("Otomatik gönderim durumu kaydedilemedi.") + CRLF +
+                       QString::fromUtf8(e.what()));
+        Form_Activate();
+        return;
+    }
+    guarded("reading the activity log", [this] { m_rsLog->refresh(); });
+}
+
+void frmAna::cmdEkranKapat_Click() {
+    if (auto* window = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        window->close();
+    else
+        close();
+}
+
+void frmAna::Timer1_Timer() {
+    guarded("counting the sent packages", [this] { refreshCounters(); });
+    guarded("reading the activity log", [this] { m_rsLog->refresh(); });
+    m_ui->DataGrid1->setColumnHidden(0, true);
+    sizeColumns();
+}
+
+void frmAna::refreshCounters() {
+    const ServiceSummary s = ReadServiceSummary(Ui().now().date());
+    m_ui->lblToplamDosya->setText(s.totalFiles);
+    m_ui->lblBugunSay->setText(s.todayFiles);
+    m_ui->lblToplamSMSSay->setText(s.totalMessages);
+    m_ui->lblBugunSMSSay->setText(s.todayMessages);
+}
+
+void frmAna::setUpLogGrid() {
+    OpenDatabase();
+    m_rsLog->reload();
+    if (m_ui->DataGrid1->model() != m_rsLog)
+        m_ui->DataGrid1->setModel(m_rsLog);
+    m_ui->DataGrid1->setColumnHidden(0, true);
+}
+
+void frmAna::sizeColumns() {
+    QTableView* grid = m_ui->DataGrid1;
+    if (!grid->model() || grid->model()->columnCount() < 3)
+        return;
+    const int width = grid->width();
+    const int date = qRound(width * 0.2) - ColumnMargin;
+    const int text = qRound(width * 0.8) - ColumnMargin;
+    if (date > 0)
+        grid->setColumnWidth(1, date);
+    if (text > 0)
+        grid->setColumnWidth(2, text);
+}
+
+void frmAna::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    sizeColumns();
+}

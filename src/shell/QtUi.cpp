@@ -1,0 +1,93 @@
+#include "QtUi.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "frmMenu.h"
+
+namespace {
+
+QWidget* boxParent() {
+    QWidget* parent = QApplication::activeModalWidget();
+    if (!parent)
+        parent = QApplication::activeWindow();
+    return parent;
+}
+
+} // namespace
+
+QString QtUi::displayText(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+QString QtUi::qtFilter(const QString& filter) {
+    if (!filter.contains(QLatin1Char('|')))
+        return filter;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts.at(i);
+        const QString patterns = parts.at(i + 1);
+        QString qtPatterns = patterns;
+        qtPatterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // Qt reads the patterns from the parentheses of the description.
+        if (!description.contains(QLatin1Char('(')))
+            description += QStringLiteral(" (") + qtPatterns + QLatin1Char(')');
+        out << description;
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+void QtUi::showMessage(BoxKind kind, const QString& title, const QString& text) {
+    QMessageBox box(kind == BoxKind::Error ? QMessageBox::Critical : QMessageBox::Information,
+                    title, displayText(text), QMessageBox::Ok, boxParent());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+bool QtUi::askQuestion(const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, displayText(text),
+                    QMessageBox::Yes | QMessageBox::No, boxParent());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtUi::getOpenFileName(const QString& title, const QString& folder, const QString& filter) {
+    return QFileDialog::getOpenFileName(boxParent(), title, folder, qtFilter(filter));
+}
+
+QString QtUi::getSaveFileName(const QString& title, const QString& folder, const QString& filter) {
+    return QFileDialog::getSaveFileName(boxParent(), title, folder, qtFilter(filter));
+}
+
+QString QtUi::chooseFolder(const QString& title, const QString& folder) {
+    return QFileDialog::getExistingDirectory(boxParent(), title, folder);
+}
+
+bool QtUi::openWithDesktop(const QString& pathOrUrl) {
+    const QUrl url = QFileInfo::exists(pathOrUrl) ? QUrl::fromLocalFile(pathOrUrl)
+                                                  : QUrl::fromUserInput(pathOrUrl);
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+void QtUi::yield() {
+    QApplication::processEvents();
+}
+
+void QtUi::setStatusText(const QString& text) {
+    if (frmMenu* menu = frmMenu::current())
+        menu->setStatusPanel(2, text);
+}
+
+QDateTime QtUi::now() const {
+    return QDateTime::currentDateTime();
+}

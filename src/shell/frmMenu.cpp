@@ -1,0 +1,272 @@
+#include "frmMenu.h"
+
+#include <exception>
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPainter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
+
+// uic puts its classes into a namespace Ui, which would collide with the Ui()
+// services accessor; the generated Ui_frmMenu class is used directly.
+#define Ui FormsUi
+#include "ui_frmMenu.h"
+#undef Ui
+
+#include "Artwork.h"
+#include "HelpDocument.h"
+#include "TrayControl.h"
+#include "core/AppState.h"
+#include "core/DatabaseSchema.h"
+#include "core/DbRoutines.h"
+#include "core/Routines.h"
+#include "rules/frmAna.h"
+
+Q_LOGGING_CATEGORY(lcMenu, "parlex.menu")
+
+namespace {
+
+frmMenu* g_current = nullptr;
+
+const QString CRLF = QStringLiteral("\r\n");
+
+// The frame's empty client area, with the program's picture in its middle.
+class MdiClient : public QMdiArea {
+public:
+    explicit MdiClient(QWidget* parent)
+        : QMdiArea(parent)
+        , m_picture(Artwork::backgroundPicture()) {
+        setBackground(QColor(96, 110, 130));
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QMdiArea::paintEvent(event);
+        QPainter p(viewport());
+        const QRect area = viewport()->rect();
+        p.drawPixmap(area.center() - QPoint(m_picture.width() / 2, m_picture.height() / 2),
+                     m_picture);
+    }
+
+private:
+    QPixmap m_picture;
+};
+
+QString hostOf(const char* param) {
+    try {
+        return QUrl(GetParam(QLatin1String(param)).trimmed()).host();
+    } catch (const std::exception& e) {
+        qCWarning(lcMenu).noquote()
+            << "web site address unreadable:" << QString::fromUtf8(e.what());
+        return QString();
+    }
+}
+
+} // namespace
+
+frmMenu* frmMenu::current() {
+    return g_current;
+}
+
+frmMenu::frmMenu(QWidget* parent, PollingTimer::Pass pass)
+    : QMainWindow(parent)
+    , m_ui(std::make_unique<Ui_frmMenu>())
+    , m_timer(nullptr, std::move(pass)) {
+    m_ui->setupUi(this);
+    g_current = this;
+    setWindowIcon(Artwork::applicationIcon());
+
+    m_mdi = new MdiClient(this);
+    m_mdi->setObjectName(QStringLiteral("mdiArea"));
+    m_ui->centralLayout->addWidget(m_mdi);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &frmMenu::onSubWindowActivated);
+
+    const QString initial[StatusPanelCount] = {
+        QStringLiteral("Durum"),           QStringLiteral("Hazır"),
+        QStringLiteral("Aktif kullanıcı"), QString(),
+        QStringLiteral("SMS Gateway"),     QString()};
+    for (int i = 0; i < StatusPanelCount; ++i) {
+        auto* panel = new QLabel(initial[i], m_ui->StatusBar1);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setMinimumWidth(i == 1 ? 200 : 60);
+        m_ui->StatusBar1->addWidget(panel, i == 1 ? 1 : 0);
+        m_panels[i] = panel;
+    }
+
+    m_tray = new TrayControl(this);
+    m_tray->setObjectName(QStringLiteral("TrayControl1"));
+    m_tray->setToolTipText(QStringLiteral("Parlex 1.0"));
+    connect(m_tray, &TrayControl::DblClick, this, &frmMenu::restoreFromTray);
+    connect(m_tray, &TrayControl::MouseDown, this,
+            [this](int button, int, int, int) { onTrayMouseDown(button); });
+
+    connect(m_ui->miGoster, &QAction::triggered, this, &frmMenu::restoreFromTray);
+    connect(m_ui->miCikis, &QAction::triggered, this, &frmMenu::exitChosen);
+    connect(m_ui->miHizDurumu, &QAction::triggered, this, [this] { openStatusScreen(); });
+    connect(m_ui->miTxtYardim, &QAction::triggered, this, &frmMenu::openHelp);
+
+    // Windows that later parts of the program bring are listed but not yet
+    // available.
+    for (QAction* later : {m_ui->miHesapAyar, m_ui->miDosyaSMS, m_ui->miOtoMesaj, m_ui->miSMSRapor,
+                           m_ui->miHakkinda, m_ui->miWeb})
+        later->setEnabled(false);
+
+    Form_Load();
+}
+
+frmMenu::~frmMenu() {
+    if (g_current == this)
+        g_current = nullptr;
+}
+
+void frmMenu::Form_Load() {
+    setWindowTitle(QStringLiteral("Parlex 1.0"));
+    AppState& app = App();
+    app.gFileCounter = 0;
+    app.gNoMainWindow = false;
+    m_tray->setEnabled(false);
+    m_ui->miGoster->setVisible(false);
+    const QString webHost = hostOf(ParamName::SupportHostAddress);
+    if (!webHost.isEmpty())
+        m_ui->miWeb->setText(webHost);
+    showAccount();
+}
+
+void frmMenu::Form_Activate() {
+    if (App().gUserName.isEmpty())
+        m_tray->setEnabled(false);
+}
+
+void frmMenu::setStatusPanel(int panel, const QString& text) {
+    if (panel >= 1 && panel <= StatusPanelCount)
+        m_panels[panel - 1]->setText(text);
+}
+
+QString frmMenu::statusPanel(int panel) const {
+    if (panel >= 1 && panel <= StatusPanelCount)
+        return m_panels[panel - 1]->text();
+    return QString();
+}
+
+void frmMenu::showAccount() {
+    setStatusPanel(4, App().gUserName);
+    setStatusPanel(6, App().gGatewayMode);
+}
+
+frmAna* frmMenu::statusScreen() const {
+    return m_ana;
+}
+
+frmAna* frmMenu::openStatusScreen() {
+    if (m_ana && m_anaWindow) {
+        m_mdi->setActiveSubWindow(m_anaWindow);
+        return m_ana;
+    }
+    auto* screen = new frmAna(*this);
+    m_ana = screen;
+    screen->Form_Load();
+    QMdiSubWindow* window = m_mdi->addSubWindow(screen);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowIcon(windowIcon());
+    m_anaWindow = window;
+    window->show();
+    m_mdi->setActiveSubWindow(window);
+    return screen;
+}
+
+void frmMenu::closeStatusScreen() {
+    if (m_anaWindow)
+        m_anaWindow->close();
+}
+
+void frmMenu::onSubWindowActivated(QMdiSubWindow* window) {
+    if (window && window == m_anaWindow && m_ana)
+        m_ana->Form_Activate();
+}
+
+void frmMenu::restoreFromTray() {
+    m_tray->setEnabled(false);
+    m_ui->miGoster->setVisible(false);
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmMenu::minimisedIntoTray() {
+    // Without a notification area the window stays an ordinary minimised
+    // window: hidden, it could never be brought back.
+    if (!m_tray->isAvailable() || !isMinimized())
+        return;
+    hide();
+    m_ui->miGoster->setVisible(true);
+    m_tray->setEnabled(true);
+}
+
+void frmMenu::onTrayMouseDown(int button) {
+    if (button == 2)
+        m_ui->miProgram->popup(QCursor::pos());
+}
+
+void frmMenu::openHelp() {
+    const QString path =
+        HelpDocumentPath(App().programFolder, QCoreApplication::applicationDirPath());
+    if (path.isEmpty()) {
+        SetStatusText(QStringLiteral("Yardım dosyası bulunamadı."));
+        return;
+    }
+    Ui().openWithDesktop(path);
+}
+
+void frmMenu::exitChosen() {
+    App().gNoMainWindow = true;
+    close();
+}
+
+void frmMenu::closeEvent(QCloseEvent* event) {
+    if (m_exitConfirmed) {
+        event->accept();
+        return;
+    }
+    AppState& app = App();
+    if (app.gNoMainWindow) {
+        const bool yes = Ui().askQuestion(
+            QStringLiteral("Uyarı"),
+            QStringLiteral("Programı kapattığınızda otomatik gönderim işlemi kapatılacaktır.") +
+                CRLF + QStringLiteral("Yinede programı kapatmak istediğinizden emin misiniz?"));
+        if (!yes) {
+            app.gNoMainWindow = false;
+            event->ignore();
+            return;
+        }
+        m_tray->setEnabled(false);
+        m_exitConfirmed = true;
+        event->accept();
+        // A pass in progress finishes its file first: the event loop ends
+        // once the timer's handler has returned.
+        emit exitConfirmed();
+        return;
+    }
+    event->ignore();
+    showMinimized();
+}
+
+void frmMenu::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        // Hiding from inside the state change confuses some window managers.
+        QTimer::singleShot(0, this, &frmMenu::minimisedIntoTray);
+    } else if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        Form_Activate();
+    }
+}

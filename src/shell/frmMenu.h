@@ -1,0 +1,79 @@
+#pragma once
+
+#include <memory>
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include "PollingTimer.h"
+
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class TrayControl;
+class frmAna;
+
+class Ui_frmMenu;
+
+// The program's frame: the multiple-document area for the working windows,
+// the menus, the status bar, the notification icon and the polling timer of
+// automatic sending. Its close box hides it into the notification area; only
+// Çıkış, once confirmed, ends the program.
+class frmMenu : public QMainWindow {
+    Q_OBJECT
+
+public:
+    static constexpr int StatusPanelCount = 6;
+
+    explicit frmMenu(QWidget* parent = nullptr, PollingTimer::Pass pass = {});
+    ~frmMenu() override;
+
+    // The main window of the running program, if there is one.
+    static frmMenu* current();
+
+    Ui_frmMenu& form() { return *m_ui; }
+    QMdiArea* mdiArea() const { return m_mdi; }
+    PollingTimer& Timer1() { return m_timer; }
+    TrayControl& TrayControl1() { return *m_tray; }
+
+    // Panels are numbered 1 to 6 from the left.
+    void setStatusPanel(int panel, const QString& text);
+    QString statusPanel(int panel) const;
+    // Panel 4 shows the active user, panel 6 the account mode.
+    void showAccount();
+
+    // "Hizmet durumu": opens the status screen, or brings it forward.
+    frmAna* openStatusScreen();
+    frmAna* statusScreen() const;
+    // Unloads the status screen if it is loaded.
+    void closeStatusScreen();
+
+    // Back from the notification area: "Programı göster" or a double click.
+    void restoreFromTray();
+    void openHelp();
+
+signals:
+    // Çıkış was confirmed: the program ends.
+    void exitConfirmed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void Form_Load();
+    void Form_Activate();
+    void minimisedIntoTray();
+    void exitChosen();
+    void onTrayMouseDown(int button);
+    void onSubWindowActivated(QMdiSubWindow* window);
+
+    std::unique_ptr<Ui_frmMenu> m_ui;
+    QMdiArea* m_mdi = nullptr;
+    QLabel* m_panels[StatusPanelCount] = {};
+    TrayControl* m_tray = nullptr;
+    PollingTimer m_timer;
+    QPointer<frmAna> m_ana;
+    QPointer<QMdiSubWindow> m_anaWindow;
+    bool m_exitConfirmed = false;
+};

@@ -1,0 +1,43 @@
+#include <memory>
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+
+#include "Artwork.h"
+#include "ProgramStart.h"
+#include "QtUi.h"
+#include "core/AppState.h"
+#include "core/ProgramFolder.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Parlex"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QApplication::setWindowIcon(Artwork::applicationIcon());
+    // The main window hides into the notification area; the program ends
+    // only by Çıkış or when start-up opens nothing.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Parlex: toplu SMS gönderimi"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption folderOption(
+        QStringLiteral("program-folder"),
+        QStringLiteral("Veritabanının (ostrel.mdb) bulunduğu klasör."), QStringLiteral("DIR"));
+    parser.addOption(folderOption);
+    parser.process(app);
+
+    const QString folder = parser.isSet(folderOption)
+                               ? QDir(parser.value(folderOption)).absolutePath()
+                               : DefaultProgramFolder();
+
+    App().ui = std::make_shared<QtUi>();
+
+    ProgramStart start(folder);
+    QObject::connect(&start, &ProgramStart::ended, &app, [] { QCoreApplication::exit(0); });
+    if (!start.run())
+        return 0;
+    return QApplication::exec();
+}
