@@ -1,0 +1,217 @@
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "account/LoginReply.h"
+#include "shell/HelpDocument.h"
+#include "shell/KeepOnTop.h"
+#include "shell/QtUi.h"
+#include "shell/TrayControl.h"
+#include "shell/WebPane.h"
+#include "support/TestEnvironment.h"
+
+Q_DECLARE_METATYPE(LoginReply)
+
+namespace {
+
+// Answers the next message box with `button` once it is on screen.
+void answerNextBox(QMessageBox::StandardButton button, QString* title, QString* text,
+                   QMessageBox::Icon* icon) {
+    QTimer::singleShot(0, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            answerNextBox(button, title, text, icon);
+            return;
+        }
+        *title = box->windowTitle();
+        *text = box->text();
+        *icon = box->icon();
+        box->button(button)->click();
+    });
+}
+
+} // namespace
+
+class TestShellParts : public QObject {
+    Q_OBJECT
+
+private slots:
+    void boxesShowTheirKindTitleAndLines_data();
+    void boxesShowTheirKindTitleAndLines();
+    void questionAnswers_data();
+    void questionAnswers();
+    void filtersBecomeQtFilters_data();
+    void filtersBecomeQtFilters();
+    void keepOnTopSitsAtTheRightEdge();
+    void webPaneShowsAndOpensItsAddress();
+    void helpPrefersTheDeliveredFile();
+    void trayEventsCarryButtonValues();
+    void trayIconOnlyWhileEnabled();
+    void loginReplies_data();
+    void loginReplies();
+};
+
+void TestShellParts::boxesShowTheirKindTitleAndLines_data() {
+    QTest::addColumn<bool>("error");
+    QTest::addColumn<int>("icon");
+    QTest::newRow("information") << false << int(QMessageBox::Information);
+    QTest::newRow("error") << true << int(QMessageBox::Critical);
+}
+
+void TestShellParts::boxesShowTheirKindTitleAndLines() {
+    QFETCH(bool, error);
+    QFETCH(int, icon);
+    QtUi ui;
+    QString title;
+    QString text;
+    QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+    answerNextBox(QMessageBox::Ok, &title, &text, &shownIcon);
+    ui.showMessage(error ? UiServices::BoxKind::Error : UiServices::BoxKind::Information,
+                   QStringLiteral("Parlex 1.0"), QStringLiteral("bir\r\niki"));
+    QCOMPARE(title, QStringLiteral("Parlex 1.0"));
+    QCOMPARE(text, QStringLiteral("bir\niki"));
+    QCOMPARE(int(shownIcon), icon);
+}
+
+void TestShellParts::questionAnswers_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Yes") << int(QMessageBox::Yes) << true;
+    QTest::newRow("No") << int(QMessageBox::No) << false;
+}
+
+void TestShellParts::questionAnswers() {
+    QFETCH(int, button);
+    QFETCH(bool, yes);
+    QtUi ui;
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    answerNextBox(QMessageBox::StandardButton(button), &title, &text, &icon);
+    QCOMPARE(ui.askQuestion(QStringLiteral("Uyarı"), QStringLiteral("Emin misiniz?")), yes);
+    QCOMPARE(icon, QMessageBox::Question);
+    QCOMPARE(title, QStringLiteral("Uyarı"));
+}
+
+void TestShellParts::filtersBecomeQtFilters_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("qt");
+    QTest::newRow("one pair") << "Microsoft Excel Dosyaları (*.xls)|*.xls"
+                              << "Microsoft Excel Dosyaları (*.xls)";
+    QTest::newRow("two pairs") << "Metin|*.txt;*.csv|Tümü|*.*"
+                               << "Metin (*.txt *.csv);;Tümü (*.*)";
+    QTest::newRow("already Qt") << "Metin (*.txt)"
+                                << "Metin (*.txt)";
+}
+
+void TestShellParts::filtersBecomeQtFilters() {
+    QFETCH(QString, filter);
+    QFETCH(QString, qt);
+    QCOMPARE(QtUi::qtFilter(filter), qt);
+}
+
+void TestShellParts::keepOnTopSitsAtTheRightEdge() {
+    QWidget window;
+    window.resize(200, 100);
+    window.move(30, 40);
+    window.show();
+    KeepOnTop(&window);
+    QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(window.isVisible());
+    const QRect screen = window.screen()->geometry();
+    QCOMPARE(window.x() + window.frameGeometry().width(), screen.right() + 1);
+    QCOMPARE(window.y(), 40);
+}
+
+void TestShellParts::webPaneShowsAndOpensItsAddress() {
+    TestEnvironment env;
+    WebPane pane;
+    const QString address = QStringLiteral("http://www.parlex.invalid/reklam/?prm=Parlex&a=<b>");
+    pane.Navigate(address);
+    QCOMPARE(pane.LocationURL(), address);
+    auto* label = pane.findChild<QLabel*>(QStringLiteral("lblAddress"));
+    QVERIFY(label->text().contains(address.toHtmlEscaped()));
+    emit label->linkActivated(QStringLiteral("#"));
+    QCOMPARE(env.ui().opened, (std::vector<QString>{address}));
+}
+
+void TestShellParts::helpPrefersTheDeliveredFile() {
+    QTemporaryDir program;
+    QTemporaryDir exe;
+    QCOMPARE(HelpDocumentPath(program.path(), exe.path()), QString());
+
+    QFile guide(exe.filePath(QStringLiteral("parlex.html")));
+    QVERIFY(guide.open(QIODevice::WriteOnly));
+    guide.close();
+    QCOMPARE(HelpDocumentPath(program.path(), exe.path()), guide.fileName());
+
+    QFile chm(program.filePath(QStringLiteral("parlex.chm")));
+    QVERIFY(chm.open(QIODevice::WriteOnly));
+    chm.close();
+    QCOMPARE(HelpDocumentPath(program.path(), exe.path()), chm.fileName());
+}
+
+void TestShellParts::trayEventsCarryButtonValues() {
+    QWidget host;
+    TrayControl tray(&host);
+    QList<QString> events;
+    connect(&tray, &TrayControl::DblClick, this, [&] { events << QStringLiteral("DblClick"); });
+    connect(&tray, &TrayControl::MouseDown, this,
+            [&](int button, int, int, int) { events << QStringLiteral("Down%1").arg(button); });
+    connect(&tray, &TrayControl::MouseUp, this,
+            [&](int button, int, int, int) { events << QStringLiteral("Up%1").arg(button); });
+
+    tray.deliverActivation(QSystemTrayIcon::Context);
+    tray.deliverActivation(QSystemTrayIcon::Trigger);
+    tray.deliverActivation(QSystemTrayIcon::DoubleClick);
+    tray.deliverActivation(QSystemTrayIcon::MiddleClick);
+    QCOMPARE(events, (QList<QString>{"Down2", "Up2", "Down1", "Up1", "DblClick"}));
+}
+
+void TestShellParts::trayIconOnlyWhileEnabled() {
+    QWidget host;
+    TrayControl tray(&host);
+    QVERIFY(tray.Enabled());
+    tray.forceAvailability(true);
+    QVERIFY(tray.isIconShown());
+    tray.setEnabled(false);
+    QVERIFY(!tray.isIconShown());
+    tray.setToolTipText(QStringLiteral("Parlex 1.0"));
+    QCOMPARE(tray.ToolTipText(), QStringLiteral("Parlex 1.0"));
+    tray.setEnabled(true);
+    tray.forceAvailability(false);
+    QVERIFY(tray.Enabled());
+    QVERIFY(!tray.isIconShown());
+}
+
+void TestShellParts::loginReplies_data() {
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<LoginReply>("outcome");
+    QTest::newRow("no connection") << "-1" << LoginReply::ConnectionError;
+    QTest::newRow("proxy page") << "<HTML><BODY>Proxy</BODY></HTML>" << LoginReply::ConnectionError;
+    QTest::newRow("portal page") << "<!DOCTYPE html><p>Giriş</p>" << LoginReply::ConnectionError;
+    QTest::newRow("01") << "01" << LoginReply::WrongCredentials;
+    QTest::newRow("03") << "03" << LoginReply::WrongCredentials;
+    QTest::newRow("04") << "04" << LoginReply::CannotSend;
+    QTest::newRow("05") << "05" << LoginReply::CannotSend;
+    QTest::newRow("02") << "02" << LoginReply::Refused;
+    QTest::newRow("empty") << "" << LoginReply::Refused;
+    QTest::newRow("credit") << "1500\nFIRMA\n" << LoginReply::Accepted;
+    QTest::newRow("bare credit") << "1500" << LoginReply::Accepted;
+}
+
+void TestShellParts::loginReplies() {
+    QFETCH(QString, reply);
+    QFETCH(LoginReply, outcome);
+    QCOMPARE(ClassifyLoginReply(reply), outcome);
+}
+
+QTEST_MAIN(TestShellParts)
+#include "tst_shellparts.moc"
