@@ -1,0 +1,191 @@
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "account/frmGiris.h"
+#include "core/AppState.h"
+#include "core/DbRoutines.h"
+#include "core/InstanceLock.h"
+#include "shell/ProgramStart.h"
+#include "shell/frmMenu.h"
+#include "support/SimulatorFixture.h"
+#include "support/TestEnvironment.h"
+
+namespace {
+
+const QString CheckFailed = QStringLiteral("Sistem bilgileri kontrol edilemiyor.\r\n"
+                                           "Mesaj merkezine bağlantı sağlanamadı.\r\n"
+                                           "Parlex uygulaması kapatılıyor...");
+
+// The database as a user left it: main account or Hollin, remembered or
+// not, pointing at the simulator.
+void storeAccount(SimulatorFixture& sim, bool hollin, bool remember, const QString& password) {
+    const QString flag = remember ? QStringLiteral("1") : QStringLiteral("0");
+    ExecuteSql(QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi='%1', parola='%2', ckey='%3', "
+                              "flg_kaydet='%4', kullanici_adi_i='hollin', parola_i='%2', "
+                              "flg_kaydet_i='%4', flg_gw='%5', url_hollin='%6'")
+                   .arg(SimulatorFixture::UserName, password, SimulatorFixture::ClientCode, flag,
+                        hollin ? QStringLiteral("1") : QStringLiteral("0"),
+                        sim.url(QStringLiteral("/hollin/gw"))));
+    SetParam(QStringLiteral("merkez_guvenli_adres"), sim.url(QString()));
+    SetParam(QStringLiteral("kontrol_periyot"), QStringLiteral("120000"));
+    // Start-up opens the database itself, as a fresh program would.
+    App().gConnection.close();
+}
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void secondInstanceIsRefused();
+    void missingSettingsRowEndsQuietly();
+    void forgottenAccountShowsLogin_data();
+    void forgottenAccountShowsLogin();
+    void rememberedAccountOpensMainWindow();
+    void rejectedAccountShowsBothBoxesAndNoWindow();
+    void loginOpensTheMainWindow();
+    void cancelledLoginEndsTheProgram();
+    void confirmedExitEndsTheProgram();
+
+private:
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<SimulatorFixture> sim;
+};
+
+void TestStartup::init() {
+    env = std::make_unique<TestEnvironment>();
+    sim = std::make_unique<SimulatorFixture>();
+}
+
+void TestStartup::cleanup() {
+    sim.reset();
+    env.reset();
+}
+
+void TestStartup::secondInstanceIsRefused() {
+    InstanceLock running(env->folder());
+    QVERIFY(running.tryLock());
+
+    ProgramStart start(env->folder());
+    QVERIFY(!start.run());
+    QCOMPARE(env->ui().boxes.size(), size_t(1));
+    QCOMPARE(env->ui().boxes[0].kind, UiServices::BoxKind::Information);
+    QCOMPARE(env->ui().boxes[0].title, QStringLiteral("Parlex 1.0"));
+    QCOMPARE(env->ui().boxes[0].text, QStringLiteral("Program Zaten Çalışıyor."));
+    QVERIFY(!start.mainWindow());
+    QVERIFY(!start.loginWindow());
+    QCOMPARE(sim->sim().requestCount(), 0);
+}
+
+void TestStartup::missingSettingsRowEndsQuietly() {
+    ExecuteSql(QStringLiteral("DELETE FROM tbl_ayarlar"));
+    App().gConnection.close();
+    ProgramStart start(env->folder());
+    QVERIFY(!start.run());
+    QVERIFY(env->ui().boxes.empty());
+    QVERIFY(!start.mainWindow());
+    QVERIFY(!start.loginWindow());
+}
+
+void TestStartup::forgottenAccountShowsLogin_data() {
+    QTest::addColumn<bool>("hollin");
+    QTest::newRow("main account") << false;
+    QTest::newRow("Hollin") << true;
+}
+
+void TestStartup::forgottenAccountShowsLogin() {
+    QFETCH(bool, hollin);
+    storeAccount(*sim, hollin, false, SimulatorFixture::Password);
+    ProgramStart start(env->folder());
+    QVERIFY(start.run());
+    QVERIFY(start.loginWindow());
+    QVERIFY(start.loginWindow()->isVisible());
+    QVERIFY(!start.mainWindow());
+    QVERIFY(App().gNoMainWindow);
+    QCOMPARE(App().gGatewayMode, hollin ? QStringLiteral("Hollin") : QStringLiteral("Parlex"));
+    auto* client = start.loginWindow()->findChild<QLineEdit*>(QStringLiteral("txtClientKodu"));
+    QCOMPARE(client->isVisible(), !hollin);
+    if (hollin) // the address comes from the settings even when nothing is remembered
+        QCOMPARE(App().gGatewayUrl, sim->url(QStringLiteral("/hollin/gw")));
+    QCOMPARE(sim->sim().requestCount(), 0);
+}
+
+void TestStartup::rememberedAccountOpensMainWindow() {
+    storeAccount(*sim, false, true, SimulatorFixture::Password);
+    ProgramStart start(env->folder());
+    QVERIFY(start.run());
+    QVERIFY(!start.loginWindow());
+    QVERIFY(start.mainWindow());
+    QVERIFY(start.mainWindow()->isVisible());
+    QVERIFY(env->ui().boxes.empty());
+    QCOMPARE(sim->sim().requestCount(12), 1);
+    QCOMPARE(start.mainWindow()->Timer1().interval(), 120000);
+    // Polling waits for the status screen.
+    QVERIFY(!start.mainWindow()->Timer1().isCounting());
+    QCOMPARE(start.mainWindow()->statusPanel(4), SimulatorFixture::UserName);
+}
+
+void TestStartup::rejectedAccountShowsBothBoxesAndNoWindow() {
+    storeAccount(*sim, false, true, QStringLiteral("yanlis"));
+    ProgramStart start(env->folder());
+    QVERIFY(!start.run());
+    QVERIFY(!start.mainWindow());
+    QVERIFY(!start.loginWindow());
+    QCOMPARE(env->ui().boxes.size(), size_t(2));
+    QCOMPARE(env->ui().boxes[0].kind, UiServices::BoxKind::Error);
+    QCOMPARE(env->ui().boxes[0].title, QStringLiteral("Parlex 1.0"));
+    QCOMPARE(env->ui().boxes[0].text, CheckFailed);
+    QCOMPARE(env->ui().boxes[1].kind, UiServices::BoxKind::Error);
+    QCOMPARE(env->ui().boxes[1].title, QStringLiteral("Parlex"));
+    QCOMPARE(env->ui().boxes[1].text, QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor."));
+}
+
+void TestStartup::loginOpensTheMainWindow() {
+    storeAccount(*sim, false, false, SimulatorFixture::Password);
+    ProgramStart start(env->folder());
+    QSignalSpy ended(&start, &ProgramStart::ended);
+    QVERIFY(start.run());
+    frmGiris* login = start.loginWindow();
+    login->findChild<QLineEdit*>(QStringLiteral("txtUserName"))
+        ->setText(SimulatorFixture::UserName);
+    login->findChild<QLineEdit*>(QStringLiteral("txtPassWord"))
+        ->setText(SimulatorFixture::Password);
+    login->findChild<QLineEdit*>(QStringLiteral("txtClientKodu"))
+        ->setText(SimulatorFixture::ClientCode);
+    login->findChild<QPushButton*>(QStringLiteral("btnOturumAc"))->click();
+
+    QVERIFY(start.mainWindow());
+    QVERIFY(start.mainWindow()->isVisible());
+    QVERIFY(!login->isVisible());
+    QCOMPARE(start.mainWindow()->Timer1().interval(), 120000);
+    QCOMPARE(ended.count(), 0);
+}
+
+void TestStartup::cancelledLoginEndsTheProgram() {
+    storeAccount(*sim, true, false, SimulatorFixture::Password);
+    ProgramStart start(env->folder());
+    QSignalSpy ended(&start, &ProgramStart::ended);
+    QVERIFY(start.run());
+    start.loginWindow()->findChild<QPushButton*>(QStringLiteral("btnVazgec"))->click();
+    QCOMPARE(ended.count(), 1);
+    QVERIFY(!start.mainWindow());
+}
+
+void TestStartup::confirmedExitEndsTheProgram() {
+    storeAccount(*sim, false, true, SimulatorFixture::Password);
+    ProgramStart start(env->folder());
+    QSignalSpy ended(&start, &ProgramStart::ended);
+    QVERIFY(start.run());
+    env->ui().queueAnswer(true);
+    start.mainWindow()->findChild<QAction*>(QStringLiteral("miCikis"))->trigger();
+    QCOMPARE(ended.count(), 1);
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
