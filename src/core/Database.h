@@ -48,6 +48,8 @@ public:
     void setBusyTimeout(int milliseconds);
 
     void execute(const QString& sql);
+    // The same, on disk before it returns even if the power fails next.
+    void executeDurably(const QString& sql);
     // Static, read-only result.
     Recordset openRecordset(const QString& sql);
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "core/AppState.h"
 #include "core/DbRoutines.h"
 
 namespace {
@@ -13,8 +14,7 @@ const QString AcceptedText = QStringLiteral("gonderildi");
 
 } // namespace
 
-std::optional<FileIdentity> FileIdentity::of(const QString& path, QString* error)
-{
+std::optional<FileIdentity> FileIdentity::of(const QString& path, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
@@ -36,8 +36,7 @@ std::optional<FileIdentity> FileIdentity::of(const QString& path, QString* error
     return id;
 }
 
-bool FileIdentity::sameFileAs(const FileIdentity& other) const
-{
+bool FileIdentity::sameFileAs(const FileIdentity& other) const {
     // The modification time is left out: a copy tool may keep or reset it,
     // and the same content under the same name is the same file to the user.
     return path == other.path && size == other.size && hash == other.hash;
@@ -45,11 +44,11 @@ bool FileIdentity::sameFileAs(const FileIdentity& other) const
 
 namespace SentFileJournal {
 
-std::optional<Entry> find(const QString& path)
-{
-    Recordset rs = OpenRecordset(QStringLiteral("SELECT id,kural,durum,msgid,yol,boyut,degisim,ozet "
-                                                "FROM tbl_gonderim_gunlugu WHERE yol = '") +
-                                 SqlQuote(path) + QStringLiteral("' ORDER BY id DESC"));
+std::optional<Entry> find(const QString& path) {
+    Recordset rs =
+        OpenRecordset(QStringLiteral("SELECT id,kural,durum,msgid,yol,boyut,degisim,ozet "
+                                     "FROM tbl_gonderim_gunlugu WHERE yol = '") +
+                      SqlQuote(path) + QStringLiteral("' ORDER BY id DESC"));
     if (rs.isEmpty())
         return std::nullopt;
     Entry e;
@@ -64,29 +63,30 @@ std::optional<Entry> find(const QString& path)
     return e;
 }
 
-qint64 recordInFlight(qint32 rule, const FileIdentity& id)
-{
-    ExecuteSql(QStringLiteral("INSERT INTO tbl_gonderim_gunlugu (kural,yol,boyut,degisim,ozet,durum,"
-                              "tarih) VALUES (") +
-               QString::number(rule) + QStringLiteral(",'") + SqlQuote(id.path) +
-               QStringLiteral("',") + QString::number(id.size) + QStringLiteral(",'") +
-               SqlQuote(id.modified) + QStringLiteral("','") + SqlQuote(id.hash) +
-               QStringLiteral("','") + InFlightText + QStringLiteral("','") + NowText() +
-               QStringLiteral("')"));
+qint64 recordInFlight(qint32 rule, const FileIdentity& id) {
+    // Must be on disk before the request leaves: it is all that stops a
+    // second submission after a crash or a power cut.
+    OpenDatabase();
+    App().gConnection.executeDurably(
+        QStringLiteral("INSERT INTO tbl_gonderim_gunlugu (kural,yol,boyut,degisim,ozet,durum,"
+                       "tarih) VALUES (") +
+        QString::number(rule) + QStringLiteral(",'") + SqlQuote(id.path) + QStringLiteral("',") +
+        QString::number(id.size) + QStringLiteral(",'") + SqlQuote(id.modified) +
+        QStringLiteral("','") + SqlQuote(id.hash) + QStringLiteral("','") + InFlightText +
+        QStringLiteral("','") + NowText() + QStringLiteral("')"));
     Recordset rs = OpenRecordset(QStringLiteral("SELECT MAX(id) FROM tbl_gonderim_gunlugu"));
     return rs.value(0).toLongLong();
 }
 
-void recordAccepted(qint64 id, const QString& msgid)
-{
+void recordAccepted(qint64 id, const QString& msgid) {
     ExecuteSql(QStringLiteral("UPDATE tbl_gonderim_gunlugu SET durum = '") + AcceptedText +
                QStringLiteral("', msgid = '") + SqlQuote(msgid) + QStringLiteral("' WHERE id = ") +
                QString::number(id));
 }
 
-void forget(qint64 id)
-{
-    ExecuteSql(QStringLiteral("DELETE FROM tbl_gonderim_gunlugu WHERE id = ") + QString::number(id));
+void forget(qint64 id) {
+    ExecuteSql(QStringLiteral("DELETE FROM tbl_gonderim_gunlugu WHERE id = ") +
+               QString::number(id));
 }
 
 } // namespace SentFileJournal

@@ -86,6 +86,12 @@ void TestDatabase::createdOnFirstOpen() {
                  (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
              QFile::Permissions());
     QCOMPARE(count(QStringLiteral("PRAGMA user_version")), Database::SchemaVersion);
+    // The write-ahead log holds the same data: it gets the same protection.
+    WriteLog(QStringLiteral("x"));
+    const QFileInfo wal(DatabasePath() + QStringLiteral("-wal"));
+    QVERIFY(wal.exists());
+    QCOMPARE(wal.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    ExecuteSql(QStringLiteral("DELETE FROM tbl_log_txt"));
 
     QCOMPARE(settingsRow(), (QStringList{"", "", "", "0", "", "", "0", "0", ""}));
     QCOMPARE(GetParam(QStringLiteral("kontrol_periyot")), QStringLiteral("60000"));
