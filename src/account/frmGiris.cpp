@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QLoggingCategory>
+#include <QScreen>
 
 #define Ui FormsUi // uic's namespace would hide the Ui() services accessor
 #include "ui_frmGiris.h"
@@ -59,6 +60,8 @@ void frmGiris::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!m_shown) {
         m_shown = true;
+        if (const QScreen* screen = this->screen())
+            move(screen->availableGeometry().center() - rect().center());
         m_ui->txtUserName->setFocus();
     }
 }

@@ -62,6 +62,8 @@ frmAna::frmAna(frmMenu& menu, QWidget* parent)
     m_ui->Image1->setPixmap(Artwork::bannerPicture(48));
     m_ui->DataGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_ui->DataGrid1->horizontalHeader()->setStretchLastSection(false);
+    // One line of text per log line.
+    m_ui->DataGrid1->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
 
     // The export arrives with the spreadsheet writer.
     m_ui->Command1->setEnabled(false);
