@@ -71,8 +71,9 @@ int RunPreview(const QStringList& arguments) {
 
     CliOutput out;
     qint64 counts[4] = {};
+    const MessageTemplate messageTemplate(templateText);
     while (reader.next()) {
-        const PreparedRow row = PrepareRow(templateText, reader.record(), gsmIndex);
+        const PreparedRow row = PrepareRow(messageTemplate, reader.record(), gsmIndex);
         ++counts[static_cast<int>(row.outcome)];
         const QString& message = row.outcome == RowOutcome::Queued ? row.message : row.filled;
         out.line(RowOutcomeName(row.outcome) + QLatin1Char('\t') + EscapeValue(row.number) +

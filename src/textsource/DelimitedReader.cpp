@@ -1,5 +1,6 @@
 #include "DelimitedReader.h"
 
+#include <algorithm>
 #include <deque>
 
 #include "RecordStream.h"
@@ -11,7 +12,7 @@ struct DelimitedReader::Private {
     TextFormat format;
     std::shared_ptr<TextColumns> columns = std::make_shared<TextColumns>();
     std::deque<std::vector<QString>> scanned; // read to decide the types, not yet returned
-    std::vector<QString> fields;
+    std::vector<QStringView> fields;
     TextRecord current;
     QString error;
     bool open = false;
@@ -26,6 +27,7 @@ struct DelimitedReader::Private {
     }
 
     void nameColumns(const std::vector<QString>& header, size_t count);
+    void fill(const std::vector<QStringView>& raw);
     void fill(const std::vector<QString>& raw);
 };
 
@@ -48,30 +50,66 @@ void DelimitedReader::Private::nameColumns(const std::vector<QString>& header, s
     }
 }
 
-void DelimitedReader::Private::fill(const std::vector<QString>& raw) {
+namespace {
+
+void setText(QString& text, QStringView value) {
+    // Overwrites the buffer in place when no one else holds it.
+    text.resize(value.size());
+    std::copy(value.begin(), value.end(), text.data());
+}
+
+} // namespace
+
+void DelimitedReader::Private::fill(const std::vector<QStringView>& raw) {
+    using Kind = TextRecord::Cell::Kind;
     const size_t count = columns->size();
-    std::vector<QVariant>& values = current.m_values;
-    values.resize(count);
+    std::vector<TextRecord::Cell>& cells = current.m_cells;
+    cells.resize(count);
     for (size_t i = 0; i < count; ++i) {
+        TextRecord::Cell& cell = cells[i];
         if (i + 1 == count && raw.size() > count) {
             // Empty surplus fields (a trailing separator) carry nothing.
             size_t last = raw.size();
             while (last > count && raw[last - 1].isEmpty())
                 --last;
             if (last > count) {
-                QString rest = raw[i];
+                QString rest = raw[i].toString();
                 for (size_t j = count; j < last; ++j)
-                    rest += format.separator + raw[j];
-                values[i] = QVariant(rest);
+                    rest += format.separator + raw[j].toString();
+                cell.kind = Kind::Text;
+                cell.text = rest;
                 continue;
             }
         }
         if (i >= raw.size() || raw[i].isEmpty()) {
-            values[i] = QVariant();
+            cell.kind = Kind::Null;
             continue;
         }
-        values[i] = TypedValue(raw[i], (*columns)[i].type);
+        // A value that does not fit its column's type stays text, never Null,
+        // so nothing of the row is lost.
+        const QStringView field = raw[i];
+        const FieldType type = (*columns)[i].type;
+        if (type == FieldType::Integer) {
+            if (const auto whole = ParseWholeNumber(field)) {
+                cell.kind = Kind::Integer;
+                cell.integer = *whole;
+                continue;
+            }
+        } else if (type == FieldType::Double) {
+            if (const auto number = ParseDecimalNumber(field)) {
+                cell.kind = Kind::Double;
+                cell.number = *number;
+                continue;
+            }
+        }
+        cell.kind = Kind::Text;
+        setText(cell.text, field);
     }
+}
+
+void DelimitedReader::Private::fill(const std::vector<QString>& raw) {
+    fields.assign(raw.begin(), raw.end());
+    fill(fields);
 }
 
 DelimitedReader::DelimitedReader()
@@ -97,20 +135,23 @@ bool DelimitedReader::openWithFormat(const QString& path, const TextFormat& form
 
     std::vector<QString> header;
     if (format.header) {
-        const RecordStream::Status status = stream.next(header);
+        const RecordStream::Status status = stream.next(d->fields);
         if (status == RecordStream::Status::Error)
             return d->fail(stream.errorString());
+        for (const QStringView field : d->fields)
+            header.push_back(field.toString());
     }
     size_t count = header.size();
     while (d->scanned.size() < static_cast<size_t>(std::max(format.maxScanRows, 1))) {
-        std::vector<QString> raw;
-        const RecordStream::Status status = stream.next(raw);
+        const RecordStream::Status status = stream.next(d->fields);
         if (status == RecordStream::Status::Error)
             return d->fail(stream.errorString());
         if (status == RecordStream::Status::End)
             break;
-        count = std::max(count, raw.size());
-        d->scanned.push_back(std::move(raw));
+        count = std::max(count, d->fields.size());
+        std::vector<QString>& kept = d->scanned.emplace_back();
+        for (const QStringView field : d->fields)
+            kept.push_back(field.toString());
     }
 
     // A fresh list: records handed out earlier keep the columns they had.

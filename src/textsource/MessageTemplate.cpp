@@ -1,5 +1,6 @@
 #include "MessageTemplate.h"
 
+#include "TextValues.h"
 #include "core/Recordset.h"
 #include "core/Routines.h"
 
@@ -8,29 +9,52 @@ namespace {
 constexpr QStringView kOpen = u"[##";
 constexpr QStringView kClose = u"##]";
 
-// `append(name, out)` adds the value of the column called `name`, if any.
-template <typename AppendValue> QString fill(QStringView w, AppendValue append) {
-    QString m;
-    qsizetype p = w.indexOf(kOpen);
-    if (p >= 0)
-        m = w.first(p).toString();
-    while (p >= 0) {
-        const qsizetype q = w.indexOf(kClose, p + kOpen.size());
-        if (q < 0) {
-            // No closing marker: the rest is text.
-            m += w.sliced(p);
-            w = w.sliced(p);
-            break;
-        }
-        append(w.sliced(p + kOpen.size(), q - p - kOpen.size()), m);
-        w = w.sliced(q + kClose.size());
-        p = w.indexOf(kOpen);
-        m += p >= 0 ? w.first(p) : w;
+// Position of the first `marker` in `w` at or after `from`, -1 when none.
+// The markers are fixed and short; a plain scan beats the general search.
+qsizetype find(QStringView w, QStringView marker, qsizetype from = 0) {
+    const char16_t first = marker[0].unicode();
+    for (qsizetype i = from; i + 3 <= w.size(); ++i) {
+        if (w[i].unicode() == first && w[i + 1] == marker[1] && w[i + 2] == marker[2])
+            return i;
     }
-    // Only a template without placeholders leaves nothing in M; it gives
-    // itself.
-    if (m.isEmpty())
-        return w.toString();
+    return -1;
+}
+
+// Walks a template: `literal(text)` for text that is copied, `placeholder(
+// name)` for each placeholder. A placeholder is an opening marker and the
+// first closing marker after it; what cannot be one is literal text.
+//
+// (Filling step by step, an empty result gives what follows the last closing
+// marker instead. That only matters for a template without placeholders,
+// which gives itself: with a placeholder, that text is already part of the
+// result.)
+template <typename Literal, typename Placeholder>
+void scan(QStringView w, Literal literal, Placeholder placeholder) {
+    qsizetype p = find(w, kOpen);
+    if (p < 0) {
+        literal(w);
+        return;
+    }
+    literal(w.first(p));
+    while (p >= 0) {
+        const qsizetype q = find(w, kClose, p + kOpen.size());
+        if (q < 0) {
+            literal(w.sliced(p)); // no closing marker: the rest is text
+            return;
+        }
+        placeholder(w.sliced(p + kOpen.size(), q - p - kOpen.size()));
+        w = w.sliced(q + kClose.size());
+        p = find(w, kOpen);
+        literal(p >= 0 ? w.first(p) : w);
+    }
+}
+
+template <typename AppendValue> QString fill(QStringView templateText, AppendValue appendValue) {
+    QString m;
+    m.reserve(templateText.size() + 64);
+    scan(
+        templateText, [&m](QStringView text) { m += text; },
+        [&m, &appendValue](QStringView name) { appendValue(name, m); });
     return m;
 }
 
@@ -38,14 +62,7 @@ template <typename AppendValue> QString fill(QStringView w, AppendValue append) 
 
 QString FillTemplate(QStringView templateText, const TextRecord& row) {
     return fill(templateText, [&row](QStringView name, QString& out) {
-        const QVariant& value = row.value(row.columnIndex(name));
-        if (value.isNull())
-            return;
-        // Texts are by far the most common values; skip the rendering.
-        if (value.typeId() == QMetaType::QString)
-            out += *static_cast<const QString*>(value.constData());
-        else
-            out += Recordset::render(value);
+        row.appendText(row.columnIndex(name), out);
     });
 }
 
@@ -58,6 +75,45 @@ QString FillTemplate(QStringView templateText, const Recordset& row) {
             }
         }
     });
+}
+
+MessageTemplate::MessageTemplate(QStringView templateText)
+    : m_text(templateText.toString()) {
+    const QChar* const base = m_text.constData();
+    scan(
+        m_text,
+        [this, base](QStringView text) {
+            if (!text.isEmpty())
+                m_pieces.push_back(Piece{text.data() - base, text.size(), false});
+            m_literalLength += text.size();
+        },
+        [this, base](QStringView name) {
+            m_pieces.push_back(Piece{name.data() - base, name.size(), true});
+        });
+}
+
+QString MessageTemplate::fill(const TextRecord& row) const {
+    // Held, not just compared by address: a list freed and another made in
+    // its place must not inherit its columns.
+    if (m_columnsSeen != row.m_columns) {
+        m_columnsSeen = row.m_columns;
+        m_columnOf.clear();
+        for (const Piece& piece : m_pieces) {
+            m_columnOf.push_back(piece.placeholder ? row.columnIndex(QStringView(m_text).sliced(
+                                                         piece.from, piece.length))
+                                                   : -1);
+        }
+    }
+    QString m;
+    m.reserve(m_literalLength + 64);
+    for (size_t i = 0; i < m_pieces.size(); ++i) {
+        const Piece& piece = m_pieces[i];
+        if (piece.placeholder)
+            row.appendText(m_columnOf[i], m);
+        else
+            m += QStringView(m_text).sliced(piece.from, piece.length);
+    }
+    return m;
 }
 
 RowOutcome ClassifyRow(QStringView filledMessage, QStringView normalizedNumber) {
@@ -82,20 +138,40 @@ QString RowOutcomeName(RowOutcome outcome) {
 }
 
 QString GsmNumberOf(const TextRecord& row, int gsmColumn) {
-    const QVariant& value = row.value(gsmColumn);
-    if (value.isNull())
+    if (row.isWholeNumber(gsmColumn)) {
+        // Numbers are the usual case: their digits need no string of their own.
+        char16_t digits[24];
+        const QString text =
+            QString::fromRawData(reinterpret_cast<const QChar*>(digits),
+                                 WholeNumberDigits(row.wholeNumber(gsmColumn), digits));
+        return NormalizeGsm(text);
+    }
+    if (row.isNull(gsmColumn))
         return QString();
-    return NormalizeGsm(Recordset::render(value));
+    return NormalizeGsm(row.text(gsmColumn));
 }
 
-PreparedRow PrepareRow(QStringView templateText, const TextRecord& row, int gsmColumn) {
+namespace {
+
+PreparedRow testedRow(QString filled, const TextRecord& row, int gsmColumn) {
     PreparedRow prepared;
-    prepared.filled = FillTemplate(templateText, row);
+    prepared.filled = std::move(filled);
     prepared.number = GsmNumberOf(row, gsmColumn);
     prepared.outcome = ClassifyRow(prepared.filled, prepared.number);
     if (prepared.outcome == RowOutcome::Queued)
         prepared.message = CleanMessageText(prepared.filled);
     return prepared;
+}
+
+} // namespace
+
+PreparedRow PrepareRow(const MessageTemplate& messageTemplate, const TextRecord& row,
+                       int gsmColumn) {
+    return testedRow(messageTemplate.fill(row), row, gsmColumn);
+}
+
+PreparedRow PrepareRow(QStringView templateText, const TextRecord& row, int gsmColumn) {
+    return testedRow(FillTemplate(templateText, row), row, gsmColumn);
 }
 
 QString WizardCounterText(QStringView message) {

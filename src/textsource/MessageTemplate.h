@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include <QString>
 #include <QStringView>
 
@@ -22,6 +25,30 @@ class Recordset;
 QString FillTemplate(QStringView templateText, const TextRecord& row);
 // The same for the current row of a recordset (a loaded sample).
 QString FillTemplate(QStringView templateText, const Recordset& row);
+
+// A template read once and filled for many rows, with the same result as
+// FillTemplate; the column of each placeholder is looked up once per file.
+class MessageTemplate {
+public:
+    explicit MessageTemplate(QStringView templateText);
+
+    QString fill(const TextRecord& row) const;
+    const QString& text() const { return m_text; }
+
+private:
+    struct Piece {
+        qsizetype from = 0; // in m_text
+        qsizetype length = 0;
+        bool placeholder = false; // the piece is a column name
+    };
+
+    QString m_text;
+    std::vector<Piece> m_pieces;
+    qsizetype m_literalLength = 0;
+    // Columns of the placeholders, for the column list they were found in.
+    mutable std::shared_ptr<const TextColumns> m_columnsSeen;
+    mutable std::vector<int> m_columnOf;
+};
 
 // The most characters a filled message may have, counted as text characters
 // (a Turkish letter is one) before the message is cleaned for sending.
@@ -54,6 +81,8 @@ struct PreparedRow {
     QString filled;  // the filled message
     QString message; // CleanMessageText(filled) for a queued row, else ""
 };
+PreparedRow PrepareRow(const MessageTemplate& messageTemplate, const TextRecord& row,
+                       int gsmColumn);
 PreparedRow PrepareRow(QStringView templateText, const TextRecord& row, int gsmColumn);
 
 // The counters under the message boxes: "37/160" in the send wizard,

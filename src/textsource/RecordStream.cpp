@@ -40,6 +40,7 @@ bool RecordStream::open(const QString& path, const QString& separator) {
     close();
     m_path = path;
     m_separator = separator;
+    m_separatorFirst = separator.isEmpty() ? 0 : separator.front().unicode();
     m_quoting = !separator.contains(QLatin1Char('"'));
 
     if (const QString problem = DataFileProblem(path); !problem.isEmpty())
@@ -107,7 +108,7 @@ bool RecordStream::refill() {
     return true;
 }
 
-RecordStream::Status RecordStream::next(std::vector<QString>& fields) {
+RecordStream::Status RecordStream::next(std::vector<QStringView>& fields) {
     if (!m_error.isEmpty())
         return Status::Error;
     if (!m_file.isOpen())
@@ -144,20 +145,20 @@ RecordStream::Split RecordStream::notText() {
 
 bool RecordStream::separatorAt(const QChar* p, const QChar* end, bool& needMore) const {
     const qsizetype length = m_separator.size();
-    if (length == 0 || *p != m_separator.front())
-        return false;
+    if (length == 1)
+        return true; // the caller matched the first character
     if (end - p < length) {
         // Part of a separator at the end of what has been read.
         needMore = !m_atEnd;
         return false;
     }
-    return length == 1 || QStringView(p, length) == m_separator;
+    return QStringView(p, length) == m_separator;
 }
 
 // Splits the record at m_pos, or tells why it cannot yet. Restarts from the
 // record's beginning after a refill; records are short, so that costs
 // little.
-RecordStream::Split RecordStream::split(std::vector<QString>& fields) {
+RecordStream::Split RecordStream::split(std::vector<QStringView>& fields) {
     const QChar* const begin = m_text.constData() + m_pos;
     const QChar* const end = m_text.constData() + m_text.size();
     const QChar* p = begin;
@@ -171,7 +172,8 @@ RecordStream::Split RecordStream::split(std::vector<QString>& fields) {
     }
 
     fields.clear();
-    bool needMore = false;
+    m_unquoted.clear();
+    const bool hasSeparator = !m_separator.isEmpty();
     for (;;) {
         if (p == end) {
             // The record ended with a separator at the end of the file.
@@ -180,27 +182,33 @@ RecordStream::Split RecordStream::split(std::vector<QString>& fields) {
             fields.emplace_back();
             break;
         }
-        QString value;
+        // A quoted field is a view of the buffer unless it held doubled
+        // quotes or text after its closing quote.
+        const QChar* fieldStart = p;
+        QString rewritten;
+        bool quoted = false;
         if (m_quoting && p->unicode() == kQuote) {
-            ++p;
+            quoted = true;
+            fieldStart = ++p;
             for (;;) {
                 const QChar* q = p;
                 while (q < end && q->unicode() != kQuote && q->unicode() != 0)
                     ++q;
                 if (q < end && q->unicode() == 0)
                     return notText();
-                value.append(p, q - p);
                 if (q == end) {
                     if (!m_atEnd)
                         return Split::NeedMore;
                     // No closing quote: the field runs to the end of the file.
+                    rewritten.append(p, q - p);
                     p = end;
                     break;
                 }
                 if (q + 1 == end && !m_atEnd)
                     return Split::NeedMore; // a doubled quote may follow
+                rewritten.append(p, q - p);
                 if (q + 1 < end && q[1].unicode() == kQuote) {
-                    value.append(QChar(kQuote));
+                    rewritten.append(QChar(kQuote));
                     p = q + 2;
                     continue;
                 }
@@ -210,21 +218,31 @@ RecordStream::Split RecordStream::split(std::vector<QString>& fields) {
         }
         // Unquoted text, or what follows a closing quote.
         const QChar* t = p;
+        bool needMore = false;
         while (t < end) {
             const char16_t c = t->unicode();
-            if (isLineBreak(c) || separatorAt(t, end, needMore) || needMore)
-                break;
-            if (c == 0)
-                return notText();
+            if (c == m_separatorFirst && hasSeparator) {
+                if (separatorAt(t, end, needMore) || needMore)
+                    break;
+            } else if (c <= kCr) {
+                if (isLineBreak(c))
+                    break;
+                if (c == 0)
+                    return notText();
+            }
             ++t;
         }
         if (needMore || (t == end && !m_atEnd))
             return Split::NeedMore;
-        if (value.isEmpty())
-            value = QString(p, t - p);
-        else
-            value.append(p, t - p);
-        fields.push_back(std::move(value));
+        if (!quoted) {
+            fields.emplace_back(fieldStart, t - fieldStart);
+        } else if (t == p && rewritten.size() == p - 1 - fieldStart) {
+            fields.emplace_back(fieldStart, rewritten.size()); // nothing rewritten
+        } else {
+            rewritten.append(p, t - p);
+            m_unquoted.push_back(std::move(rewritten));
+            fields.emplace_back(m_unquoted.back());
+        }
         p = t;
 
         if (p == end)

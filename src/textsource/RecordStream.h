@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QString>
 #include <QStringDecoder>
+#include <QStringView>
 
 #include "CodePage.h"
 
@@ -37,8 +38,9 @@ public:
     bool open(const QString& path, const QString& separator);
     void close();
 
-    // The next record's fields, as written (no field is Null here).
-    Status next(std::vector<QString>& fields);
+    // The next record's fields, as written. The views stay valid until the
+    // next call.
+    Status next(std::vector<QStringView>& fields);
 
     TextEncoding encoding() const { return m_encoding; }
     QString errorString() const { return m_error; }
@@ -51,19 +53,21 @@ private:
     bool fail(const QString& message);
     bool detectEncoding();
     bool refill();
-    Split split(std::vector<QString>& fields);
+    Split split(std::vector<QStringView>& fields);
     Split notText();
     bool separatorAt(const QChar* p, const QChar* end, bool& needMore) const;
 
     QFile m_file;
     QString m_path;
     QString m_separator;
+    char16_t m_separatorFirst = 0;
     bool m_quoting = true;
     TextEncoding m_encoding = TextEncoding::Windows1254;
     QStringDecoder m_utf8;
-    QString m_text;       // decoded, not yet split
-    qsizetype m_pos = 0;  // start of the next record in m_text
-    bool m_atEnd = false; // the file has been read to its end
+    QString m_text;                  // decoded, not yet split
+    std::vector<QString> m_unquoted; // quoted fields that had to be rewritten
+    qsizetype m_pos = 0;             // start of the next record in m_text
+    bool m_atEnd = false;            // the file has been read to its end
     qint64 m_records = 0;
     QString m_error;
 };

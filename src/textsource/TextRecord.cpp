@@ -1,5 +1,7 @@
 #include "TextRecord.h"
 
+#include "TextValues.h"
+
 namespace {
 
 char16_t foldedForNames(char16_t c) {
@@ -8,11 +10,6 @@ char16_t foldedForNames(char16_t c) {
     if (c == 0x0130 || c == 0x0131) // İ and ı
         return u'i';
     return QChar::toCaseFolded(c);
-}
-
-const QVariant& nullValue() {
-    static const QVariant null;
-    return null;
 }
 
 } // namespace
@@ -40,18 +37,71 @@ int FindColumn(const TextColumns& columns, QStringView name) {
 TextRecord::TextRecord()
     : m_columns(std::make_shared<const TextColumns>()) {}
 
-const QVariant& TextRecord::value(int index) const {
+QVariant TextRecord::value(int index) const {
     if (index < 0 || index >= size())
-        return nullValue();
-    return m_values[static_cast<size_t>(index)];
+        return QVariant();
+    const Cell& cell = m_cells[static_cast<size_t>(index)];
+    switch (cell.kind) {
+    case Cell::Kind::Text:
+        return cell.text;
+    case Cell::Kind::Integer:
+        return QVariant::fromValue<qint64>(cell.integer);
+    case Cell::Kind::Double:
+        return cell.number;
+    case Cell::Kind::Null:
+        break;
+    }
+    return QVariant();
 }
 
-QVariant TextRecord::value(QStringView name) const {
-    return value(columnIndex(name));
+std::vector<QVariant> TextRecord::values() const {
+    std::vector<QVariant> values;
+    values.reserve(m_cells.size());
+    for (int i = 0; i < size(); ++i)
+        values.push_back(value(i));
+    return values;
+}
+
+bool TextRecord::isNull(int index) const {
+    return index < 0 || index >= size() ||
+           m_cells[static_cast<size_t>(index)].kind == Cell::Kind::Null;
 }
 
 QString TextRecord::text(int index) const {
-    return Recordset::render(value(index));
+    if (index >= 0 && index < size() &&
+        m_cells[static_cast<size_t>(index)].kind == Cell::Kind::Text)
+        return m_cells[static_cast<size_t>(index)].text;
+    QString out;
+    appendText(index, out);
+    return out;
+}
+
+void TextRecord::appendText(int index, QString& out) const {
+    if (index < 0 || index >= size())
+        return;
+    const Cell& cell = m_cells[static_cast<size_t>(index)];
+    switch (cell.kind) {
+    case Cell::Kind::Text:
+        out += cell.text;
+        break;
+    case Cell::Kind::Integer:
+        AppendWholeNumberText(out, cell.integer);
+        break;
+    case Cell::Kind::Double:
+        AppendNumberText(out, cell.number);
+        break;
+    case Cell::Kind::Null:
+        break;
+    }
+}
+
+bool TextRecord::isWholeNumber(int index) const {
+    return index >= 0 && index < size() &&
+           m_cells[static_cast<size_t>(index)].kind == Cell::Kind::Integer;
+}
+
+qint64 TextRecord::wholeNumber(int index) const {
+    return isWholeNumber(index) ? m_cells[static_cast<size_t>(index)].integer : 0;
 }
 
 QString JoinedValues(const TextRecord& record, QStringView separator) {
@@ -59,7 +109,7 @@ QString JoinedValues(const TextRecord& record, QStringView separator) {
     for (int i = 0; i < record.size(); ++i) {
         if (i > 0)
             line += separator;
-        line += record.text(i);
+        record.appendText(i, line);
     }
     return line;
 }

@@ -24,30 +24,46 @@ using TextColumns = std::vector<TextColumn>;
 int FindColumn(const TextColumns& columns, QStringView name); // -1 when missing
 
 // One record of a data file: its values in column order, each Null (an
-// empty field), a qint64, a double or a text. A value that did not fit its
-// column's type is its text. Copies are independent of the reader.
+// empty field), a whole number (qint64), a decimal (double) or a text. A
+// value that did not fit its column's type is its text. Copies are
+// independent of the reader.
 class TextRecord {
 public:
     TextRecord();
 
-    int size() const { return static_cast<int>(m_values.size()); }
+    int size() const { return static_cast<int>(m_cells.size()); }
     const TextColumns& columns() const { return *m_columns; }
     int columnIndex(QStringView name) const { return FindColumn(*m_columns, name); }
 
     // A Null value for an index or name that is not there.
-    const QVariant& value(int index) const;
-    QVariant value(QStringView name) const;
-    bool isNull(int index) const { return value(index).isNull(); }
+    QVariant value(int index) const;
+    QVariant value(QStringView name) const { return value(columnIndex(name)); }
+    std::vector<QVariant> values() const;
+    bool isNull(int index) const;
     // As the program shows it: numbers in the regional format, Null empty.
     QString text(int index) const;
-
-    const std::vector<QVariant>& values() const { return m_values; }
+    void appendText(int index, QString& out) const;
+    // A whole number's value, when the value is one.
+    bool isWholeNumber(int index) const;
+    qint64 wholeNumber(int index) const;
 
 private:
     friend class DelimitedReader;
+    friend class MessageTemplate;
+
+    // Plain cells rather than variants: a file of a million rows makes
+    // millions of them, and a text cell's buffer is reused for the next row
+    // unless a copy of the record still holds it.
+    struct Cell {
+        enum class Kind : quint8 { Null, Text, Integer, Double };
+        Kind kind = Kind::Null;
+        qint64 integer = 0;
+        double number = 0;
+        QString text;
+    };
 
     std::shared_ptr<const TextColumns> m_columns;
-    std::vector<QVariant> m_values;
+    std::vector<Cell> m_cells;
 };
 
 // The values as one line, joined by `separator`, a Null written as nothing:

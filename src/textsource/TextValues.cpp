@@ -1,6 +1,9 @@
 #include "TextValues.h"
 
 #include <charconv>
+#include <cmath>
+
+#include "core/RegionalFormat.h"
 
 namespace {
 
@@ -27,38 +30,39 @@ struct NumberShape {
     bool valid = false;
     bool negative = false;
     bool decimal = false;
-    int digits = 0; // all digits, both sides of the comma
-    QStringView whole;
-    QStringView fraction;
+    int digits = 0;         // all digits, both sides of the comma
+    int fractionDigits = 0; // digits after the comma
+    quint64 mantissa = 0;   // the digits as one number, while there are at most 18
 };
 
 NumberShape shapeOf(QStringView text) {
     NumberShape shape;
-    QStringView t = trimmedBlanks(text);
-    if (t.isEmpty())
-        return shape;
-    if (t.front() == QLatin1Char('-') || t.front() == QLatin1Char('+')) {
-        shape.negative = t.front() == QLatin1Char('-');
-        t = t.sliced(1);
-    }
+    const QStringView t = trimmedBlanks(text);
     qsizetype i = 0;
-    while (i < t.size() && isDigit(t[i]))
+    if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+'))) {
+        shape.negative = t[i] == QLatin1Char('-');
         ++i;
-    if (i == 0)
+    }
+    const qsizetype wholeStart = i;
+    for (; i < t.size() && isDigit(t[i]); ++i) {
+        if (++shape.digits <= 18)
+            shape.mantissa = shape.mantissa * 10 + (t[i].unicode() - u'0');
+    }
+    if (i == wholeStart)
         return shape;
-    shape.whole = t.first(i);
     if (i < t.size()) {
         if (t[i] != QLatin1Char(','))
             return shape;
-        const qsizetype start = ++i;
-        while (i < t.size() && isDigit(t[i]))
-            ++i;
-        if (i == start || i < t.size())
+        const qsizetype fractionStart = ++i;
+        for (; i < t.size() && isDigit(t[i]); ++i) {
+            if (++shape.digits <= 18)
+                shape.mantissa = shape.mantissa * 10 + (t[i].unicode() - u'0');
+        }
+        if (i == fractionStart || i < t.size())
             return shape;
         shape.decimal = true;
-        shape.fraction = t.sliced(start);
+        shape.fractionDigits = static_cast<int>(i - fractionStart);
     }
-    shape.digits = static_cast<int>(shape.whole.size() + shape.fraction.size());
     shape.valid = true;
     return shape;
 }
@@ -66,32 +70,19 @@ NumberShape shapeOf(QStringView text) {
 std::optional<qint64> wholeOf(const NumberShape& shape) {
     if (!shape.valid || shape.decimal || shape.digits > 18)
         return std::nullopt;
-    qint64 value = 0;
-    for (const QChar c : shape.whole)
-        value = value * 10 + (c.unicode() - u'0');
+    const auto value = static_cast<qint64>(shape.mantissa);
     return shape.negative ? -value : value;
 }
 
 std::optional<double> decimalOf(const NumberShape& shape) {
     if (!shape.valid || shape.digits > 15)
         return std::nullopt;
-    if (!shape.decimal)
-        return static_cast<double>(*wholeOf(shape));
-    // At most 15 digits, a sign and a point.
-    char buffer[24];
-    char* out = buffer;
-    if (shape.negative)
-        *out++ = '-';
-    for (const QChar c : shape.whole)
-        *out++ = static_cast<char>(c.unicode());
-    *out++ = '.';
-    for (const QChar c : shape.fraction)
-        *out++ = static_cast<char>(c.unicode());
-    double value = 0;
-    const auto result = std::from_chars(buffer, out, value);
-    if (result.ec != std::errc() || result.ptr != out)
-        return std::nullopt;
-    return value;
+    // Both numbers are exact in a double (below 2^53 and 10^22), so the one
+    // division rounds correctly, as parsing the text would.
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double value = static_cast<double>(shape.mantissa) / kPowers[shape.fractionDigits];
+    return shape.negative ? -value : value;
 }
 
 } // namespace
@@ -123,13 +114,92 @@ FieldType TypeVote::type() const {
     return m_allWhole ? FieldType::Integer : FieldType::Double;
 }
 
-QVariant TypedValue(const QString& text, FieldType type) {
-    if (type == FieldType::Integer) {
-        if (const auto value = ParseWholeNumber(text))
-            return QVariant::fromValue<qint64>(*value);
-    } else if (type == FieldType::Double) {
-        if (const auto value = ParseDecimalNumber(text))
-            return *value;
+void AppendWholeNumberText(QString& out, qint64 value) {
+    char16_t digits[24];
+    out += QStringView(digits, WholeNumberDigits(value, digits));
+}
+
+void AppendNumberText(QString& out, double value) {
+    if (!std::isfinite(value)) {
+        out += RegionalNumberText(value);
+        return;
     }
+    if (std::floor(value) == value && std::fabs(value) < 1e15) {
+        AppendWholeNumberText(out, static_cast<qint64>(value));
+        return;
+    }
+    // The shortest text that reads back as the value is what 15 significant
+    // digits give, as long as it has no more than 15 and needs no exponent;
+    // anything else takes the long way.
+    const double magnitude = std::fabs(value);
+    if (magnitude >= 1e-4 && magnitude < 1e15) {
+        char buffer[64];
+        const auto result =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+        if (result.ec == std::errc()) {
+            int significant = 0;
+            bool started = false;
+            for (char* p = buffer; p < result.ptr; ++p) {
+                if (*p >= '1' && *p <= '9')
+                    started = true;
+                if (started && *p >= '0' && *p <= '9')
+                    ++significant;
+                if (*p == '.')
+                    *p = ',';
+            }
+            if (significant <= 15) {
+                out += QLatin1String(buffer, result.ptr - buffer);
+                return;
+            }
+        }
+    }
+    out += RegionalNumberText(value);
+}
+
+qsizetype WholeNumberDigits(qint64 value, char16_t* out) {
+    char16_t reversed[20];
+    // Unsigned, so the most negative value has a magnitude too.
+    quint64 magnitude = value < 0 ? 0 - static_cast<quint64>(value) : static_cast<quint64>(value);
+    int count = 0;
+    do {
+        reversed[count++] = static_cast<char16_t>(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    qsizetype length = 0;
+    if (value < 0)
+        out[length++] = u'-';
+    while (count > 0)
+        out[length++] = reversed[--count];
+    return length;
+}
+
+QString NumberText(double value) {
+    QString text;
+    AppendNumberText(text, value);
+    return text;
+}
+
+void AppendValueText(QString& out, const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        out += *static_cast<const QString*>(value.constData());
+        break;
+    case QMetaType::LongLong:
+        AppendWholeNumberText(out, *static_cast<const qlonglong*>(value.constData()));
+        break;
+    case QMetaType::Double:
+        AppendNumberText(out, *static_cast<const double*>(value.constData()));
+        break;
+    default:
+        out += Recordset::render(value);
+        break;
+    }
+}
+
+QString ValueText(const QVariant& value) {
+    if (value.typeId() == QMetaType::QString)
+        return *static_cast<const QString*>(value.constData());
+    QString text;
+    AppendValueText(text, value);
     return text;
 }

@@ -33,7 +33,14 @@ private:
     bool m_allNumbers = true;
 };
 
-// The value of a non-empty field in a column of `type`. A text that does not
-// fit the type comes back as text, never as Null, so nothing of the row is
-// lost.
-QVariant TypedValue(const QString& text, FieldType type);
+// A value as the program shows it (Recordset::render), quicker for the
+// texts and numbers a data file holds; Null gives "".
+QString ValueText(const QVariant& value);
+void AppendValueText(QString& out, const QVariant& value);
+void AppendWholeNumberText(QString& out, qint64 value);
+void AppendNumberText(QString& out, double value);
+// The decimal digits of `value` (with a minus sign) written to `out`, which
+// must hold 20 characters; returns how many.
+qsizetype WholeNumberDigits(qint64 value, char16_t* out);
+// RegionalNumberText, quicker for the numbers a data file holds.
+QString NumberText(double value);

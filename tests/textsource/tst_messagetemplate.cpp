@@ -28,6 +28,7 @@ class TestMessageTemplate : public QObject {
 private slots:
     void fill_data();
     void fill();
+    void compiledTemplateFollowsEachFilesColumns();
     void fillFromSampleRecordset();
     void classify_data();
     void classify();
@@ -92,6 +93,24 @@ void TestMessageTemplate::fill() {
     TestEnvironment env;
     const TextRecord row = firstRecord(env, kPeople);
     QCOMPARE(FillTemplate(templateText, row), expected);
+    // Read once, filled per row: the same result.
+    const MessageTemplate compiled(templateText);
+    QCOMPARE(compiled.fill(row), expected);
+    QCOMPARE(compiled.fill(row), expected);
+}
+
+void TestMessageTemplate::compiledTemplateFollowsEachFilesColumns() {
+    // The runner fills one rule's template for file after file; the columns
+    // may stand elsewhere in each.
+    TestEnvironment env;
+    const MessageTemplate compiled(u"[##ad##]: [##tutar##]");
+    const TextRecord first = firstRecord(env, "ad;tutar\nAli;5\n");
+    QCOMPARE(compiled.fill(first), QStringLiteral("Ali: 5"));
+    const TextRecord second = firstRecord(env, "tutar;x;AD\n7;y;Veli\n");
+    QCOMPARE(compiled.fill(second), QStringLiteral("Veli: 7"));
+    const TextRecord third = firstRecord(env, "gsm\n5321234567\n");
+    QCOMPARE(compiled.fill(third), QStringLiteral(": "));
+    QCOMPARE(compiled.fill(first), QStringLiteral("Ali: 5"));
 }
 
 void TestMessageTemplate::fillFromSampleRecordset() {

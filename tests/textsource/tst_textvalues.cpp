@@ -1,0 +1,165 @@
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include <QtTest>
+
+#include "core/RegionalFormat.h"
+#include "textsource/TextValues.h"
+
+namespace {
+
+// The same sequence on every run and machine.
+class Lcg {
+public:
+    quint64 next() {
+        m_state = m_state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return m_state;
+    }
+    int below(int bound) { return static_cast<int>((next() >> 33) % static_cast<quint64>(bound)); }
+
+private:
+    quint64 m_state = 20240601;
+};
+
+} // namespace
+
+class TestTextValues : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wholeNumbers_data();
+    void wholeNumbers();
+    void decimalNumbers_data();
+    void decimalNumbers();
+    void numbersFromFilesRenderAsTheProgramDoes();
+    void anyDoubleRendersAsTheProgramDoes();
+    void wholeNumberDigits_data();
+    void wholeNumberDigits();
+};
+
+void TestTextValues::wholeNumbers_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<qint64>("value");
+
+    QTest::newRow("leading zero") << "05321234567" << true << qint64(5321234567);
+    QTest::newRow("blanks and tab around") << " \t42 " << true << qint64(42);
+    QTest::newRow("plus") << "+905321234567" << true << qint64(905321234567);
+    QTest::newRow("minus") << "-7" << true << qint64(-7);
+    QTest::newRow("18 digits") << "999999999999999999" << true << qint64(999999999999999999);
+    QTest::newRow("19 digits") << "1000000000000000000" << false << qint64(0);
+    QTest::newRow("sign alone") << "-" << false << qint64(0);
+    QTest::newRow("blank inside") << "532 1234" << false << qint64(0);
+    QTest::newRow("decimal") << "1,5" << false << qint64(0);
+    QTest::newRow("Arabic-Indic digits") << QStringLiteral("٤٢") << false << qint64(0);
+    QTest::newRow("empty") << "" << false << qint64(0);
+}
+
+void TestTextValues::wholeNumbers() {
+    QFETCH(QString, text);
+    QFETCH(bool, isNumber);
+    QFETCH(qint64, value);
+    const std::optional<qint64> parsed = ParseWholeNumber(text);
+    QCOMPARE(parsed.has_value(), isNumber);
+    if (isNumber)
+        QCOMPARE(*parsed, value);
+}
+
+void TestTextValues::decimalNumbers_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<double>("value");
+
+    QTest::newRow("decimal comma") << "12,5" << true << 12.5;
+    QTest::newRow("whole") << "3" << true << 3.0;
+    QTest::newRow("negative fraction") << "-0,25" << true << -0.25;
+    QTest::newRow("15 digits") << "1234567890,12345" << true << 1234567890.12345;
+    QTest::newRow("16 digits") << "1234567890,123456" << false << 0.0;
+    QTest::newRow("decimal point") << "12.5" << false << 0.0;
+    QTest::newRow("comma without digits after") << "1," << false << 0.0;
+    QTest::newRow("comma without digits before") << ",5" << false << 0.0;
+    QTest::newRow("two commas") << "1,2,3" << false << 0.0;
+}
+
+void TestTextValues::decimalNumbers() {
+    QFETCH(QString, text);
+    QFETCH(bool, isNumber);
+    QFETCH(double, value);
+    const std::optional<double> parsed = ParseDecimalNumber(text);
+    QCOMPARE(parsed.has_value(), isNumber);
+    if (isNumber)
+        QCOMPARE(*parsed, value);
+}
+
+void TestTextValues::numbersFromFilesRenderAsTheProgramDoes() {
+    // Templates and reject lines must show a number exactly as the program's
+    // grids and texts do, whatever digits the file held.
+    Lcg random;
+    for (int n = 0; n < 200000; ++n) {
+        QString text;
+        if (random.below(4) == 0)
+            text += QLatin1Char('-');
+        const int digits = 1 + random.below(15);
+        const int comma = random.below(digits); // 0: no comma
+        for (int i = 0; i < digits; ++i) {
+            if (comma > 0 && i == digits - comma)
+                text += QLatin1Char(',');
+            text += QLatin1Char(static_cast<char>('0' + random.below(10)));
+        }
+        if (text.endsWith(QLatin1Char(',')) || text.startsWith(QLatin1Char(',')))
+            continue;
+        const std::optional<double> value = ParseDecimalNumber(text);
+        QVERIFY2(value, qPrintable(text));
+        QCOMPARE(NumberText(*value), RegionalNumberText(*value));
+    }
+}
+
+void TestTextValues::anyDoubleRendersAsTheProgramDoes() {
+    Lcg random;
+    for (int n = 0; n < 200000; ++n) {
+        const quint64 bits = random.next();
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        if (!std::isfinite(value))
+            continue;
+        QCOMPARE(NumberText(value), RegionalNumberText(value));
+    }
+    const double edges[] = {0.0,
+                            -0.0,
+                            1e-4,
+                            9.9999e-5,
+                            1e-5,
+                            0.1 + 0.2,
+                            999999999999999.9,
+                            999999999999999.0,
+                            1e15,
+                            1e15 + 0.5,
+                            123456789012345.6,
+                            12345678901234.56,
+                            std::numeric_limits<double>::max(),
+                            std::numeric_limits<double>::denorm_min(),
+                            -9007199254740993.0};
+    for (const double value : edges)
+        QCOMPARE(NumberText(value), RegionalNumberText(value));
+}
+
+void TestTextValues::wholeNumberDigits_data() {
+    QTest::addColumn<qint64>("value");
+
+    QTest::newRow("zero") << qint64(0);
+    QTest::newRow("mobile number") << qint64(5321234567);
+    QTest::newRow("negative") << qint64(-42);
+    QTest::newRow("largest") << std::numeric_limits<qint64>::max();
+    QTest::newRow("smallest") << std::numeric_limits<qint64>::min();
+}
+
+void TestTextValues::wholeNumberDigits() {
+    QFETCH(qint64, value);
+    char16_t digits[24];
+    const qsizetype length = WholeNumberDigits(value, digits);
+    QCOMPARE(QString(reinterpret_cast<const QChar*>(digits), length), QString::number(value));
+}
+
+QTEST_GUILESS_MAIN(TestTextValues)
+#include "tst_textvalues.moc"
