@@ -140,6 +140,8 @@ bool DelimitedReader::openWithFormat(const QString& path, const TextFormat& form
             return d->fail(stream.errorString());
         for (const QStringView field : d->fields)
             header.push_back(field.toString());
+        if (header.size() > static_cast<size_t>(MaxColumns))
+            return d->fail(QStringLiteral("%1: %2 sütundan fazlası var").arg(path).arg(MaxColumns));
     }
     size_t count = header.size();
     while (d->scanned.size() < static_cast<size_t>(std::max(format.maxScanRows, 1))) {
@@ -149,6 +151,8 @@ bool DelimitedReader::openWithFormat(const QString& path, const TextFormat& form
         if (status == RecordStream::Status::End)
             break;
         count = std::max(count, d->fields.size());
+        if (count > static_cast<size_t>(MaxColumns))
+            return d->fail(QStringLiteral("%1: %2 sütundan fazlası var").arg(path).arg(MaxColumns));
         std::vector<QString>& kept = d->scanned.emplace_back();
         for (const QStringView field : d->fields)
             kept.push_back(field.toString());

@@ -28,10 +28,15 @@
 // fields are Null.
 //
 // Failures (a file that is missing, a folder, not text, a record longer
-// than RecordStream::MaxRecordLength, a read error) make open() or next()
+// than RecordStream::MaxRecordLength, more than MaxColumns columns, a read
+// error) make open() or next()
 // return false with errorString() set; nothing throws.
 class DelimitedReader {
 public:
+    // More columns than this make a file unusable: no recipient list has so
+    // many, and binary data full of separators would make millions.
+    static constexpr int MaxColumns = 1000;
+
     DelimitedReader();
     ~DelimitedReader();
     DelimitedReader(const DelimitedReader&) = delete;

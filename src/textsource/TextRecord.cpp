@@ -15,13 +15,15 @@ char16_t foldedForNames(char16_t c) {
 } // namespace
 
 bool ColumnNamesMatch(QStringView a, QStringView b) {
+    // Never stricter than Qt's own comparison, which recordsets use for
+    // their field names.
     if (a.size() != b.size())
-        return false;
+        return a.compare(b, Qt::CaseInsensitive) == 0;
     for (qsizetype i = 0; i < a.size(); ++i) {
         const char16_t x = a[i].unicode();
         const char16_t y = b[i].unicode();
         if (x != y && foldedForNames(x) != foldedForNames(y))
-            return false;
+            return a.compare(b, Qt::CaseInsensitive) == 0;
     }
     return true;
 }

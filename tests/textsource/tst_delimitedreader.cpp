@@ -244,6 +244,7 @@ void TestDelimitedReader::unreadableFiles_data() {
     QTest::newRow("binary") << "binary";
     QTest::newRow("record too long") << "long";
     QTest::newRow("quote never closed, file too long") << "unclosed";
+    QTest::newRow("a line of separators") << "separators";
 }
 
 void TestDelimitedReader::unreadableFiles() {
@@ -259,6 +260,8 @@ void TestDelimitedReader::unreadableFiles() {
     } else if (kind == "long") {
         env.writeFile("in/data.txt",
                       "ad;gsm\n" + QByteArray(RecordStream::MaxRecordLength + 1, 'x'));
+    } else if (kind == "separators") {
+        env.writeFile("in/data.txt", "ad;gsm\n" + QByteArray(500000, ';') + "\n");
     } else if (kind == "unclosed") {
         env.writeFile("in/data.txt", "ad;gsm\n\"Ali;1\n" + QByteArray("Veli;2\n").repeated(200000));
     } else {
@@ -391,6 +394,7 @@ void TestDelimitedReader::lookupByName() {
     QVERIFY(row.value(QStringLiteral("soyad")).isNull());
     QVERIFY(row.value(QStringLiteral("yok")).isNull());
     QCOMPARE(reader.columnIndex(QStringLiteral("GSM")), 2);
+    QVERIFY(ColumnNamesMatch(QStringLiteral("𐐀x"), QStringLiteral("𐐨X")));
     QCOMPARE(reader.columnIndex(QStringLiteral("gsm ")), -1);
 }
 
