@@ -124,6 +124,9 @@ frmMenu::frmMenu(QWidget* parent, PollingTimer::Pass pass)
 }
 
 frmMenu::~frmMenu() {
+    // The area announces its last activation while the base class tears the
+    // children down, when this object is no longer a frmMenu.
+    disconnect(m_mdi, nullptr, this, nullptr);
     if (g_current == this)
         g_current = nullptr;
 }
