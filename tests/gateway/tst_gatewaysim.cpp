@@ -45,6 +45,7 @@ private slots:
     void stateSurvivesRestart();
     void malformedRequestsAreRefused_data();
     void malformedRequestsAreRefused();
+    void closedRequestIsCountedFirst();
 };
 
 void TestGatewaySim::commandRunsUntilTerminated() {
@@ -191,6 +192,20 @@ void TestGatewaySim::malformedRequestsAreRefused() {
              reply);
     QCOMPARE(sim->packageCount(), 0);
     QCOMPARE(sim->credit(SimulatorFixture::MainUser), SimulatorFixture::MainCredit);
+}
+
+void TestGatewaySim::closedRequestIsCountedFirst() {
+    // A test that checks a file was submitted once reads the count as soon
+    // as its client has seen the connection closed.
+    TestEnvironment env;
+    SimulatorFixture sim;
+    sim->setFault(4, SimFault::close());
+    Gateway gateway;
+    for (int i = 1; i <= 20; ++i) {
+        QCOMPARE(gateway.GetInfo(QStringLiteral("demo-1000"), SimulatorFixture::Password),
+                 QStringLiteral("-1"));
+        QCOMPARE(sim->requestCount(4), i);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestGatewaySim)

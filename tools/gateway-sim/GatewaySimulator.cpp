@@ -243,7 +243,6 @@ void GatewaySimulator::Impl::serve(const httplib::Request& req, httplib::Respons
         reply.contentType = "text/plain; charset=utf-8";
         break;
     case SimFault::Kind::Close:
-        shutDownConnection(req, port);
         reply = SimReply{};
         reply.status = 0;
         break;
@@ -257,15 +256,21 @@ void GatewaySimulator::Impl::serve(const httplib::Request& req, httplib::Respons
     record.reply = reply.body;
     record.status = reply.status;
 
-    std::lock_guard lock(recordMutex);
-    if (logger) {
-        logger("action " + std::to_string(record.action) + " " + record.path + " (" +
-               std::to_string(record.bodySize) + " bytes) -> " +
-               (fault.kind == SimFault::Kind::Close
-                    ? std::string("connection closed")
-                    : std::to_string(record.status) + " " + firstLine(record.reply)));
+    {
+        std::lock_guard lock(recordMutex);
+        if (logger) {
+            logger("action " + std::to_string(record.action) + " " + record.path + " (" +
+                   std::to_string(record.bodySize) + " bytes) -> " +
+                   (fault.kind == SimFault::Kind::Close
+                        ? std::string("connection closed")
+                        : std::to_string(record.status) + " " + firstLine(record.reply)));
+        }
+        records.push_back(std::move(record));
     }
-    records.push_back(std::move(record));
+    // Only now: a client that sees its connection closed must find the
+    // request already counted.
+    if (fault.kind == SimFault::Kind::Close)
+        shutDownConnection(req, port);
 }
 
 GatewaySimulator::GatewaySimulator()

@@ -95,6 +95,8 @@ public:
     void setFault(int action, SimFault fault);
     void clearFaults();
 
+    // Requests answered (or closed on): each is counted before its client
+    // can see the reply or the closed connection.
     int requestCount() const;
     int requestCount(int action) const;
     // Requests of an action that have arrived, answered or not yet (a
