@@ -3,6 +3,7 @@
 #include <exception>
 
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QScreen>
 
@@ -42,6 +43,9 @@ frmGiris::frmGiris(OpenMainWindow openMainWindow, QWidget* parent)
     m_ui->imgHour->setPixmap(Artwork::hourglassPicture(32));
     connect(m_ui->btnOturumAc, &QPushButton::clicked, this, &frmGiris::btnOturumAc_Click);
     connect(m_ui->btnVazgec, &QPushButton::clicked, this, &frmGiris::btnVazgec_Click);
+    // A plain window has no default button of its own: Enter in a box logs in.
+    for (QLineEdit* box : {m_ui->txtUserName, m_ui->txtPassWord, m_ui->txtClientKodu})
+        connect(box, &QLineEdit::returnPressed, m_ui->btnOturumAc, &QPushButton::click);
     Form_Load();
 }
 

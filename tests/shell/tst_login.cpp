@@ -81,6 +81,7 @@ private slots:
     void blankInputIsRefused_data();
     void blankInputIsRefused();
     void twoBlanksAreSent();
+    void enterInABoxLogsIn();
     void repliesThatKeepTheWindowOpen_data();
     void repliesThatKeepTheWindowOpen();
     void unreachableGatewayIsAConnectionError();
@@ -169,6 +170,15 @@ void TestLogin::twoBlanksAreSent() {
     QVERIFY(env->ui().boxes.empty());
     QCOMPARE(login.mainWindows, 1);
     QCOMPARE(App().gPassword, QStringLiteral("  "));
+}
+
+void TestLogin::enterInABoxLogsIn() {
+    Login login;
+    login.type(SimulatorFixture::UserName, SimulatorFixture::Password,
+               SimulatorFixture::ClientCode);
+    QTest::keyClick(control<QLineEdit>(login.window, "txtPassWord"), Qt::Key_Return);
+    QCOMPARE(sim->sim().requestCount(4), 1);
+    QCOMPARE(login.mainWindows, 1);
 }
 
 void TestLogin::repliesThatKeepTheWindowOpen_data() {
