@@ -125,9 +125,10 @@ RecordStream::Status RecordStream::next(std::vector<QStringView>& fields) {
             return Status::Error;
         case Split::NeedMore:
             if (m_text.size() - m_pos > MaxRecordLength) {
-                fail(QStringLiteral("%1: %2. kayıttan sonraki satır %3 karakterden uzun")
+                // Counted in records, which are lines unless quotes join some.
+                fail(QStringLiteral("%1: %2. satır %3 karakterden uzun")
                          .arg(m_path)
-                         .arg(m_records)
+                         .arg(m_records + 1)
                          .arg(MaxRecordLength));
                 return Status::Error;
             }
