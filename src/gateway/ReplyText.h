@@ -15,7 +15,6 @@ QString EscapeXml(const QString& value);
 void AppendEscapedUtf8(std::string& out, QStringView value);
 
 // A reply body as text: UTF-8 when it is valid UTF-8, otherwise the Turkish
-// Windows code page 1254, which older gateways answer in.
+// Windows code page 1254 (the data files' table), which older gateways
+// answer in.
 QString DecodeReply(const QByteArray& bytes);
-
-QString DecodeWindows1254(const QByteArray& bytes);
