@@ -37,7 +37,9 @@ struct NumberShape {
 
 NumberShape shapeOf(QStringView text) {
     NumberShape shape;
-    const QStringView t = trimmedBlanks(text);
+    // Most fields start and end with a digit; only the rest need trimming.
+    const bool plain = !text.isEmpty() && isDigit(text.front()) && isDigit(text.back());
+    const QStringView t = plain ? text : trimmedBlanks(text);
     qsizetype i = 0;
     if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+'))) {
         shape.negative = t[i] == QLatin1Char('-');
@@ -157,14 +159,28 @@ void AppendNumberText(QString& out, double value) {
 }
 
 qsizetype WholeNumberDigits(qint64 value, char16_t* out) {
+    // Two digits at a time: this runs for every number a template shows.
+    static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324"
+                                     "25262728293031323334353637383940414243444546474849"
+                                     "50515253545556575859606162636465666768697071727374"
+                                     "75767778798081828384858687888990919293949596979899";
     char16_t reversed[20];
     // Unsigned, so the most negative value has a magnitude too.
     quint64 magnitude = value < 0 ? 0 - static_cast<quint64>(value) : static_cast<quint64>(value);
     int count = 0;
-    do {
-        reversed[count++] = static_cast<char16_t>(u'0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
+    while (magnitude >= 100) {
+        const auto pair = static_cast<size_t>(magnitude % 100) * 2;
+        magnitude /= 100;
+        reversed[count++] = static_cast<char16_t>(kPairs[pair + 1]);
+        reversed[count++] = static_cast<char16_t>(kPairs[pair]);
+    }
+    if (magnitude >= 10) {
+        const auto pair = static_cast<size_t>(magnitude) * 2;
+        reversed[count++] = static_cast<char16_t>(kPairs[pair + 1]);
+        reversed[count++] = static_cast<char16_t>(kPairs[pair]);
+    } else {
+        reversed[count++] = static_cast<char16_t>(u'0' + magnitude);
+    }
     qsizetype length = 0;
     if (value < 0)
         out[length++] = u'-';
