@@ -151,9 +151,13 @@ void TestDelimitedReader::types_data() {
                                            << QStringList{"gsm:text"} << Rows{{"0532 123 45 67"}};
     QTest::newRow("exponent is text")
         << QByteArray("x\n1e5\n") << QStringList{"x:text"} << Rows{{"1e5"}};
-    QTest::newRow("too many digits for a number stay text")
-        << QByteArray("kart\n1234567890123456789\n") << QStringList{"kart:text"}
-        << Rows{{"1234567890123456789"}};
+    QTest::newRow("18 digits are a number, 19 are text")
+        << QByteArray("a;b\n999999999999999999;1234567890123456789\n")
+        << QStringList{"a:integer", "b:text"}
+        << Rows{{"999999999999999999", "1234567890123456789"}};
+    QTest::newRow("15 digits are a decimal, 16 are text")
+        << QByteArray("a;b\n1234567890,12345;1234567890,123456\n")
+        << QStringList{"a:double", "b:text"} << Rows{{"1234567890,12345", "1234567890,123456"}};
     QTest::newRow("blanks around a number")
         << QByteArray("n\n 42 \n") << QStringList{"n:integer"} << Rows{{"42"}};
     QTest::newRow("plus sign") << QByteArray("gsm\n+905321234567\n") << QStringList{"gsm:integer"}

@@ -28,69 +28,11 @@ class TestTextValues : public QObject {
     Q_OBJECT
 
 private slots:
-    void wholeNumbers_data();
-    void wholeNumbers();
-    void decimalNumbers_data();
-    void decimalNumbers();
     void numbersFromFilesRenderAsTheProgramDoes();
     void anyDoubleRendersAsTheProgramDoes();
     void wholeNumberDigits_data();
     void wholeNumberDigits();
 };
-
-void TestTextValues::wholeNumbers_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("isNumber");
-    QTest::addColumn<qint64>("value");
-
-    QTest::newRow("leading zero") << "05321234567" << true << qint64(5321234567);
-    QTest::newRow("blanks and tab around") << " \t42 " << true << qint64(42);
-    QTest::newRow("plus") << "+905321234567" << true << qint64(905321234567);
-    QTest::newRow("minus") << "-7" << true << qint64(-7);
-    QTest::newRow("18 digits") << "999999999999999999" << true << qint64(999999999999999999);
-    QTest::newRow("19 digits") << "1000000000000000000" << false << qint64(0);
-    QTest::newRow("sign alone") << "-" << false << qint64(0);
-    QTest::newRow("blank inside") << "532 1234" << false << qint64(0);
-    QTest::newRow("decimal") << "1,5" << false << qint64(0);
-    QTest::newRow("Arabic-Indic digits") << QStringLiteral("٤٢") << false << qint64(0);
-    QTest::newRow("empty") << "" << false << qint64(0);
-}
-
-void TestTextValues::wholeNumbers() {
-    QFETCH(QString, text);
-    QFETCH(bool, isNumber);
-    QFETCH(qint64, value);
-    const std::optional<qint64> parsed = ParseWholeNumber(text);
-    QCOMPARE(parsed.has_value(), isNumber);
-    if (isNumber)
-        QCOMPARE(*parsed, value);
-}
-
-void TestTextValues::decimalNumbers_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("isNumber");
-    QTest::addColumn<double>("value");
-
-    QTest::newRow("decimal comma") << "12,5" << true << 12.5;
-    QTest::newRow("whole") << "3" << true << 3.0;
-    QTest::newRow("negative fraction") << "-0,25" << true << -0.25;
-    QTest::newRow("15 digits") << "1234567890,12345" << true << 1234567890.12345;
-    QTest::newRow("16 digits") << "1234567890,123456" << false << 0.0;
-    QTest::newRow("decimal point") << "12.5" << false << 0.0;
-    QTest::newRow("comma without digits after") << "1," << false << 0.0;
-    QTest::newRow("comma without digits before") << ",5" << false << 0.0;
-    QTest::newRow("two commas") << "1,2,3" << false << 0.0;
-}
-
-void TestTextValues::decimalNumbers() {
-    QFETCH(QString, text);
-    QFETCH(bool, isNumber);
-    QFETCH(double, value);
-    const std::optional<double> parsed = ParseDecimalNumber(text);
-    QCOMPARE(parsed.has_value(), isNumber);
-    if (isNumber)
-        QCOMPARE(*parsed, value);
-}
 
 void TestTextValues::numbersFromFilesRenderAsTheProgramDoes() {
     // Templates and reject lines must show a number exactly as the program's
