@@ -29,8 +29,8 @@
 //
 // Failures (a file that is missing, a folder, not text, a record longer
 // than RecordStream::MaxRecordLength, more than MaxColumns columns, a read
-// error) make open() or next()
-// return false with errorString() set; nothing throws.
+// error) make open() or next() return false with errorString() set;
+// nothing throws.
 class DelimitedReader {
 public:
     // More columns than this make a file unusable: no recipient list has so
