@@ -77,10 +77,12 @@ void DelimitedReader::Private::fill(const std::vector<QStringView>& raw) {
                 for (size_t j = count; j < last; ++j)
                     rest += format.separator + raw[j].toString();
                 cell.kind = Kind::Text;
+                cell.asWritten = false;
                 cell.text = rest;
                 continue;
             }
         }
+        cell.asWritten = false;
         if (i >= raw.size() || raw[i].isEmpty()) {
             cell.kind = Kind::Null;
             continue;
@@ -90,15 +92,21 @@ void DelimitedReader::Private::fill(const std::vector<QStringView>& raw) {
         const QStringView field = raw[i];
         const FieldType type = (*columns)[i].type;
         if (type == FieldType::Integer) {
-            if (const auto whole = ParseWholeNumber(field)) {
+            if (const auto whole = ParseWholeNumber(field, &cell.asWritten)) {
                 cell.kind = Kind::Integer;
                 cell.integer = *whole;
+                // Showing the text is far cheaper than writing the number
+                // out again, where they are the same.
+                if (cell.asWritten)
+                    setText(cell.text, field);
                 continue;
             }
         } else if (type == FieldType::Double) {
-            if (const auto number = ParseDecimalNumber(field)) {
+            if (const auto number = ParseDecimalNumber(field, &cell.asWritten)) {
                 cell.kind = Kind::Double;
                 cell.number = *number;
+                if (cell.asWritten)
+                    setText(cell.text, field);
                 continue;
             }
         }

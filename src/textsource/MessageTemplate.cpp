@@ -138,7 +138,7 @@ QString RowOutcomeName(RowOutcome outcome) {
 }
 
 QString GsmNumberOf(const TextRecord& row, int gsmColumn) {
-    if (row.isWholeNumber(gsmColumn)) {
+    if (row.isWholeNumber(gsmColumn) && !row.m_cells[static_cast<size_t>(gsmColumn)].asWritten) {
         // Numbers are the usual case: their digits need no string of their own.
         char16_t digits[24];
         const QString text =

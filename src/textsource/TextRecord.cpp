@@ -70,9 +70,11 @@ bool TextRecord::isNull(int index) const {
 }
 
 QString TextRecord::text(int index) const {
-    if (index >= 0 && index < size() &&
-        m_cells[static_cast<size_t>(index)].kind == Cell::Kind::Text)
-        return m_cells[static_cast<size_t>(index)].text;
+    if (index >= 0 && index < size()) {
+        const Cell& cell = m_cells[static_cast<size_t>(index)];
+        if (cell.kind == Cell::Kind::Text || cell.asWritten)
+            return cell.text;
+    }
     QString out;
     appendText(index, out);
     return out;
@@ -82,6 +84,10 @@ void TextRecord::appendText(int index, QString& out) const {
     if (index < 0 || index >= size())
         return;
     const Cell& cell = m_cells[static_cast<size_t>(index)];
+    if (cell.asWritten) {
+        out += cell.text;
+        return;
+    }
     switch (cell.kind) {
     case Cell::Kind::Text:
         out += cell.text;

@@ -50,6 +50,7 @@ public:
 private:
     friend class DelimitedReader;
     friend class MessageTemplate;
+    friend QString GsmNumberOf(const TextRecord& row, int gsmColumn);
 
     // Plain cells rather than variants: a file of a million rows makes
     // millions of them, and a text cell's buffer is reused for the next row
@@ -57,6 +58,7 @@ private:
     struct Cell {
         enum class Kind : quint8 { Null, Text, Integer, Double };
         Kind kind = Kind::Null;
+        bool asWritten = false; // a number shown by its text, which is exactly that
         qint64 integer = 0;
         double number = 0;
         QString text;

@@ -30,6 +30,12 @@ struct NumberShape {
     bool valid = false;
     bool negative = false;
     bool decimal = false;
+    bool bare = false;     // no blanks around and no plus sign
+    int leadingZeros = 0;  // of the whole part
+    int fractionZeros = 0; // at the start of the fraction
+    bool allZero = true;
+    bool lastIsZero = false;
+    int wholeDigits = 0;
     int digits = 0;         // all digits, both sides of the comma
     int fractionDigits = 0; // digits after the comma
     quint64 mantissa = 0;   // the digits as one number, while there are at most 18
@@ -40,15 +46,21 @@ NumberShape shapeOf(QStringView text) {
     // Most fields start and end with a digit; only the rest need trimming.
     const bool plain = !text.isEmpty() && isDigit(text.front()) && isDigit(text.back());
     const QStringView t = plain ? text : trimmedBlanks(text);
+    shape.bare = t.size() == text.size();
     qsizetype i = 0;
     if (i < t.size() && (t[i] == QLatin1Char('-') || t[i] == QLatin1Char('+'))) {
         shape.negative = t[i] == QLatin1Char('-');
+        shape.bare = shape.bare && shape.negative;
         ++i;
     }
     const qsizetype wholeStart = i;
     for (; i < t.size() && isDigit(t[i]); ++i) {
+        const int digit = t[i].unicode() - u'0';
+        if (digit == 0 && shape.allZero)
+            ++shape.leadingZeros;
+        shape.allZero = shape.allZero && digit == 0;
         if (++shape.digits <= 18)
-            shape.mantissa = shape.mantissa * 10 + (t[i].unicode() - u'0');
+            shape.mantissa = shape.mantissa * 10 + digit;
     }
     if (i == wholeStart)
         return shape;
@@ -57,16 +69,40 @@ NumberShape shapeOf(QStringView text) {
             return shape;
         const qsizetype fractionStart = ++i;
         for (; i < t.size() && isDigit(t[i]); ++i) {
+            const int digit = t[i].unicode() - u'0';
+            if (digit == 0 && shape.allZero)
+                ++shape.fractionZeros;
+            shape.allZero = shape.allZero && digit == 0;
             if (++shape.digits <= 18)
-                shape.mantissa = shape.mantissa * 10 + (t[i].unicode() - u'0');
+                shape.mantissa = shape.mantissa * 10 + digit;
         }
         if (i == fractionStart || i < t.size())
             return shape;
         shape.decimal = true;
         shape.fractionDigits = static_cast<int>(i - fractionStart);
+        shape.wholeDigits = static_cast<int>(fractionStart - 1 - wholeStart);
+        shape.lastIsZero = t[i - 1] == QLatin1Char('0');
+    } else {
+        shape.wholeDigits = static_cast<int>(i - wholeStart);
     }
     shape.valid = true;
     return shape;
+}
+
+// Whether the text is exactly what the program shows for its value, so it
+// can be shown as it is: no blanks or plus sign, no leading zeros, no
+// negative zero, and for decimals no trailing zeros and no value so small
+// that it would be shown with an exponent (below 0,0001).
+bool shownAsWritten(const NumberShape& shape) {
+    if (!shape.valid || !shape.bare || (shape.negative && shape.allZero))
+        return false;
+    // A zero may lead only as the whole part itself ("0", "0,5").
+    if (shape.leadingZeros > 0 && shape.wholeDigits > 1)
+        return false;
+    if (!shape.decimal)
+        return true;
+    const bool wholeIsZero = shape.leadingZeros == 1 && shape.wholeDigits == 1;
+    return !shape.lastIsZero && !(wholeIsZero && shape.fractionZeros > 3);
 }
 
 std::optional<qint64> wholeOf(const NumberShape& shape) {
@@ -89,12 +125,20 @@ std::optional<double> decimalOf(const NumberShape& shape) {
 
 } // namespace
 
-std::optional<qint64> ParseWholeNumber(QStringView text) {
-    return wholeOf(shapeOf(text));
+std::optional<qint64> ParseWholeNumber(QStringView text, bool* asWritten) {
+    const NumberShape shape = shapeOf(text);
+    const std::optional<qint64> value = wholeOf(shape);
+    if (asWritten)
+        *asWritten = value && shownAsWritten(shape);
+    return value;
 }
 
-std::optional<double> ParseDecimalNumber(QStringView text) {
-    return decimalOf(shapeOf(text));
+std::optional<double> ParseDecimalNumber(QStringView text, bool* asWritten) {
+    const NumberShape shape = shapeOf(text);
+    const std::optional<double> value = decimalOf(shape);
+    if (asWritten)
+        *asWritten = value && shownAsWritten(shape);
+    return value;
 }
 
 void TypeVote::add(QStringView text) {

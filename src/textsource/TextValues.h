@@ -14,11 +14,13 @@
 // "1.250,00", "1e5" and "0532 123 45 67" stay text.
 
 // Whole numbers of 1 to 18 digits (any longer one would not be kept exactly).
-std::optional<qint64> ParseWholeNumber(QStringView text);
+// `asWritten` tells whether the program shows the value exactly as `text`
+// (no sign +, blanks, leading zeros...), so the text can stand for it.
+std::optional<qint64> ParseWholeNumber(QStringView text, bool* asWritten = nullptr);
 
 // Whole or decimal-comma numbers of at most 15 digits in all, the most a
 // double keeps exactly.
-std::optional<double> ParseDecimalNumber(QStringView text);
+std::optional<double> ParseDecimalNumber(QStringView text, bool* asWritten = nullptr);
 
 // Collects the values of one column's scanned rows and names the type that
 // holds them all: Integer, Double or Text (also for a column of Nulls).

@@ -30,6 +30,9 @@ class TestTextValues : public QObject {
 private slots:
     void numbersFromFilesRenderAsTheProgramDoes();
     void anyDoubleRendersAsTheProgramDoes();
+    void textsStandingForNumbersAreWhatTheProgramShows();
+    void textsStandingForNumbers_data();
+    void textsStandingForNumbers();
     void wholeNumberDigits_data();
     void wholeNumberDigits();
 };
@@ -84,6 +87,70 @@ void TestTextValues::anyDoubleRendersAsTheProgramDoes() {
                             -9007199254740993.0};
     for (const double value : edges)
         QCOMPARE(NumberText(value), RegionalNumberText(value));
+}
+
+void TestTextValues::textsStandingForNumbersAreWhatTheProgramShows() {
+    // A number's own text is shown in its place only when it is exactly
+    // what the program would show for the value.
+    Lcg random;
+    const char* const pieces[] = {"0", "00", "1", "5", "9", "0000", "12", "90"};
+    int standing = 0;
+    for (int n = 0; n < 300000; ++n) {
+        QString text;
+        if (random.below(6) == 0)
+            text += QLatin1Char(' ');
+        const int sign = random.below(5);
+        if (sign == 0)
+            text += QLatin1Char('-');
+        else if (sign == 1)
+            text += QLatin1Char('+');
+        for (int k = 1 + random.below(4); k > 0; --k)
+            text += QLatin1String(pieces[random.below(8)]);
+        if (random.below(2) == 0) {
+            text += QLatin1Char(',');
+            for (int k = 1 + random.below(4); k > 0; --k)
+                text += QLatin1String(pieces[random.below(8)]);
+        }
+        if (random.below(6) == 0)
+            text += QLatin1Char(' ');
+
+        bool asWritten = false;
+        if (const std::optional<double> value = ParseDecimalNumber(text, &asWritten);
+            value && asWritten) {
+            ++standing;
+            QCOMPARE(text, RegionalNumberText(*value));
+        }
+        if (const std::optional<qint64> value = ParseWholeNumber(text, &asWritten);
+            value && asWritten)
+            QCOMPARE(text, QString::number(*value));
+    }
+    QVERIFY(standing > 10000); // the rule is not simply "never"
+}
+
+void TestTextValues::textsStandingForNumbers_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("asWritten");
+
+    QTest::newRow("plain decimal") << "12345,67" << true;
+    QTest::newRow("zero whole part") << "0,5" << true;
+    QTest::newRow("negative") << "-3,25" << true;
+    QTest::newRow("trailing zero") << "12,50" << false;
+    QTest::newRow("leading zero") << "012,5" << false;
+    QTest::newRow("plus sign") << "+12,5" << false;
+    QTest::newRow("blank") << "12,5 " << false;
+    QTest::newRow("negative zero") << "-0" << false;
+    QTest::newRow("smallest without exponent") << "0,0001" << true;
+    QTest::newRow("shown with an exponent") << "0,00001" << false;
+    QTest::newRow("whole number") << "42" << true;
+    QTest::newRow("zero") << "0" << true;
+}
+
+void TestTextValues::textsStandingForNumbers() {
+    QFETCH(QString, text);
+    QFETCH(bool, asWritten);
+    bool shown = !asWritten;
+    QVERIFY(ParseDecimalNumber(text, &shown));
+    QCOMPARE(shown, asWritten);
 }
 
 void TestTextValues::wholeNumberDigits_data() {
