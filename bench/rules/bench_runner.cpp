@@ -124,7 +124,7 @@ int big(qint64 rows) {
     if (!reader.open(w.out, name))
         qFatal("%s", qPrintable(reader.errorString()));
     const int gsm = reader.columnIndex(u"gsm");
-    const QString templ = QStringLiteral("Sayın [##ad##], borcunuz [##tutar##] TL.");
+    const MessageTemplate templ(QStringLiteral("Sayın [##ad##], borcunuz [##tutar##] TL."));
     std::vector<std::pair<QString, QString>> queued;
     queued.reserve(static_cast<size_t>(rows));
     while (reader.next()) {

@@ -271,10 +271,11 @@ QString fSMSGonder(qint32 prmKuralKodu, const QString& prmKuralAdi, const QStrin
 
     const bool withHeader = prmBaslik == QLatin1String("E");
     const int gsmColumn = reader.columnIndex(prmFGSMNo);
+    const MessageTemplate messageTemplate(prmSablonMsg); // parsed once for the whole file
     qint64 queued = 0;
     while (reader.next()) {
         const TextRecord& row = reader.record();
-        const PreparedRow prepared = PrepareRow(prmSablonMsg, row, gsmColumn);
+        const PreparedRow prepared = PrepareRow(messageTemplate, row, gsmColumn);
         if (prepared.outcome == RowOutcome::Queued) {
             try {
                 gateway.addtosmsbasket(prepared.message, prepared.number);
