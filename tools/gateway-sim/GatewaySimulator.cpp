@@ -94,16 +94,16 @@ SimFault SimFault::delayed(std::chrono::milliseconds delay) {
     return f;
 }
 
-bool SimFault::parse(std::string_view spec, int& action, SimFault& fault, std::string* error) {
+bool SimFault::parse(std::string_view option, int& action, SimFault& fault, std::string* error) {
     auto bad = [&](const std::string& why) {
         if (error)
-            *error = why + ": " + std::string(spec);
+            *error = why + ": " + std::string(option);
         return false;
     };
-    const size_t colon = spec.find(':');
-    if (colon == spec.npos)
+    const size_t colon = option.find(':');
+    if (colon == option.npos)
         return bad("a fault needs ACTION:KIND");
-    const std::string_view actionText = spec.substr(0, colon);
+    const std::string_view actionText = option.substr(0, colon);
     if (actionText == "any") {
         action = 0;
     } else {
@@ -112,7 +112,7 @@ bool SimFault::parse(std::string_view spec, int& action, SimFault& fault, std::s
         if (!ok || action <= 0)
             return bad("the action is a number or \"any\"");
     }
-    const std::string_view rest = spec.substr(colon + 1);
+    const std::string_view rest = option.substr(colon + 1);
     const size_t argAt = rest.find(':');
     const std::string_view kind = rest.substr(0, argAt);
     const std::string arg =

@@ -39,7 +39,7 @@ struct SimFault {
     // ACTION:KIND[:ARG] as on the command line; ACTION is a number or "any"
     // (0). Kinds: html, reply:TEXT, http500:TEXT, delay:MS, close,
     // close-after.
-    static bool parse(std::string_view spec, int& action, SimFault& fault, std::string* error);
+    static bool parse(std::string_view option, int& action, SimFault& fault, std::string* error);
 };
 
 // One request as it arrived.

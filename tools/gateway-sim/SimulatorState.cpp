@@ -26,30 +26,30 @@ QString q(const std::string& s) {
 
 } // namespace
 
-std::optional<SimAccount> SimAccount::parse(std::string_view spec, std::string* error) {
+std::optional<SimAccount> SimAccount::parse(std::string_view option, std::string* error) {
     auto bad = [&](const char* why) -> std::optional<SimAccount> {
         if (error)
-            *error = std::string(why) + ": " + std::string(spec);
+            *error = std::string(why) + ": " + std::string(option);
         return std::nullopt;
     };
-    const size_t first = spec.find(':');
-    const size_t last = spec.rfind(':');
-    if (first == spec.npos || last == first)
+    const size_t first = option.find(':');
+    const size_t last = option.rfind(':');
+    if (first == option.npos || last == first)
         return bad("an account needs USER:PASSWORD:CREDIT:ORIGINATORS");
-    const size_t credit = spec.rfind(':', last - 1);
-    if (credit == spec.npos || credit <= first)
+    const size_t credit = option.rfind(':', last - 1);
+    if (credit == option.npos || credit <= first)
         return bad("an account needs USER:PASSWORD:CREDIT:ORIGINATORS");
     SimAccount account;
-    account.user = std::string(spec.substr(0, first));
-    account.password = std::string(spec.substr(first + 1, credit - first - 1));
-    const std::string creditText(spec.substr(credit + 1, last - credit - 1));
+    account.user = std::string(option.substr(0, first));
+    account.password = std::string(option.substr(first + 1, credit - first - 1));
+    const std::string creditText(option.substr(credit + 1, last - credit - 1));
     if (account.user.empty())
         return bad("empty user name");
     bool ok = false;
     account.credit = QString::fromStdString(creditText).toLongLong(&ok);
     if (!ok)
         return bad("the credit is not a whole number");
-    for (std::string& name : split(spec.substr(last + 1), ',')) {
+    for (std::string& name : split(option.substr(last + 1), ',')) {
         if (!name.empty())
             account.originators.push_back(std::move(name));
     }

@@ -20,7 +20,7 @@ struct SimAccount {
     // USER:PASSWORD:CREDIT:ORIGINATOR[,ORIGINATOR...]. The password may hold
     // ":" itself: the user ends at the first colon, credit and originators
     // are the last two fields.
-    static std::optional<SimAccount> parse(std::string_view spec, std::string* error = nullptr);
+    static std::optional<SimAccount> parse(std::string_view option, std::string* error = nullptr);
 };
 
 struct SimMessage {
