@@ -207,7 +207,11 @@ void runRule(const Rule& rule) {
         std::optional<qint64> journalId;
         if (const auto entry = SentFileJournal::find(source)) {
             const auto now = FileIdentity::of(source);
-            if (now && entry->identity.sameFileAs(*now)) {
+            // Unreadable for now: it cannot be told apart from the sent file,
+            // so it waits, and its record stays.
+            if (!now)
+                continue;
+            if (entry->identity.sameFileAs(*now)) {
                 if (entry->state == SentFileJournal::State::InFlight) {
                     setAsideUnknown(rule, name, *entry);
                 } else {

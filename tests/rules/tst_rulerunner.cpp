@@ -50,6 +50,7 @@ private slots:
     void otherExtensionsAreLeftAlone();
     void failedMoveNeverSendsAgain();
     void lostReplySetsFileAside();
+    void replacedFileIsSentAsNew();
 };
 
 void TestRuleRunner::oneFileEndToEnd_data() {
@@ -429,6 +430,24 @@ void TestRuleRunner::lostReplySetsFileAside() {
     const QStringList lines = w.newLogLines();
     QCOMPARE(lines.size(), 1);
     QVERIFY(lines[0].startsWith(P + "liste.txt dosyasının gönderim sonucu bilinmiyor"));
+}
+
+void TestRuleRunner::replacedFileIsSentAsNew() {
+    RunnerWorld w;
+    auto fs = std::make_shared<FlakyFileSystem>();
+    App().gFileSystem = fs;
+    w.drop(QStringLiteral("liste.txt"), "gsm;ad;tutar\n5321234567;A;1\n");
+    OtoMesaj();
+    QCOMPARE(w.sim->packageCount(), 1);
+    // The user puts a new list under the same name before the old one moved.
+    w.drop(QStringLiteral("liste.txt"), "gsm;ad;tutar\n5331234567;B;2\n");
+    fs->failing = false;
+    OtoMesaj();
+    QCOMPARE(w.sim->packageCount(), 2);
+    QCOMPARE(w.sim->packageMessages(w.sim->packages().back().id).at(0).number,
+             std::string("5331234567"));
+    QVERIFY(QFile::exists(w.out + "/liste.txt"));
+    QVERIFY(!SentFileJournal::find(w.in + "/liste.txt"));
 }
 
 QTEST_GUILESS_MAIN(TestRuleRunner)
