@@ -284,6 +284,10 @@ Recordset Database::openRecordset(const QString& sql) {
     return result;
 }
 
+qint64 Database::lastInsertId() const {
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
+
 QString Database::engineVersion() {
     return QString::fromLatin1(sqlite3_libversion());
 }

@@ -50,6 +50,10 @@ public:
     void execute(const QString& sql);
     // The same, on disk before it returns even if the power fails next.
     void executeDurably(const QString& sql);
+    // The id the last INSERT on this connection gave its row (0 when none):
+    // unlike MAX(id), never another process's row.
+    qint64 lastInsertId() const;
+
     // Static, read-only result.
     Recordset openRecordset(const QString& sql);
 

@@ -279,7 +279,7 @@ QString fSMSGonder(qint32 prmKuralKodu, const QString& prmKuralAdi, const QStrin
     qint64 queued = 0;
     while (reader.next()) {
         const TextRecord& row = reader.record();
-        const PreparedRow prepared = PrepareRow(messageTemplate, row, gsmColumn);
+        PreparedRow prepared = PrepareRow(messageTemplate, row, gsmColumn);
         if (prepared.outcome == RowOutcome::Queued) {
             try {
                 gateway.addtosmsbasket(prepared.message, prepared.number);
@@ -287,10 +287,7 @@ QString fSMSGonder(qint32 prmKuralKodu, const QString& prmKuralAdi, const QStrin
                 continue;
             } catch (const RecordsetError&) {
                 // Does not fit the package's fields: kept as a too-long row.
-                rejects.forOutcome(RowOutcome::TooLong)
-                    .addRow(withHeader ? JoinedNames(row.columns(), u";") : QString(),
-                            JoinedValues(row, u";"));
-                continue;
+                prepared.outcome = RowOutcome::TooLong;
             }
         }
         rejects.forOutcome(prepared.outcome)

@@ -1,5 +1,6 @@
 #include "RuleStore.h"
 
+#include "core/AppState.h"
 #include "core/DatabaseSchema.h"
 #include "core/DbRoutines.h"
 
@@ -40,8 +41,7 @@ qint32 InsertRule(const Rule& r) {
         QStringLiteral("','") + q(r.originator) + QStringLiteral("','") + q(r.fgsmno) +
         QStringLiteral("','") + q(r.metin_ayraci) + QStringLiteral("','") + q(r.baslik_var) +
         QStringLiteral("','1')"));
-    Recordset id = OpenRecordset(QStringLiteral("SELECT MAX(id) FROM tbl_kurallar_txt"));
-    return static_cast<qint32>(id.value(0).toLongLong());
+    return static_cast<qint32>(App().gConnection.lastInsertId());
 }
 
 void UpdateRule(const Rule& r) {

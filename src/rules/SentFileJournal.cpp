@@ -74,8 +74,7 @@ qint64 recordInFlight(qint32 rule, const FileIdentity& id) {
         QString::number(id.size) + QStringLiteral(",'") + SqlQuote(id.modified) +
         QStringLiteral("','") + SqlQuote(id.hash) + QStringLiteral("','") + InFlightText +
         QStringLiteral("','") + NowText() + QStringLiteral("')"));
-    Recordset rs = OpenRecordset(QStringLiteral("SELECT MAX(id) FROM tbl_gonderim_gunlugu"));
-    return rs.value(0).toLongLong();
+    return App().gConnection.lastInsertId();
 }
 
 void recordAccepted(qint64 id, const QString& msgid) {
