@@ -78,6 +78,19 @@ void CliOutput::flush() {
     m_buffer.clear();
 }
 
+std::optional<int> HelpOrUsageError(const QString& command, const QString& help,
+                                    const CliArguments& arguments) {
+    if (arguments.help) {
+        PrintText(help);
+        return ExitOk;
+    }
+    if (!arguments.error.isEmpty()) {
+        PrintError(command, arguments.error + QStringLiteral(" (try --help)"));
+        return ExitUsage;
+    }
+    return std::nullopt;
+}
+
 void PrintError(const QString& command, const QString& message) {
     const QString prefix = command.isEmpty() ? QStringLiteral("parlex-cli: ")
                                              : QStringLiteral("parlex-cli %1: ").arg(command);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -23,6 +25,11 @@ struct CliArguments {
     QString error; // set when the arguments cannot be understood
 };
 CliArguments ParseArguments(const QStringList& arguments, const QStringList& valueOptions);
+
+// What every command does first: prints `help` for -h/--help (ExitOk), or
+// the parse error (ExitUsage). Empty when the command should go on.
+std::optional<int> HelpOrUsageError(const QString& command, const QString& help,
+                                    const CliArguments& arguments);
 
 // Standard output, UTF-8, one line at a time, written in large pieces.
 class CliOutput {

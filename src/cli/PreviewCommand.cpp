@@ -41,14 +41,8 @@ int RunPreview(const QStringList& arguments) {
     const CliArguments parsed =
         ParseArguments(arguments, {QStringLiteral("separator"), QStringLiteral("header"),
                                    QStringLiteral("template"), QStringLiteral("gsm-column")});
-    if (parsed.help) {
-        PrintText(kHelp);
-        return ExitOk;
-    }
-    if (!parsed.error.isEmpty()) {
-        PrintError(kCommand, parsed.error + QStringLiteral(" (try --help)"));
-        return ExitUsage;
-    }
+    if (const auto status = HelpOrUsageError(kCommand, kHelp, parsed))
+        return *status;
     for (const QString& required : {QStringLiteral("template"), QStringLiteral("gsm-column")}) {
         if (!parsed.options.contains(required)) {
             PrintError(kCommand, QStringLiteral("--%1 is missing (try --help)").arg(required));

@@ -41,14 +41,8 @@ QString typeName(FieldType type) {
 int RunRead(const QStringList& arguments) {
     const CliArguments parsed =
         ParseArguments(arguments, {QStringLiteral("separator"), QStringLiteral("header")});
-    if (parsed.help) {
-        PrintText(kHelp);
-        return ExitOk;
-    }
-    if (!parsed.error.isEmpty()) {
-        PrintError(kCommand, parsed.error + QStringLiteral(" (try --help)"));
-        return ExitUsage;
-    }
+    if (const auto status = HelpOrUsageError(kCommand, kHelp, parsed))
+        return *status;
     DelimitedReader reader;
     if (const int status = OpenDataFile(kCommand, parsed, reader); status != ExitOk)
         return status;

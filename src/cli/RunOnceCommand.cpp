@@ -55,15 +55,11 @@ qint64 lastLogId() {
 
 int RunRunOnce(const QStringList& args) {
     const CliArguments arguments = ParseArguments(args, {QStringLiteral("program-folder")});
-    if (arguments.help) {
-        PrintText(kHelp);
-        return ExitOk;
-    }
-    if (!arguments.error.isEmpty() || !arguments.positional.isEmpty()) {
-        PrintError(kCommand, arguments.error.isEmpty()
-                                 ? QStringLiteral("unexpected argument %1 (try --help)")
-                                       .arg(arguments.positional.first())
-                                 : arguments.error);
+    if (const auto status = HelpOrUsageError(kCommand, kHelp, arguments))
+        return *status;
+    if (!arguments.positional.isEmpty()) {
+        PrintError(kCommand, QStringLiteral("unexpected argument %1 (try --help)")
+                                 .arg(arguments.positional.first()));
         return ExitUsage;
     }
     const QString folder = arguments.options.contains(QStringLiteral("program-folder"))
