@@ -1,6 +1,9 @@
 #include "SentFileJournal.h"
 
-#include <QCryptographicHash>
+#include <memory>
+
+#include <openssl/evp.h>
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -21,18 +24,38 @@ std::optional<FileIdentity> FileIdentity::of(const QString& path, QString* error
             *error = file.errorString();
         return std::nullopt;
     }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file)) {
+    // libcrypto rather than QCryptographicHash: it uses the processor's SHA
+    // instructions, several times faster on the large files of a big rule.
+    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(),
+                                                                      &EVP_MD_CTX_free);
+    if (!ctx || EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr) != 1) {
         if (error)
-            *error = file.errorString();
+            *error = QStringLiteral("SHA-256 is not available");
         return std::nullopt;
     }
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = file.read(buffer.data(), buffer.size());
+        if (n < 0) {
+            if (error)
+                *error = file.errorString();
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        EVP_DigestUpdate(ctx.get(), buffer.constData(), static_cast<size_t>(n));
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int digestLength = 0;
+    EVP_DigestFinal_ex(ctx.get(), digest, &digestLength);
     const QFileInfo info(path);
     FileIdentity id;
     id.path = path;
     id.size = info.size();
     id.modified = info.lastModified().toString(Qt::ISODateWithMs);
-    id.hash = QString::fromLatin1(hash.result().toHex());
+    id.hash = QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(digest), static_cast<qsizetype>(digestLength))
+            .toHex());
     return id;
 }
 

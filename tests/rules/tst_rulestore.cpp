@@ -43,6 +43,8 @@ private slots:
     void globalSwitch();
     void journalFollowsOneFile();
     void replacedFileIsAnotherFile();
+    void identityHashIsSha256OfTheContent_data();
+    void identityHashIsSha256OfTheContent();
     void oneInstancePerProgramFolder();
 };
 
@@ -173,6 +175,32 @@ void TestRuleStore::replacedFileIsAnotherFile() {
     QString error;
     QVERIFY(!FileIdentity::of(env.filePath(QStringLiteral("gelen/yok.txt")), &error));
     QVERIFY(!error.isEmpty());
+}
+
+void TestRuleStore::identityHashIsSha256OfTheContent_data() {
+    QTest::addColumn<qsizetype>("size");
+    QTest::newRow("empty") << qsizetype(0);
+    QTest::newRow("one line") << qsizetype(15);
+    QTest::newRow("one read buffer") << qsizetype(1 << 20);
+    QTest::newRow("just over one buffer") << qsizetype((1 << 20) + 1);
+    QTest::newRow("several buffers") << qsizetype(3 * (1 << 20) + 77);
+}
+
+// Entries written by earlier versions hold the standard SHA-256 in hex: a
+// file must keep matching them.
+void TestRuleStore::identityHashIsSha256OfTheContent() {
+    QFETCH(qsizetype, size);
+    TestEnvironment env;
+    QByteArray content(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        content[i] = static_cast<char>('0' + (i * 7919) % 75);
+    const QString path = env.writeFile(QStringLiteral("gelen/liste.txt"), content);
+    const auto identity = FileIdentity::of(path);
+    QVERIFY(identity);
+    QCOMPARE(identity->size, size);
+    QCOMPARE(
+        identity->hash,
+        QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex()));
 }
 
 void TestRuleStore::oneInstancePerProgramFolder() {
