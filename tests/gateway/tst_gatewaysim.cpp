@@ -46,6 +46,8 @@ private slots:
     void malformedRequestsAreRefused_data();
     void malformedRequestsAreRefused();
     void closedRequestIsCountedFirst();
+    void requestDocumentsAreReadStrictly_data();
+    void requestDocumentsAreReadStrictly();
 };
 
 void TestGatewaySim::commandRunsUntilTerminated() {
@@ -192,6 +194,73 @@ void TestGatewaySim::malformedRequestsAreRefused() {
              reply);
     QCOMPARE(sim->packageCount(), 0);
     QCOMPARE(sim->credit(SimulatorFixture::MainUser), SimulatorFixture::MainCredit);
+}
+
+void TestGatewaySim::requestDocumentsAreReadStrictly_data() {
+    // The rows of a package as the client writes them; the stored text when
+    // the gateway takes it, or "" when it must answer "02".
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<QString>("stored");
+
+    const auto row = [](const char* body) {
+        return QByteArray("<Message><Mesgbody>") + body +
+               "</Mesgbody><Number>5321234567</Number></Message>";
+    };
+    QTest::newRow("plain text") << row("Sayın Ali") << QStringLiteral("Sayın Ali");
+    QTest::newRow("named entities") << row("a &amp; b &lt;c&gt; &quot;d&quot; &apos;e&apos;")
+                                    << QStringLiteral("a & b <c> \"d\" 'e'");
+    QTest::newRow("character references") << row("&#351;&#x15F;&#x15e;") << QStringLiteral("şşŞ");
+    QTest::newRow("CDATA") << row("<![CDATA[a & <b>]]>") << QStringLiteral("a & <b>");
+    QTest::newRow("text around a comment") << row("ab<!-- x -->cd") << QStringLiteral("abcd");
+    QTest::newRow("blanks between the tags")
+        << QByteArray("<Message>\n <Mesgbody >Ali</Mesgbody>\n <Number>5321234567</Number>\n"
+                      "</Message>")
+        << QStringLiteral("Ali");
+    QTest::newRow("single bracket") << row("a ] b ]] c") << QStringLiteral("a ] b ]] c");
+
+    QTest::newRow("bare ampersand") << row("a & b") << QString();
+    QTest::newRow("unknown entity") << row("&nbsp;") << QString();
+    QTest::newRow("reference to a control") << row("&#1;") << QString();
+    QTest::newRow("reference with a capital X") << row("&#X15e;") << QString();
+    QTest::newRow("reference to a surrogate") << row("&#xD800;") << QString();
+    QTest::newRow("raw control character") << row("a\x01b") << QString();
+    QTest::newRow("CDATA end in text") << row("a ]]> b") << QString();
+    QTest::newRow("bare less-than") << row("a < b") << QString();
+    QTest::newRow("crossed tags")
+        << QByteArray("<Message><Mesgbody>Ali<Number></Mesgbody>5321234567</Number></Message>")
+        << QString();
+    QTest::newRow("unclosed row") << QByteArray("<Message><Mesgbody>Ali</Mesgbody>") << QString();
+    QTest::newRow("end tag of another name")
+        << QByteArray("<Message><Mesgbody>Ali</Mesgbod><Number>5321234567</Number></Message>")
+        << QString();
+}
+
+void TestGatewaySim::requestDocumentsAreReadStrictly() {
+    // A client that forgets to escape a value is caught here as at the real
+    // gateway, and well-formed text arrives exactly.
+    QFETCH(QByteArray, rows);
+    QFETCH(QString, stored);
+    TestEnvironment env;
+    SimulatorFixture sim;
+    const QByteArray body = "<MainmsgBody><UserName>" +
+                            QByteArray::fromStdString(SimulatorFixture::MainUser) +
+                            "</UserName><PassWord>" + SimulatorFixture::Password.toUtf8() +
+                            "</PassWord><Action>1</Action><Messages>" + rows +
+                            "</Messages><Originator>PARLEX</Originator><SDate></SDate>"
+                            "</MainmsgBody>";
+    const HttpResult result = CurlTransport().post(sim.url(), RequestBody(body));
+    QVERIFY2(result.ok, qPrintable(result.error));
+    const QString reply = QString::fromUtf8(result.body);
+    if (stored.isEmpty()) {
+        QCOMPARE(reply, QStringLiteral("02"));
+        QCOMPARE(sim->packageCount(), 0);
+        return;
+    }
+    QVERIFY2(reply.startsWith(QLatin1String("00 ")), qPrintable(reply));
+    const auto messages = sim->packageMessages(reply.mid(3).toStdString());
+    QCOMPARE(messages.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(messages[0].text), stored);
+    QCOMPARE(messages[0].number, std::string("5321234567"));
 }
 
 void TestGatewaySim::closedRequestIsCountedFirst() {

@@ -42,9 +42,12 @@ bool parseRequest(std::string_view body, std::string& root,
                   std::map<std::string, std::string, std::less<>>& fields,
                   std::vector<SimMessage>& messages) {
     XmlScanner xml(body);
-    std::string child;
-    std::string sub;
+    // Names point into the body, which outlives the parse.
+    std::string_view child;
+    std::string_view sub;
     SimMessage message;
+    // A package's rows weigh a hundred bytes or more each.
+    messages.reserve(body.size() / 100);
     bool inMessage = false;
     for (;;) {
         switch (xml.next()) {
@@ -52,19 +55,26 @@ bool parseRequest(std::string_view body, std::string& root,
             if (xml.depth() == 1) {
                 root = std::string(xml.name());
             } else if (xml.depth() == 2) {
-                child = std::string(xml.name());
+                child = xml.name();
                 if (child != "Messages")
-                    fields[child];
+                    fields[std::string(child)];
             } else if (xml.depth() == 3 && child == "Messages" && xml.name() == "Message") {
                 message = SimMessage{};
                 inMessage = true;
+                // The usual rows, read without a token per tag and text.
+                while (xml.flatElement()) {
+                    if (xml.name() == "Mesgbody")
+                        message.text += xml.text();
+                    else if (xml.name() == "Number")
+                        message.number += xml.text();
+                }
             } else if (xml.depth() == 4) {
-                sub = std::string(xml.name());
+                sub = xml.name();
             }
             break;
         case XmlScanner::Token::Text:
             if (xml.depth() == 2 && child != "Messages") {
-                fields[child] += xml.text();
+                fields[std::string(child)] += xml.text();
             } else if (xml.depth() == 4 && inMessage) {
                 if (sub == "Mesgbody")
                     message.text += xml.text();

@@ -4,18 +4,45 @@
 
 namespace {
 
+// Character classes, looked up once per byte: request bodies of a big
+// package are a hundred megabytes.
+enum CharClass : unsigned char {
+    Space = 1,
+    NameStart = 2,
+    NameChar = 4,
+    // Bytes that end a plain run of character data: forbidden controls,
+    // '&' and ']' (which may start "]]>").
+    TextStop = 8,
+};
+
+struct CharTable {
+    unsigned char bits[256] = {};
+    constexpr CharTable() {
+        for (int c = 0; c < 256; ++c) {
+            unsigned char b = 0;
+            if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
+                b |= Space;
+            const bool start = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
+                               c == ':' || c >= 0x80;
+            if (start)
+                b |= NameStart | NameChar;
+            if ((c >= '0' && c <= '9') || c == '-' || c == '.')
+                b |= NameChar;
+            if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == '&' || c == ']')
+                b |= TextStop;
+            bits[c] = b;
+        }
+    }
+};
+
+constexpr CharTable Classes;
+
+bool is(char c, CharClass cls) {
+    return (Classes.bits[static_cast<unsigned char>(c)] & cls) != 0;
+}
+
 bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-bool isNameStart(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '_' || u == ':' || u >= 0x80;
-}
-
-bool isNameChar(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return isNameStart(c) || (u >= '0' && u <= '9') || u == '-' || u == '.';
+    return is(c, Space);
 }
 
 bool isForbiddenControl(char c) {
@@ -86,32 +113,47 @@ bool XmlScanner::skipMisc() {
 
 bool XmlScanner::readName(std::string_view& out) {
     const size_t start = m_pos;
-    if (m_pos >= m_doc.size() || !isNameStart(m_doc[m_pos]))
+    if (m_pos >= m_doc.size() || !is(m_doc[m_pos], NameStart))
         return false;
-    while (m_pos < m_doc.size() && isNameChar(m_doc[m_pos]))
+    while (m_pos < m_doc.size() && is(m_doc[m_pos], NameChar))
         ++m_pos;
     out = m_doc.substr(start, m_pos - start);
     return true;
 }
 
-bool XmlScanner::decodeText(std::string_view raw) {
-    m_text.clear();
+bool XmlScanner::decodeText(std::string_view raw, bool cdataEndForbidden) {
+    // Most text has nothing to replace: it is handed out where it lies.
     size_t i = 0;
-    while (i < raw.size()) {
-        const size_t amp = raw.find('&', i);
-        const std::string_view plain =
-            raw.substr(i, amp == std::string_view::npos ? raw.npos : amp - i);
-        for (const char c : plain) {
-            if (isForbiddenControl(c))
-                return false;
+    for (;;) {
+        while (i < raw.size() && !is(raw[i], TextStop))
+            ++i;
+        if (i == raw.size()) {
+            m_textView = raw;
+            return true;
         }
-        m_text.append(plain);
-        if (amp == std::string_view::npos)
-            break;
-        const size_t semi = raw.find(';', amp);
-        if (semi == std::string_view::npos || semi - amp > 12)
+        if (raw[i] == ']') {
+            if (cdataEndForbidden && raw.substr(i, 3) == "]]>")
+                return false;
+            ++i;
+            continue;
+        }
+        break; // '&' or a forbidden control
+    }
+
+    m_text.assign(raw.substr(0, i));
+    while (i < raw.size()) {
+        const char c = raw[i];
+        if (c != '&') {
+            if (isForbiddenControl(c) || (cdataEndForbidden && raw.substr(i, 3) == "]]>"))
+                return false;
+            m_text += c;
+            ++i;
+            continue;
+        }
+        const size_t semi = raw.find(';', i);
+        if (semi == std::string_view::npos || semi - i > 12)
             return false;
-        const std::string_view ref = raw.substr(amp + 1, semi - amp - 1);
+        const std::string_view ref = raw.substr(i + 1, semi - i - 1);
         if (ref == "amp") {
             m_text += '&';
         } else if (ref == "lt") {
@@ -128,17 +170,17 @@ bool XmlScanner::decodeText(std::string_view raw) {
             if (digits.empty())
                 return false;
             uint32_t cp = 0;
-            for (const char c : digits) {
-                int d = -1;
-                if (c >= '0' && c <= '9')
-                    d = c - '0';
-                else if (hex && c >= 'a' && c <= 'f')
-                    d = c - 'a' + 10;
-                else if (hex && c >= 'A' && c <= 'F')
-                    d = c - 'A' + 10;
-                if (d < 0 || cp > 0x10FFFF)
+            for (const char d : digits) {
+                int v = -1;
+                if (d >= '0' && d <= '9')
+                    v = d - '0';
+                else if (hex && d >= 'a' && d <= 'f')
+                    v = d - 'a' + 10;
+                else if (hex && d >= 'A' && d <= 'F')
+                    v = d - 'A' + 10;
+                if (v < 0 || cp > 0x10FFFF)
                     return false;
-                cp = cp * (hex ? 16 : 10) + static_cast<uint32_t>(d);
+                cp = cp * (hex ? 16 : 10) + static_cast<uint32_t>(v);
             }
             if (!validCodePoint(cp))
                 return false;
@@ -148,6 +190,7 @@ bool XmlScanner::decodeText(std::string_view raw) {
         }
         i = semi + 1;
     }
+    m_textView = m_text;
     return true;
 }
 
@@ -190,7 +233,7 @@ XmlScanner::Token XmlScanner::startTag() {
         if (end == std::string_view::npos)
             return fail("unfinished attribute value");
         const std::string_view value = m_doc.substr(m_pos + 1, end - m_pos - 1);
-        if (value.find('<') != std::string_view::npos || !decodeText(value))
+        if (value.find('<') != std::string_view::npos || !decodeText(value, false))
             return fail("bad attribute value");
         m_pos = end + 1;
     }
@@ -219,6 +262,37 @@ XmlScanner::Token XmlScanner::endTag() {
     m_open.pop_back();
     m_name = tag;
     return Token::EndElement;
+}
+
+bool XmlScanner::flatElement() {
+    if (m_failed || m_pendingEnd || m_open.empty())
+        return false;
+    size_t pos = m_pos;
+    if (pos + 1 >= m_doc.size() || m_doc[pos] != '<' || !is(m_doc[pos + 1], NameStart))
+        return false;
+    const size_t nameStart = ++pos;
+    while (pos < m_doc.size() && is(m_doc[pos], NameChar))
+        ++pos;
+    if (pos >= m_doc.size() || m_doc[pos] != '>')
+        return false;
+    const std::string_view tag = m_doc.substr(nameStart, pos - nameStart);
+    const size_t textStart = pos + 1;
+    const size_t lt = m_doc.find('<', textStart);
+    if (lt == std::string_view::npos)
+        return false;
+    const std::string_view close = m_doc.substr(lt);
+    if (close.size() < tag.size() + 3 || close[1] != '/' || close.substr(2, tag.size()) != tag ||
+        close[2 + tag.size()] != '>') {
+        return false;
+    }
+    m_pos = textStart;
+    if (!decodeText(m_doc.substr(textStart, lt - textStart), true)) {
+        fail("bad character data");
+        return false;
+    }
+    m_pos = lt + tag.size() + 3;
+    m_name = tag;
+    return true;
 }
 
 XmlScanner::Token XmlScanner::next() {
@@ -251,7 +325,7 @@ XmlScanner::Token XmlScanner::next() {
         const size_t lt = m_doc.find('<', m_pos);
         const size_t end = lt == std::string_view::npos ? m_doc.size() : lt;
         const std::string_view raw = m_doc.substr(m_pos, end - m_pos);
-        if (raw.find("]]>") != std::string_view::npos || !decodeText(raw))
+        if (!decodeText(raw, true))
             return fail("bad character data");
         m_pos = end;
         return Token::Text;
@@ -262,7 +336,7 @@ XmlScanner::Token XmlScanner::next() {
         const size_t end = m_doc.find("]]>", m_pos + 9);
         if (end == std::string_view::npos)
             return fail("unfinished CDATA section");
-        m_text.assign(m_doc.substr(m_pos + 9, end - m_pos - 9));
+        m_textView = m_doc.substr(m_pos + 9, end - m_pos - 9);
         m_pos = end + 3;
         return Token::Text;
     }

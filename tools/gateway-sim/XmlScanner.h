@@ -19,10 +19,17 @@ public:
 
     Token next();
 
+    // Reads a whole child element of the simplest form, "<name>text</name>"
+    // with no attributes, markup or blanks inside the tags, as one step:
+    // sets name() and text() and returns true. Anything else leaves the
+    // position where it was and returns false, for next() to read; text
+    // that is not allowed fails the scan as next() would.
+    bool flatElement();
+
     // Name of the element just started or ended.
     std::string_view name() const { return m_name; }
-    // Decoded text of the Text token just read.
-    const std::string& text() const { return m_text; }
+    // Decoded text of the Text token just read; valid until the next call.
+    std::string_view text() const { return m_textView; }
     // Nesting depth: 1 inside the root element.
     int depth() const { return static_cast<int>(m_open.size()); }
     const std::string& error() const { return m_error; }
@@ -31,7 +38,9 @@ private:
     Token fail(std::string message);
     bool skipMisc(); // whitespace, comments and processing instructions
     bool readName(std::string_view& out);
-    bool decodeText(std::string_view raw);
+    // Checks character data and sets the text; `cdataEndForbidden` for
+    // text outside CDATA, where "]]>" may not appear.
+    bool decodeText(std::string_view raw, bool cdataEndForbidden);
     Token startTag();
     Token endTag();
 
@@ -39,7 +48,8 @@ private:
     size_t m_pos = 0;
     std::vector<std::string_view> m_open;
     std::string_view m_name;
-    std::string m_text;
+    std::string m_text; // decoded text when references had to be replaced
+    std::string_view m_textView;
     std::string m_error;
     bool m_pendingEnd = false;
     bool m_rootSeen = false;
