@@ -1,11 +1,31 @@
 #include "DelimitedReader.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
+#include <thread>
 
 #include "RecordStream.h"
 #include "TextValues.h"
 #include "core/Routines.h"
+
+namespace {
+
+// Records past the scanned ones are split on a thread of their own, a batch
+// at a time, while the caller works on the batch before: a sender's row
+// test and the splitting then share the machine's cores.
+constexpr size_t BatchSize = 512;
+constexpr size_t BatchCount = 4;
+
+struct Batch {
+    std::vector<TextRecord> records; // kept between uses: their buffers are reused
+    size_t count = 0;
+    RecordStream::Status end = RecordStream::Status::Record; // what came after them
+    QString error;
+};
+
+} // namespace
 
 struct DelimitedReader::Private {
     RecordStream stream;
@@ -14,12 +34,28 @@ struct DelimitedReader::Private {
     std::deque<std::vector<QString>> scanned; // read to decide the types, not yet returned
     std::vector<QStringView> fields;
     TextRecord current;
+    const TextRecord* record = &current;
     QString error;
     bool open = false;
     bool empty = true;
 
-    bool fail(const QString& message) {
-        error = message;
+    // Read-ahead. The thread owns `stream` from its start until it has
+    // handed over the batch that ends the file, or until it is stopped.
+    std::thread worker;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<Batch> batches;
+    std::deque<Batch*> free;   // for the worker to fill
+    std::deque<Batch*> filled; // for the caller, in file order
+    bool stopping = false;
+    Batch* reading = nullptr; // the caller's batch
+    size_t readingAt = 0;
+
+    ~Private() { stopReadAhead(); }
+
+    bool fail(QString message) { // by value: it may live in a batch stopReadAhead drops
+        stopReadAhead();
+        error = std::move(message);
         open = false;
         scanned.clear();
         stream.close();
@@ -27,8 +63,13 @@ struct DelimitedReader::Private {
     }
 
     void nameColumns(const std::vector<QString>& header, size_t count);
-    void fill(const std::vector<QStringView>& raw);
+    void fill(TextRecord& record, const std::vector<QStringView>& raw);
     void fill(const std::vector<QString>& raw);
+
+    void startReadAhead();
+    void stopReadAhead();
+    void readAhead();
+    Batch* nextBatch();
 };
 
 void DelimitedReader::Private::nameColumns(const std::vector<QString>& header, size_t count) {
@@ -60,10 +101,11 @@ void setText(QString& text, QStringView value) {
 
 } // namespace
 
-void DelimitedReader::Private::fill(const std::vector<QStringView>& raw) {
+void DelimitedReader::Private::fill(TextRecord& record, const std::vector<QStringView>& raw) {
     using Kind = TextRecord::Cell::Kind;
     const size_t count = columns->size();
-    std::vector<TextRecord::Cell>& cells = current.m_cells;
+    record.m_columns = columns;
+    std::vector<TextRecord::Cell>& cells = record.m_cells;
     cells.resize(count);
     for (size_t i = 0; i < count; ++i) {
         TextRecord::Cell& cell = cells[i];
@@ -117,7 +159,89 @@ void DelimitedReader::Private::fill(const std::vector<QStringView>& raw) {
 
 void DelimitedReader::Private::fill(const std::vector<QString>& raw) {
     fields.assign(raw.begin(), raw.end());
-    fill(fields);
+    fill(current, fields);
+    record = &current;
+}
+
+void DelimitedReader::Private::startReadAhead() {
+    batches.assign(BatchCount, Batch{});
+    free.clear();
+    filled.clear();
+    for (Batch& batch : batches) {
+        batch.records.resize(BatchSize);
+        free.push_back(&batch);
+    }
+    stopping = false;
+    reading = nullptr;
+    readingAt = 0;
+    worker = std::thread([this] { readAhead(); });
+}
+
+void DelimitedReader::Private::stopReadAhead() {
+    if (worker.joinable()) {
+        {
+            std::lock_guard lock(mutex);
+            stopping = true;
+        }
+        changed.notify_all();
+        worker.join();
+    }
+    // The last record handed out stays readable.
+    if (record != &current) {
+        current = *record;
+        record = &current;
+    }
+    reading = nullptr;
+    free.clear();
+    filled.clear();
+    batches.clear();
+}
+
+void DelimitedReader::Private::readAhead() {
+    std::vector<QStringView> split;
+    for (;;) {
+        Batch* batch = nullptr;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [this] { return stopping || !free.empty(); });
+            if (stopping)
+                return;
+            batch = free.front();
+            free.pop_front();
+        }
+        batch->count = 0;
+        batch->end = RecordStream::Status::Record;
+        while (batch->count < BatchSize) {
+            const RecordStream::Status status = stream.next(split);
+            if (status != RecordStream::Status::Record) {
+                batch->end = status;
+                if (status == RecordStream::Status::Error)
+                    batch->error = stream.errorString();
+                break;
+            }
+            fill(batch->records[batch->count++], split);
+        }
+        {
+            std::lock_guard lock(mutex);
+            filled.push_back(batch);
+        }
+        changed.notify_all();
+        if (batch->end != RecordStream::Status::Record)
+            return;
+    }
+}
+
+Batch* DelimitedReader::Private::nextBatch() {
+    std::unique_lock lock(mutex);
+    if (reading) {
+        free.push_back(reading);
+        reading = nullptr;
+        changed.notify_all();
+    }
+    changed.wait(lock, [this] { return !filled.empty(); });
+    Batch* batch = filled.front();
+    filled.pop_front();
+    return batch;
 }
 
 DelimitedReader::DelimitedReader()
@@ -179,12 +303,14 @@ bool DelimitedReader::openWithFormat(const QString& path, const TextFormat& form
     }
     d->current = TextRecord();
     d->current.m_columns = d->columns;
+    d->record = &d->current;
     d->empty = d->scanned.empty();
     d->open = true;
     return true;
 }
 
 void DelimitedReader::close() {
+    d->stopReadAhead();
     d->stream.close();
     d->scanned.clear();
     d->error.clear();
@@ -244,20 +370,27 @@ bool DelimitedReader::next() {
         d->scanned.pop_front();
         return true;
     }
-    switch (d->stream.next(d->fields)) {
-    case RecordStream::Status::Record:
-        d->fill(d->fields);
-        return true;
-    case RecordStream::Status::End:
-        d->open = false;
-        return false;
-    case RecordStream::Status::Error:
-        d->fail(d->stream.errorString());
-        return false;
+    if (!d->worker.joinable())
+        d->startReadAhead();
+    for (;;) {
+        if (d->reading && d->readingAt < d->reading->count) {
+            d->record = &d->reading->records[d->readingAt++];
+            return true;
+        }
+        if (d->reading && d->reading->end != RecordStream::Status::Record) {
+            if (d->reading->end == RecordStream::Status::Error) {
+                d->fail(d->reading->error);
+            } else {
+                d->stopReadAhead();
+                d->open = false;
+            }
+            return false;
+        }
+        d->reading = d->nextBatch();
+        d->readingAt = 0;
     }
-    return false;
 }
 
 const TextRecord& DelimitedReader::record() const {
-    return d->current;
+    return *d->record;
 }

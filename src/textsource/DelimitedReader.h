@@ -13,8 +13,12 @@
 // Schema.ini describes it. Every caller makes its own reader; readers share
 // nothing, so one can never close or move another's records.
 //
-// Records stream: only the first MaxScanRows records (which decide the
-// column types) are held at a time, whatever the file's length.
+// Records stream: the first MaxScanRows records (which decide the column
+// types), then a few batches of records split ahead on a thread of the
+// reader's own, are all that is held at a time, whatever the file's length.
+// The thread starts once the scanned records are used up and stops at the
+// end of the file, at close() and when the reader is destroyed; record()
+// stays valid until the next call of next(), as before.
 //
 // Columns: the header line's names, or F1, F2, ... without one. A name is
 // the header text without surrounding blanks; an empty one becomes F and

@@ -24,7 +24,9 @@ private slots:
     void encodings();
     void unreadableFiles_data();
     void unreadableFiles();
-    void failureAfterTheScannedRowsIsReported();
+    void longFilesComeWholeAndInOrder_data();
+    void longFilesComeWholeAndInOrder();
+    void readerLeftHalfWayCanBeReopenedAndDropped();
     void namedPipeDoesNotBlock();
     void emptyFiles_data();
     void emptyFiles();
@@ -280,17 +282,67 @@ void TestDelimitedReader::unreadableFiles() {
     QVERIFY(!reader.next());
 }
 
-void TestDelimitedReader::failureAfterTheScannedRowsIsReported() {
-    // A sender counts on hasError() to tell a broken file from its end.
+void TestDelimitedReader::longFilesComeWholeAndInOrder_data() {
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("broken");
+    // Past the rows that decide the types, records come in batches of 512.
+    for (const int rows : {30, 537, 2048, 5000}) {
+        QTest::addRow("%d rows", rows) << rows << false;
+        QTest::addRow("%d rows, then a broken record", rows) << rows << true;
+    }
+}
+
+void TestDelimitedReader::longFilesComeWholeAndInOrder() {
+    // A sender counts on every row arriving once, in file order, and on
+    // hasError() to tell a broken file from its end.
+    QFETCH(int, rows);
+    QFETCH(bool, broken);
     QByteArray bytes("ad;gsm\n");
-    for (int i = 0; i < 30; ++i)
-        bytes += "Ali;5321234567\n";
-    bytes += QByteArray("Veli;\x00\x01", 7);
+    for (int i = 0; i < rows; ++i)
+        bytes += "Ali " + QByteArray::number(i) + ";53212" + QByteArray::number(10000 + i) + "\n";
+    if (broken)
+        bytes += QByteArray("Veli;\x00\x01", 7);
     TestEnvironment env;
     const ReadResult result = readDataFile(env, bytes, ";", "E");
     QVERIFY(result.opened);
-    QCOMPARE(result.rows.size(), 30);
-    QVERIFY(result.error.contains("data.txt"));
+    QCOMPARE(result.rows.size(), rows);
+    for (int i = 0; i < rows; ++i) {
+        QCOMPARE(result.rows[i].value(0), QStringLiteral("Ali %1").arg(i));
+        QCOMPARE(result.rows[i].value(1), QStringLiteral("53212%1").arg(10000 + i));
+    }
+    if (broken)
+        QVERIFY(result.error.contains("data.txt"));
+    else
+        QVERIFY(result.error.isEmpty());
+}
+
+void TestDelimitedReader::readerLeftHalfWayCanBeReopenedAndDropped() {
+    // The preview reads a few rows of a long file and moves on.
+    QByteArray bytes("n\n");
+    for (int i = 1; i <= 20000; ++i)
+        bytes += QByteArray::number(i) + "\n";
+    TestEnvironment env;
+    env.writeFile("in/data.txt", bytes);
+    env.writeFile("in/other.txt", "n\n7\n8\n");
+    WriteSchemaIni(env.filePath("in"), ";", "E");
+
+    DelimitedReader reader;
+    QVERIFY(reader.open(env.filePath("in"), "data.txt"));
+    for (int i = 0; i < 1000; ++i)
+        QVERIFY(reader.next());
+    const TextRecord kept = reader.record();
+    QCOMPARE(kept.text(0), QStringLiteral("1000"));
+
+    QVERIFY(reader.open(env.filePath("in"), "other.txt"));
+    QVERIFY(reader.next());
+    QCOMPARE(reader.record().text(0), QStringLiteral("7"));
+    QCOMPARE(kept.text(0), QStringLiteral("1000"));
+
+    QVERIFY(reader.open(env.filePath("in"), "data.txt"));
+    for (int i = 0; i < 700; ++i)
+        QVERIFY(reader.next());
+    QCOMPARE(reader.record().text(0), QStringLiteral("700"));
+    // Dropped here, half-way through the file.
 }
 
 void TestDelimitedReader::namedPipeDoesNotBlock() {
