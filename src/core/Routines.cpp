@@ -1,5 +1,6 @@
 #include "Routines.h"
 
+#include <algorithm>
 #include <array>
 
 #include <QDir>
@@ -24,8 +25,14 @@ void SetStatusText(const QString& text) {
 }
 
 QString NormalizeGsm(const QString& text) {
-    // Read from the end, keeping the last ten digits, so the result is the
-    // only allocation: the senders call this for every row of files of a
+    QString out;
+    NormalizeGsmInto(text, out);
+    return out.isEmpty() ? QString() : out;
+}
+
+void NormalizeGsmInto(QStringView text, QString& out) {
+    // Read from the end, keeping the last ten digits: nothing is allocated
+    // beyond `out`, and the senders call this for every row of files of a
     // million rows.
     char16_t last[10];
     qsizetype count = 0;
@@ -40,78 +47,32 @@ QString NormalizeGsm(const QString& text) {
         case u'.':
             continue;
         default:
-            if (c < u'0' || c > u'9')
-                return QString();
+            if (c < u'0' || c > u'9') {
+                out.resize(0);
+                return;
+            }
             if (count < 10)
                 last[9 - count] = c;
             ++count;
         }
     }
-    if (count <= 9 || last[0] != u'5')
-        return QString();
-    return QString(reinterpret_cast<const QChar*>(last), 10);
+    if (count <= 9 || last[0] != u'5') {
+        out.resize(0);
+        return;
+    }
+    out.resize(10);
+    std::copy(last, last + 10, reinterpret_cast<char16_t*>(out.data()));
 }
 
 QString CleanMessageText(const QString& text) {
-    // One pass, one character at a time: none of the replacements makes text
-    // another would match, so this equals replacing them one after another
-    // (and is many times faster, which counts for a file of a million rows).
-    // Characters up to U+00FF go through a table; 0 means "drop".
-    static constexpr auto kLatin1 = [] {
-        std::array<char16_t, 256> table{};
-        for (size_t i = 0; i < table.size(); ++i)
-            table[i] = static_cast<char16_t>(i);
-        table[u'\r'] = 0;
-        table[u'\n'] = 0;
-        table[u'&'] = u'-';
-        table[u'>'] = u']';
-        table[u'<'] = u'[';
-        table[u'~'] = u' ';
-        table[u'Ü'] = u'U';
-        table[u'ü'] = u'u';
-        table[u'Ç'] = u'C';
-        table[u'ç'] = u'c';
-        table[u'Ö'] = u'O';
-        table[u'ö'] = u'o';
-        table[u'é'] = u'e';
-        return table;
-    }();
     QString cleaned(text.size(), Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(cleaned.data());
     char16_t* const first = out;
     for (const QChar c : text) {
-        char16_t folded = c.unicode();
-        if (folded < kLatin1.size()) {
-            // Always written; the position only moves on for a kept one.
-            folded = kLatin1[folded];
-            *out = folded;
-            out += folded != 0 || c.unicode() == 0;
-            continue;
-        } else {
-            switch (folded) {
-            case u'Ğ':
-                folded = u'G';
-                break;
-            case u'ğ':
-                folded = u'g';
-                break;
-            case u'İ':
-                folded = u'I';
-                break;
-            case u'ı':
-                folded = u'i';
-                break;
-            case u'Ş':
-                folded = u'S';
-                break;
-            case u'ş':
-                folded = u's';
-                break;
-            default:
-                break;
-            }
-        }
-        *out++ = folded;
+        bool keep = false;
+        // Always written; the position only moves on for a kept one.
+        *out = CleanText::Unit(c.unicode(), keep);
+        out += keep;
     }
     cleaned.truncate(out - first);
     return cleaned;

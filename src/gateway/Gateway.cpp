@@ -84,6 +84,10 @@ void Gateway::addtosmsbasket(const QString& message, const QString& gsm) {
     Basket.append(message, gsm);
 }
 
+void Gateway::addCleanedToBasket(QStringView message, QStringView gsm) {
+    Basket.appendCleaned(message, gsm);
+}
+
 QString Gateway::sendsms(const QString& userName, const QString& password,
                          const QString& originator, const QString& sendDate) {
     if (Basket.isEmpty())

@@ -36,6 +36,9 @@ public:
     // Queues one message. A message longer than 160 characters or a number
     // longer than 20 raises RecordsetError; the basket is then unchanged.
     void addtosmsbasket(const QString& message, const QString& gsm);
+    // addtosmsbasket(CleanMessageText(message), gsm) in one pass, for the
+    // senders' millions of rows.
+    void addCleanedToBasket(QStringView message, QStringView gsm);
     // Action 1: submits the basket as one package. "-2" without any request
     // when the basket is empty. The basket is emptied once a reply arrives,
     // whatever it says, and kept after "-1". sendDate is empty for now, or

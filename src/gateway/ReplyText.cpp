@@ -4,6 +4,7 @@
 
 #include <QStringDecoder>
 
+#include "core/Routines.h"
 #include "textsource/CodePage.h"
 
 QString EscapeXml(const QString& value) {
@@ -27,11 +28,15 @@ QString EscapeXml(const QString& value) {
     return out;
 }
 
-void AppendEscapedUtf8(std::string& out, QStringView value) {
-    // Written through a pointer into room for the worst case ("&amp;" is five
-    // bytes for one character), then cut to size: a basket of a million
-    // messages passes through here, and appending byte by byte was the
-    // largest part of filling it.
+namespace {
+
+// `value` as UTF-8 with "&", "<" and ">" escaped, each unit first passed
+// through `unit(c, keep)`, which may replace it or drop it. Written through
+// a pointer into room for the worst case ("&amp;" is five bytes for one
+// character), then cut to size: a basket of a million messages passes
+// through here, and appending byte by byte was the largest part of filling
+// it.
+template <typename Unit> void appendUtf8(std::string& out, QStringView value, Unit unit) {
     const qsizetype n = value.size();
     const size_t start = out.size();
     out.resize(start + 5 * static_cast<size_t>(n));
@@ -41,7 +46,10 @@ void AppendEscapedUtf8(std::string& out, QStringView value) {
         p += length;
     };
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = value[i].unicode();
+        bool keep = true;
+        const char16_t c = unit(value[i].unicode(), keep);
+        if (!keep)
+            continue;
         if (c < 0x80) {
             switch (c) {
             case u'&':
@@ -59,16 +67,27 @@ void AppendEscapedUtf8(std::string& out, QStringView value) {
         } else if (c < 0x800) {
             *p++ = static_cast<char>(0xC0 | (c >> 6));
             *p++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else if (QChar::isHighSurrogate(c) && i + 1 < n &&
-                   QChar::isLowSurrogate(value[i + 1].unicode())) {
-            const char32_t cp = QChar::surrogateToUcs4(c, value[i + 1].unicode());
-            ++i;
-            *p++ = static_cast<char>(0xF0 | (cp >> 18));
-            *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            *p++ = static_cast<char>(0x80 | (cp & 0x3F));
         } else if (QChar::isSurrogate(c)) {
-            put("\xEF\xBF\xBD", 3); // a lone surrogate cannot be encoded
+            // A pair is the next kept unit: a dropped line break between the
+            // halves joins them.
+            qsizetype j = i + 1;
+            char16_t low = 0;
+            for (; j < n; ++j) {
+                bool kept = true;
+                low = unit(value[j].unicode(), kept);
+                if (kept)
+                    break;
+            }
+            if (QChar::isHighSurrogate(c) && j < n && QChar::isLowSurrogate(low)) {
+                const char32_t cp = QChar::surrogateToUcs4(c, low);
+                i = j;
+                *p++ = static_cast<char>(0xF0 | (cp >> 18));
+                *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+                *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+                *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+            } else {
+                put("\xEF\xBF\xBD", 3); // a lone surrogate cannot be encoded
+            }
         } else {
             *p++ = static_cast<char>(0xE0 | (c >> 12));
             *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
@@ -76,6 +95,16 @@ void AppendEscapedUtf8(std::string& out, QStringView value) {
         }
     }
     out.resize(static_cast<size_t>(p - out.data()));
+}
+
+} // namespace
+
+void AppendEscapedUtf8(std::string& out, QStringView value) {
+    appendUtf8(out, value, [](char16_t c, bool&) { return c; });
+}
+
+void AppendCleanedUtf8(std::string& out, QStringView value) {
+    appendUtf8(out, value, &CleanText::Unit);
 }
 
 QString DecodeReply(const QByteArray& bytes) {

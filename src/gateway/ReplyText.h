@@ -13,6 +13,9 @@ QString EscapeXml(const QString& value);
 
 // The same escaping, written as UTF-8 onto the end of `out`.
 void AppendEscapedUtf8(std::string& out, QStringView value);
+// AppendEscapedUtf8(out, CleanMessageText(value)) in one pass. Cleaned text
+// holds nothing to escape.
+void AppendCleanedUtf8(std::string& out, QStringView value);
 
 // A reply body as text: UTF-8 when it is valid UTF-8, otherwise the Turkish
 // Windows code page 1254 (the data files' table), which older gateways

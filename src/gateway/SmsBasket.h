@@ -21,6 +21,8 @@ public:
     // Appends one row. A value longer than its field raises RecordsetError,
     // and the basket is then left as it was.
     void append(const QString& message, const QString& gsm);
+    // append(CleanMessageText(message), gsm), cleaning as it encodes.
+    void appendCleaned(QStringView message, QStringView gsm);
     void clear();
 
     int recordCount() const { return m_count; }
@@ -33,6 +35,9 @@ public:
     void appendTo(RequestBody& body) const;
 
 private:
+    // The block with room for one more row of this many characters.
+    std::string& blockFor(qsizetype characters);
+
     std::vector<std::string> m_blocks;
     int m_count = 0;
     qint64 m_bytes = 0;

@@ -276,23 +276,23 @@ QString fSMSGonder(qint32 prmKuralKodu, const QString& prmKuralAdi, const QStrin
     const bool withHeader = prmBaslik == QLatin1String("E");
     const int gsmColumn = reader.columnIndex(prmFGSMNo);
     const MessageTemplate messageTemplate(prmSablonMsg); // parsed once for the whole file
+    RowTester tester(messageTemplate, gsmColumn);
     qint64 queued = 0;
     while (reader.next()) {
         const TextRecord& row = reader.record();
-        PreparedRow prepared = PrepareRow(messageTemplate, row, gsmColumn);
-        if (prepared.outcome == RowOutcome::Queued) {
+        RowOutcome outcome = tester.test(row);
+        if (outcome == RowOutcome::Queued) {
             try {
-                gateway.addtosmsbasket(prepared.message, prepared.number);
+                gateway.addCleanedToBasket(tester.filled(), tester.number());
                 ++queued;
                 continue;
             } catch (const RecordsetError&) {
                 // Does not fit the package's fields: kept as a too-long row.
-                prepared.outcome = RowOutcome::TooLong;
+                outcome = RowOutcome::TooLong;
             }
         }
-        rejects.forOutcome(prepared.outcome)
-            .addRow(withHeader ? JoinedNames(row.columns(), u";") : QString(),
-                    JoinedValues(row, u";"));
+        rejects.forOutcome(outcome).addRow(
+            withHeader ? JoinedNames(row.columns(), u";") : QString(), JoinedValues(row, u";"));
     }
     // A file that breaks off half-way is not sent in part: it waits whole.
     if (reader.hasError()) {

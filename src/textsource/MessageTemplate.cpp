@@ -93,6 +93,13 @@ MessageTemplate::MessageTemplate(QStringView templateText)
 }
 
 QString MessageTemplate::fill(const TextRecord& row) const {
+    QString m;
+    m.reserve(m_literalLength + 64);
+    fillInto(row, m);
+    return m;
+}
+
+void MessageTemplate::fillInto(const TextRecord& row, QString& out) const {
     // Held, not just compared by address: a list freed and another made in
     // its place must not inherit its columns.
     if (m_columnsSeen != row.m_columns) {
@@ -104,16 +111,14 @@ QString MessageTemplate::fill(const TextRecord& row) const {
                                                    : -1);
         }
     }
-    QString m;
-    m.reserve(m_literalLength + 64);
+    out.resize(0);
     for (size_t i = 0; i < m_pieces.size(); ++i) {
         const Piece& piece = m_pieces[i];
         if (piece.placeholder)
-            row.appendText(m_columnOf[i], m);
+            row.appendText(m_columnOf[i], out);
         else
-            m += QStringView(m_text).sliced(piece.from, piece.length);
+            out += QStringView(m_text).sliced(piece.from, piece.length);
     }
-    return m;
 }
 
 RowOutcome ClassifyRow(QStringView filledMessage, QStringView normalizedNumber) {
@@ -137,41 +142,52 @@ QString RowOutcomeName(RowOutcome outcome) {
     return QString();
 }
 
-QString GsmNumberOf(const TextRecord& row, int gsmColumn) {
+void GsmNumberInto(const TextRecord& row, int gsmColumn, QString& out) {
     if (row.isWholeNumber(gsmColumn) && !row.m_cells[static_cast<size_t>(gsmColumn)].asWritten) {
         // Numbers are the usual case: their digits need no string of their own.
         char16_t digits[24];
-        const QString text =
-            QString::fromRawData(reinterpret_cast<const QChar*>(digits),
-                                 WholeNumberDigits(row.wholeNumber(gsmColumn), digits));
-        return NormalizeGsm(text);
+        NormalizeGsmInto(QStringView(digits, WholeNumberDigits(row.wholeNumber(gsmColumn), digits)),
+                         out);
+        return;
     }
-    if (row.isNull(gsmColumn))
-        return QString();
-    return NormalizeGsm(row.text(gsmColumn));
+    if (row.isNull(gsmColumn) || gsmColumn < 0 || gsmColumn >= row.size()) {
+        out.resize(0);
+        return;
+    }
+    const TextRecord::Cell& cell = row.m_cells[static_cast<size_t>(gsmColumn)];
+    if (cell.kind == TextRecord::Cell::Kind::Text || cell.asWritten)
+        NormalizeGsmInto(cell.text, out);
+    else
+        NormalizeGsmInto(row.text(gsmColumn), out);
 }
 
-namespace {
+QString GsmNumberOf(const TextRecord& row, int gsmColumn) {
+    QString number;
+    GsmNumberInto(row, gsmColumn, number);
+    return number.isEmpty() ? QString() : number;
+}
 
-PreparedRow testedRow(QString filled, const TextRecord& row, int gsmColumn) {
+RowOutcome RowTester::test(const TextRecord& row) {
+    m_template.fillInto(row, m_filled);
+    GsmNumberInto(row, m_gsmColumn, m_number);
+    return ClassifyRow(m_filled, m_number);
+}
+
+PreparedRow PrepareRow(const MessageTemplate& messageTemplate, const TextRecord& row,
+                       int gsmColumn) {
+    RowTester tester(messageTemplate, gsmColumn);
     PreparedRow prepared;
-    prepared.filled = std::move(filled);
-    prepared.number = GsmNumberOf(row, gsmColumn);
-    prepared.outcome = ClassifyRow(prepared.filled, prepared.number);
+    prepared.outcome = tester.test(row);
+    prepared.filled = tester.filled();
+    if (!tester.number().isEmpty())
+        prepared.number = tester.number();
     if (prepared.outcome == RowOutcome::Queued)
         prepared.message = CleanMessageText(prepared.filled);
     return prepared;
 }
 
-} // namespace
-
-PreparedRow PrepareRow(const MessageTemplate& messageTemplate, const TextRecord& row,
-                       int gsmColumn) {
-    return testedRow(messageTemplate.fill(row), row, gsmColumn);
-}
-
 PreparedRow PrepareRow(QStringView templateText, const TextRecord& row, int gsmColumn) {
-    return testedRow(FillTemplate(templateText, row), row, gsmColumn);
+    return PrepareRow(MessageTemplate(templateText), row, gsmColumn);
 }
 
 QString WizardCounterText(QStringView message) {

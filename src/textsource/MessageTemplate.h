@@ -33,6 +33,8 @@ public:
     explicit MessageTemplate(QStringView templateText);
 
     QString fill(const TextRecord& row) const;
+    // The same into `out`, replacing what it held; its buffer is reused.
+    void fillInto(const TextRecord& row, QString& out) const;
     const QString& text() const { return m_text; }
 
 private:
@@ -73,6 +75,8 @@ QString RowOutcomeName(RowOutcome outcome);
 // NormalizeGsm of a value as the program shows it; "" for a Null value or a
 // column that is not there (index -1).
 QString GsmNumberOf(const TextRecord& row, int gsmColumn);
+// The same into `out`, whose buffer is reused.
+void GsmNumberInto(const TextRecord& row, int gsmColumn, QString& out);
 
 // One row through template, number and test, as a sender handles it.
 struct PreparedRow {
@@ -83,6 +87,27 @@ struct PreparedRow {
 };
 PreparedRow PrepareRow(const MessageTemplate& messageTemplate, const TextRecord& row,
                        int gsmColumn);
+
+// PrepareRow for every row of a file, without the cleaned message (the
+// basket cleans as it stores, Gateway::addCleanedToBasket) and with the
+// buffers kept from row to row.
+class RowTester {
+public:
+    RowTester(const MessageTemplate& messageTemplate, int gsmColumn)
+        : m_template(messageTemplate)
+        , m_gsmColumn(gsmColumn) {}
+
+    RowOutcome test(const TextRecord& row);
+    // Of the row tested last.
+    const QString& filled() const { return m_filled; }
+    const QString& number() const { return m_number; }
+
+private:
+    const MessageTemplate& m_template;
+    int m_gsmColumn;
+    QString m_filled;
+    QString m_number;
+};
 PreparedRow PrepareRow(QStringView templateText, const TextRecord& row, int gsmColumn);
 
 // The counters under the message boxes: "37/160" in the send wizard,

@@ -50,7 +50,7 @@ public:
 private:
     friend class DelimitedReader;
     friend class MessageTemplate;
-    friend QString GsmNumberOf(const TextRecord& row, int gsmColumn);
+    friend void GsmNumberInto(const TextRecord& row, int gsmColumn, QString& out);
 
     // Plain cells rather than variants: a file of a million rows makes
     // millions of them, and a text cell's buffer is reused for the next row

@@ -56,6 +56,10 @@ void TestRoutines::normalizeGsm() {
     QFETCH(QString, input);
     QFETCH(QString, expected);
     QCOMPARE(NormalizeGsm(input), expected);
+    // The senders' per-row form, into a buffer that held another number.
+    QString reused = QStringLiteral("5559998877");
+    NormalizeGsmInto(input, reused);
+    QCOMPARE(reused, expected);
 }
 
 void TestRoutines::cleanMessageText_data() {

@@ -3,6 +3,7 @@
 
 #include "core/AppState.h"
 #include "core/Recordset.h"
+#include "core/Routines.h"
 #include "gateway/Gateway.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestEnvironment.h"
@@ -80,6 +81,8 @@ private slots:
     void basketKeepsInsertionOrder();
     void basketFieldSizes_data();
     void basketFieldSizes();
+    void cleaningBasketEqualsCleanThenQueue_data();
+    void cleaningBasketEqualsCleanThenQueue();
     void transportFailures_data();
     void transportFailures();
     void basketSurvivesFailureOnly();
@@ -265,6 +268,60 @@ void TestGateway::basketFieldSizes() {
     // A refused row leaves no trace in the package.
     gateway.sendsms(User, Pass, QStringLiteral("PARLEX"), QString());
     QCOMPARE(transport->bodies.front().count("<Message>"), raises ? 1 : 2);
+}
+
+void TestGateway::cleaningBasketEqualsCleanThenQueue_data() {
+    // The senders queue through addCleanedToBasket; the package must be the
+    // one CleanMessageText and addtosmsbasket would have made.
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("Turkish letters") << QStringLiteral("Sayın Ayşe Öztürk, ÇĞİŞÜ çğışü é");
+    QTest::newRow("markup characters") << QStringLiteral("a & b <c> ~d");
+    QTest::newRow("line breaks") << QStringLiteral("a\r\nb\rc\nd");
+    QTest::newRow("other controls kept") << QStringLiteral("a\tb");
+    QTest::newRow("characters beyond Latin-1") << QStringLiteral("€ ₺ ж");
+    QTest::newRow("surrogate pair") << QStringLiteral("gül 😀 gül");
+    QTest::newRow("pair split by a line break")
+        << QString(QChar(0xD83D)) + QLatin1Char('\n') + QChar(0xDE00);
+    QTest::newRow("lone high surrogate") << QString(QChar(0xD83D)) + QLatin1Char('x');
+    QTest::newRow("lone low surrogate") << QString(QChar(0xDE00)) + QLatin1Char('x');
+    QTest::newRow("160 characters") << QString(160, QLatin1Char('a'));
+    QTest::newRow("161 that clean to 160") << QString(160, QLatin1Char('a')) + QLatin1Char('\n');
+    QTest::newRow("161 characters") << QString(161, QLatin1Char('a'));
+    QTest::newRow("empty") << QString();
+}
+
+void TestGateway::cleaningBasketEqualsCleanThenQueue() {
+    QFETCH(QString, message);
+    TestEnvironment env;
+    const QString number = QStringLiteral("5321234567");
+
+    auto expectedTransport = std::make_shared<RecordingTransport>();
+    Gateway expected(expectedTransport);
+    bool expectedRaises = false;
+    try {
+        expected.addtosmsbasket(CleanMessageText(message), number);
+    } catch (const RecordsetError&) {
+        expectedRaises = true;
+    }
+    auto transport = std::make_shared<RecordingTransport>();
+    Gateway gateway(transport);
+    bool raises = false;
+    try {
+        gateway.addCleanedToBasket(message, number);
+    } catch (const RecordsetError&) {
+        raises = true;
+    }
+    QCOMPARE(raises, expectedRaises);
+    if (raises) {
+        QCOMPARE(gateway.sendsms(User, Pass, QStringLiteral("PARLEX"), QString()),
+                 QStringLiteral("-2"));
+        return;
+    }
+    gateway.sendsms(User, Pass, QStringLiteral("PARLEX"), QString());
+    expected.sendsms(User, Pass, QStringLiteral("PARLEX"), QString());
+    QCOMPARE(transport->bodies.size(), 1);
+    QCOMPARE(transport->bodies.front(), expectedTransport->bodies.front());
 }
 
 void TestGateway::transportFailures_data() {

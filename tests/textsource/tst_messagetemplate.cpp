@@ -2,6 +2,7 @@
 
 #include "ReaderTestSupport.h"
 #include "core/Recordset.h"
+#include "core/Routines.h"
 #include "textsource/MessageTemplate.h"
 
 namespace {
@@ -206,6 +207,19 @@ void TestMessageTemplate::prepare() {
     QCOMPARE(prepared.number, number);
     QCOMPARE(prepared.message, message);
     QCOMPARE(prepared.filled, FillTemplate(templateText, row));
+
+    // The senders' per-file tester, after a longer row of another file: its
+    // reused buffers must hold this row's values only.
+    const TextRecord before =
+        firstRecord(env, "GSM;ad\n0532 999 88 77;" + QByteArray(150, 'x') + "\n");
+    const MessageTemplate compiled(templateText);
+    RowTester tester(compiled, row.columnIndex(u"GSM"));
+    tester.test(before);
+    QCOMPARE(RowOutcomeName(tester.test(row)), outcome);
+    QCOMPARE(tester.number(), number);
+    QCOMPARE(tester.filled(), prepared.filled);
+    if (prepared.outcome == RowOutcome::Queued)
+        QCOMPARE(CleanMessageText(tester.filled()), message);
 }
 
 void TestMessageTemplate::counters_data() {
