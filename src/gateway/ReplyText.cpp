@@ -1,5 +1,6 @@
 #include "ReplyText.h"
 
+#include <array>
 #include <cstring>
 
 #include <QStringDecoder>
@@ -30,6 +31,14 @@ QString EscapeXml(const QString& value) {
 
 namespace {
 
+// Printable ASCII that neither cleaning nor escaping changes.
+constexpr auto PlainAscii = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x7F; ++c)
+        plain[static_cast<size_t>(c)] = c != '&' && c != '<' && c != '>' && c != '~';
+    return plain;
+}();
+
 // `value` as UTF-8 with "&", "<" and ">" escaped, each unit first passed
 // through `unit(c, keep)`, which may replace it or drop it. Written through
 // a pointer into room for the worst case ("&amp;" is five bytes for one
@@ -45,9 +54,16 @@ template <typename Unit> void appendUtf8(std::string& out, QStringView value, Un
         std::memcpy(p, text, static_cast<size_t>(length));
         p += length;
     };
+    const char16_t* const units = reinterpret_cast<const char16_t*>(value.data());
     for (qsizetype i = 0; i < n; ++i) {
+        // Plain printable ASCII, most of any message, goes straight through:
+        // neither cleaned nor escaped.
+        while (i < n && PlainAscii[units[i] & 0xFF] && units[i] < 0x80)
+            *p++ = static_cast<char>(units[i++]);
+        if (i == n)
+            break;
         bool keep = true;
-        const char16_t c = unit(value[i].unicode(), keep);
+        const char16_t c = unit(units[i], keep);
         if (!keep)
             continue;
         if (c < 0x80) {
@@ -74,7 +90,7 @@ template <typename Unit> void appendUtf8(std::string& out, QStringView value, Un
             char16_t low = 0;
             for (; j < n; ++j) {
                 bool kept = true;
-                low = unit(value[j].unicode(), kept);
+                low = unit(units[j], kept);
                 if (kept)
                     break;
             }
