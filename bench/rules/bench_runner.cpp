@@ -3,10 +3,13 @@
 //   big:   one file of --rows rows (default 1,000,000): rows per second end to
 //          end (read, fill, test, basket, body, post, record, move) and the
 //          share of each stage, measured by running the stages alone on the
-//          same file in the same invocation;
+//          same file in the same invocation. Reading overlaps the row test
+//          and the basket (the reader splits ahead on its own thread), so
+//          those are one stage;
 //   files: --files small files (default 1,000) of ten rows each: files per
 //          second.
-// Usage: bench_runner [big|files] [--rows N] [--files N]
+// Usage: bench_runner [big|files] [--rows N] [--runs N] [--files N]
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -101,62 +104,76 @@ double seconds(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e9;
 }
 
-int big(qint64 rows) {
+// Each figure is the best of `runs`: the machine's other work only ever adds.
+int big(qint64 rows, int runs) {
     World w;
     const QString name = QStringLiteral("liste.txt");
-    writeFile(QDir(w.in).filePath(name), rows);
+    const QString incoming = QDir(w.in).filePath(name);
+    const QString moved = QDir(w.out).filePath(name);
+    writeFile(incoming, rows);
 
-    QElapsedTimer total;
-    total.start();
-    OtoMesaj();
-    const double endToEnd = seconds(total);
-    if (w.sim.messageCount() != rows) {
-        std::fprintf(stderr, "bench_runner: the simulator holds %lld messages, expected %lld\n",
-                     static_cast<long long>(w.sim.messageCount()), static_cast<long long>(rows));
-        return 1;
+    double endToEnd = 1e9;
+    double readToBasket = 1e9;
+    double post = 1e9;
+    for (int run = 0; run < runs; ++run) {
+        const qint64 before = w.sim.messageCount();
+        QElapsedTimer total;
+        total.start();
+        OtoMesaj();
+        endToEnd = std::min(endToEnd, seconds(total));
+        if (w.sim.messageCount() - before != rows || !QFile::exists(moved)) {
+            std::fprintf(stderr,
+                         "bench_runner: the pass sent %lld messages, expected %lld, or did not "
+                         "move the file\n",
+                         static_cast<long long>(w.sim.messageCount() - before),
+                         static_cast<long long>(rows));
+            return 1;
+        }
+
+        // The same stages alone, on the moved file.
+        WriteSchemaIni(w.out, QStringLiteral(";"), QStringLiteral("E"));
+        QElapsedTimer t;
+        t.start();
+        DelimitedReader reader;
+        if (!reader.open(w.out, name))
+            qFatal("%s", qPrintable(reader.errorString()));
+        const MessageTemplate templ(QStringLiteral("Sayın [##ad##], borcunuz [##tutar##] TL."));
+        RowTester tester(templ, reader.columnIndex(u"gsm"));
+        Gateway gateway;
+        while (reader.next()) {
+            if (tester.test(reader.record()) == RowOutcome::Queued)
+                gateway.addCleanedToBasket(tester.filled(), tester.number());
+        }
+        readToBasket = std::min(readToBasket, seconds(t));
+        reader.close();
+
+        t.restart();
+        const QString reply = gateway.sendsms(App().gatewayUserName(), App().gPassword,
+                                              QStringLiteral("PARLEX"), QString());
+        post = std::min(post, seconds(t));
+        if (reply.startsWith(QLatin1Char('-')) || reply.size() < 4)
+            qFatal("sendsms: %s", qPrintable(reply));
+
+        // Back where it arrived, old enough to be taken at once.
+        if (!QFile::rename(moved, incoming))
+            qFatal("cannot move %s back", qPrintable(moved));
+        QFile file(incoming);
+        if (!file.open(QIODevice::ReadWrite) ||
+            !file.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                              QFileDevice::FileModificationTime)) {
+            qFatal("cannot age %s", qPrintable(incoming));
+        }
     }
 
-    // The same stages alone, on the moved file.
-    WriteSchemaIni(w.out, QStringLiteral(";"), QStringLiteral("E"));
-    QElapsedTimer t;
-    t.start();
-    DelimitedReader reader;
-    if (!reader.open(w.out, name))
-        qFatal("%s", qPrintable(reader.errorString()));
-    const int gsm = reader.columnIndex(u"gsm");
-    const MessageTemplate templ(QStringLiteral("Sayın [##ad##], borcunuz [##tutar##] TL."));
-    std::vector<std::pair<QString, QString>> queued;
-    queued.reserve(static_cast<size_t>(rows));
-    while (reader.next()) {
-        PreparedRow p = PrepareRow(templ, reader.record(), gsm);
-        queued.emplace_back(std::move(p.message), std::move(p.number));
-    }
-    const double readFillTest = seconds(t);
-
-    Gateway gateway;
-    t.restart();
-    for (const auto& [message, number] : queued)
-        gateway.addtosmsbasket(message, number);
-    const double basket = seconds(t);
-    queued.clear();
-    queued.shrink_to_fit();
-
-    t.restart();
-    const QString reply = gateway.sendsms(App().gatewayUserName(), App().gPassword,
-                                          QStringLiteral("PARLEX"), QString());
-    const double post = seconds(t);
-    if (reply.startsWith(QLatin1Char('-')) || reply.size() < 4)
-        qFatal("sendsms: %s", qPrintable(reply));
-
-    const double rest = std::max(0.0, endToEnd - readFillTest - basket - post);
+    const double rest = std::max(0.0, endToEnd - readToBasket - post);
     const auto share = [endToEnd](double s) {
         return 100.0 * s / endToEnd;
     };
-    std::printf("bench_runner big: %lld rows in %.2f s end to end = %.0f rows/s; "
-                "read+fill+test %.0f%%, basket %.0f%%, body+post %.0f%%, record+move+rest %.0f%% "
-                "(target >= 1000000 rows/s)\n",
-                static_cast<long long>(rows), endToEnd, static_cast<double>(rows) / endToEnd,
-                share(readFillTest), share(basket), share(post), share(rest));
+    std::printf("bench_runner big: %lld rows in %.2f s end to end = %.0f rows/s (best of %d); "
+                "read+fill+test+basket %.0f%%, body+post (simulator included) %.0f%%, "
+                "account check+journal+record+move %.0f%% (target >= 1000000 rows/s)\n",
+                static_cast<long long>(rows), endToEnd, static_cast<double>(rows) / endToEnd, runs,
+                share(readToBasket), share(post), share(rest));
     return 0;
 }
 
@@ -189,18 +206,21 @@ int main(int argc, char* argv[]) {
     QStringList args = app.arguments().mid(1);
     qint64 rows = 1000000;
     int fileCount = 1000;
+    int runs = 3;
     QString mode;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--rows") && i + 1 < args.size())
             rows = args[++i].toLongLong();
         else if (args[i] == QLatin1String("--files") && i + 1 < args.size())
             fileCount = args[++i].toInt();
+        else if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
         else
             mode = args[i];
     }
     int rc = 0;
     if (mode.isEmpty() || mode == QLatin1String("big"))
-        rc |= big(rows);
+        rc |= big(rows, runs);
     if (mode.isEmpty() || mode == QLatin1String("files"))
         rc |= files(fileCount);
     return rc;
