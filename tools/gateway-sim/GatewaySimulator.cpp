@@ -458,7 +458,7 @@ std::vector<SimPackageSummary> GatewaySimulator::packages() const {
 std::vector<SimMessage> GatewaySimulator::packageMessages(const std::string& id) const {
     std::lock_guard lock(d->stateMutex);
     const SimPackage* p = d->state.package(id);
-    return p ? p->messages : std::vector<SimMessage>{};
+    return p ? p->messages.toVector() : std::vector<SimMessage>{};
 }
 
 bool GatewaySimulator::setStateFile(const QString& path, QString* error) {

@@ -9,7 +9,7 @@
 struct RequestHandler::Request {
     std::string root;
     std::map<std::string, std::string, std::less<>> fields;
-    std::vector<SimMessage> messages;
+    SimMessageList messages;
 
     std::string field(std::string_view name) const {
         const auto it = fields.find(name);
@@ -36,18 +36,24 @@ std::string trimmed(std::string_view s) {
     return std::string(s);
 }
 
+constexpr size_t EmptyRowSize =
+    std::string_view("<Message><Mesgbody></Mesgbody><Number></Number></Message>").size();
+
 // Flat documents: the root, its children with their text, and the
 // Messages/Message/{Mesgbody,Number} rows of a package.
 bool parseRequest(std::string_view body, std::string& root,
                   std::map<std::string, std::string, std::less<>>& fields,
-                  std::vector<SimMessage>& messages) {
+                  SimMessageList& messages) {
     XmlScanner xml(body);
     // Names point into the body, which outlives the parse.
     std::string_view child;
     std::string_view sub;
-    SimMessage message;
-    // A package's rows weigh a hundred bytes or more each.
-    messages.reserve(body.size() / 100);
+    // One row's values, gathered here first: text may come in pieces.
+    std::string text;
+    std::string number;
+    // Never more rows than empty row elements would fit in the body, nor more
+    // bytes than the body: the list is never moved while it fills.
+    messages.reserve(body.size() / EmptyRowSize, body.size());
     bool inMessage = false;
     for (;;) {
         switch (xml.next()) {
@@ -59,14 +65,15 @@ bool parseRequest(std::string_view body, std::string& root,
                 if (child != "Messages")
                     fields[std::string(child)];
             } else if (xml.depth() == 3 && child == "Messages" && xml.name() == "Message") {
-                message = SimMessage{};
+                text.clear();
+                number.clear();
                 inMessage = true;
                 // The usual rows, read without a token per tag and text.
                 while (xml.flatElement()) {
                     if (xml.name() == "Mesgbody")
-                        message.text += xml.text();
+                        text += xml.text();
                     else if (xml.name() == "Number")
-                        message.number += xml.text();
+                        number += xml.text();
                 }
             } else if (xml.depth() == 4) {
                 sub = xml.name();
@@ -77,14 +84,14 @@ bool parseRequest(std::string_view body, std::string& root,
                 fields[std::string(child)] += xml.text();
             } else if (xml.depth() == 4 && inMessage) {
                 if (sub == "Mesgbody")
-                    message.text += xml.text();
+                    text += xml.text();
                 else if (sub == "Number")
-                    message.number += xml.text();
+                    number += xml.text();
             }
             break;
         case XmlScanner::Token::EndElement:
             if (xml.depth() == 2 && inMessage && xml.name() == "Message") {
-                messages.push_back(std::move(message));
+                messages.add(number, text);
                 inMessage = false;
             }
             break;
@@ -121,6 +128,17 @@ std::optional<QDate> reportDate(const std::string& text) {
     if (!date.isValid())
         return std::nullopt;
     return date;
+}
+
+// "<package> <number> <state>" and a line feed.
+void appendStatusLine(std::string& reply, std::string_view package, std::string_view number,
+                      char state) {
+    reply += package;
+    reply += ' ';
+    reply += number;
+    reply += ' ';
+    reply += state;
+    reply += '\n';
 }
 
 std::string escapeXml(std::string_view s) {
@@ -229,7 +247,7 @@ SimReply RequestHandler::sendPackage(Request& request) {
 
     if (request.messages.empty())
         return text("10");
-    for (const SimMessage& message : request.messages) {
+    for (const SimMessageView message : request.messages) {
         if (!isMobileNumber(message.number))
             return text("10");
         if (utf8Length(message.text) > 160)
@@ -258,11 +276,11 @@ SimReply RequestHandler::statusLines(const Request& request, bool undeliveredOnl
         return text("08");
     const QDateTime now = m_clock();
     std::string reply;
-    for (const SimMessage& message : package->messages) {
-        const char state = m_state.stateOf(*package, message, now);
+    for (const SimMessageView message : package->messages) {
+        const char state = m_state.stateOf(*package, message.number, now);
         if (undeliveredOnly && state == '3')
             continue;
-        reply += package->id + ' ' + message.number + ' ' + state + '\n';
+        appendStatusLine(reply, package->id, message.number, state);
     }
     return reply.empty() ? text("08") : text(std::move(reply));
 }
@@ -279,10 +297,9 @@ SimReply RequestHandler::statusToDate(const Request& request) const {
         const QDate day = package.submitted.date();
         if (package.user != user || day < *first || day > *last)
             continue;
-        for (const SimMessage& message : package.messages) {
-            reply += package.id + ' ' + message.number + ' ' +
-                     m_state.stateOf(package, message, now) + '\n';
-        }
+        for (const SimMessageView message : package.messages)
+            appendStatusLine(reply, package.id, message.number,
+                             m_state.stateOf(package, message.number, now));
     }
     return reply.empty() ? text("18") : text(std::move(reply));
 }
@@ -299,7 +316,7 @@ SimReply RequestHandler::packagesToNumber(const Request& request) const {
         const QDate day = package.submitted.date();
         if (package.user != user || day < *first || day > *last)
             continue;
-        for (const SimMessage& message : package.messages) {
+        for (const SimMessageView message : package.messages) {
             if (message.number == number) {
                 reply += package.id + ' ' +
                          package.submitted.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))
@@ -319,7 +336,7 @@ SimReply RequestHandler::messageBodies(const Request& request) const {
     const std::string number = trimmed(request.field("GsmNo"));
     std::string reply = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><MsgReport>";
     bool any = false;
-    for (const SimMessage& message : package->messages) {
+    for (const SimMessageView message : package->messages) {
         if (message.number != number)
             continue;
         any = true;

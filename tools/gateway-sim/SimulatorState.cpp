@@ -20,8 +20,8 @@ std::vector<std::string> split(std::string_view text, char separator) {
     }
 }
 
-QString q(const std::string& s) {
-    return QString::fromStdString(s);
+QString q(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 } // namespace
@@ -87,12 +87,42 @@ const SimPackage& SimulatorState::addPackage(SimPackage package) {
     return m_packages.back();
 }
 
+void SimMessageList::reserve(size_t count, size_t bytes) {
+    m_entries.reserve(count);
+    m_bytes.reserve(bytes);
+}
+
+void SimMessageList::add(std::string_view number, std::string_view text) {
+    Entry entry;
+    entry.at = m_bytes.size();
+    entry.numberLength = static_cast<uint32_t>(number.size());
+    entry.textLength = static_cast<uint32_t>(text.size());
+    m_bytes += number;
+    m_bytes += text;
+    m_entries.push_back(entry);
+}
+
+SimMessageView SimMessageList::at(size_t index) const {
+    const Entry& entry = m_entries[index];
+    const std::string_view bytes(m_bytes);
+    return SimMessageView{bytes.substr(entry.at, entry.numberLength),
+                          bytes.substr(entry.at + entry.numberLength, entry.textLength)};
+}
+
+std::vector<SimMessage> SimMessageList::toVector() const {
+    std::vector<SimMessage> out;
+    out.reserve(size());
+    for (const SimMessageView m : *this)
+        out.push_back(SimMessage{std::string(m.number), std::string(m.text)});
+    return out;
+}
+
 const SimPackage* SimulatorState::package(std::string_view id) const {
     const auto it = m_packageIndex.find(id);
     return it == m_packageIndex.end() ? nullptr : &m_packages[it->second];
 }
 
-char SimulatorState::stateOf(const SimPackage& package, const SimMessage& message,
+char SimulatorState::stateOf(const SimPackage& package, std::string_view number,
                              const QDateTime& now) const {
     if (!m_final) {
         if (now < package.deliverAt)
@@ -100,7 +130,7 @@ char SimulatorState::stateOf(const SimPackage& package, const SimMessage& messag
         if (package.deliverAt.secsTo(now) < m_settleSeconds)
             return '1';
     }
-    const char last = message.number.empty() ? '0' : message.number.back();
+    const char last = number.empty() ? '0' : number.back();
     switch (last) {
     case '7':
         return '5';
@@ -124,7 +154,7 @@ bool SimulatorState::save(const QString& path, QString* error) const {
     QJsonArray packages;
     for (const SimPackage& p : m_packages) {
         QJsonArray messages;
-        for (const SimMessage& m : p.messages)
+        for (const SimMessageView m : p.messages)
             messages.append(QJsonArray{q(m.number), q(m.text)});
         packages.append(QJsonObject{
             {QStringLiteral("id"), q(p.id)},
@@ -198,8 +228,8 @@ bool SimulatorState::load(const QString& path, QString* error) {
             QDateTime::fromString(o.value(QStringLiteral("deliverAt")).toString(), Qt::ISODate);
         for (const QJsonValue& m : o.value(QStringLiteral("messages")).toArray()) {
             const QJsonArray pair = m.toArray();
-            p.messages.push_back(SimMessage{pair.at(0).toString().toStdString(),
-                                            pair.at(1).toString().toStdString()});
+            p.messages.add(pair.at(0).toString().toStdString(),
+                           pair.at(1).toString().toStdString());
         }
         m_messageCount += static_cast<qint64>(p.messages.size());
         m_packageIndex[p.id] = m_packages.size();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <optional>
@@ -28,6 +29,53 @@ struct SimMessage {
     std::string text;
 };
 
+// One stored message, pointing into its list.
+struct SimMessageView {
+    std::string_view number;
+    std::string_view text;
+};
+
+// The messages of one package, back to back in one buffer: a package of a
+// million messages is a few allocations rather than two million.
+class SimMessageList {
+public:
+    class Iterator {
+    public:
+        Iterator(const SimMessageList* list, size_t index)
+            : m_list(list)
+            , m_index(index) {}
+        SimMessageView operator*() const { return m_list->at(m_index); }
+        Iterator& operator++() {
+            ++m_index;
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return m_index == other.m_index; }
+
+    private:
+        const SimMessageList* m_list;
+        size_t m_index;
+    };
+
+    // Room for `count` messages of `bytes` bytes in all.
+    void reserve(size_t count, size_t bytes);
+    void add(std::string_view number, std::string_view text);
+    size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    SimMessageView at(size_t index) const;
+    Iterator begin() const { return Iterator(this, 0); }
+    Iterator end() const { return Iterator(this, m_entries.size()); }
+    std::vector<SimMessage> toVector() const;
+
+private:
+    struct Entry {
+        size_t at = 0; // the number, then the text
+        uint32_t numberLength = 0;
+        uint32_t textLength = 0;
+    };
+    std::string m_bytes;
+    std::vector<Entry> m_entries;
+};
+
 struct SimPackage {
     std::string id;
     std::string user;
@@ -35,7 +83,7 @@ struct SimPackage {
     std::string sendDate; // as sent: empty, or ddMMyyyyHHmm
     QDateTime submitted;
     QDateTime deliverAt; // the chosen delivery time, or the submission time
-    std::vector<SimMessage> messages;
+    SimMessageList messages;
 };
 
 // Accounts, credit and accepted packages, and the rule by which messages
@@ -65,7 +113,7 @@ public:
     // The state digit the reports read: '0' before the delivery time, '1'
     // while settling, then by the number's last digit: 0-6 '3' delivered,
     // 7 '5' timed out, 8 '2' and 9 '4' rejected.
-    char stateOf(const SimPackage& package, const SimMessage& message, const QDateTime& now) const;
+    char stateOf(const SimPackage& package, std::string_view number, const QDateTime& now) const;
 
     bool save(const QString& path, QString* error) const;
     bool load(const QString& path, QString* error);
