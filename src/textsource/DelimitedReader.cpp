@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "RecordStream.h"
@@ -50,6 +51,7 @@ struct DelimitedReader::Private {
     bool stopping = false;
     Batch* reading = nullptr; // the caller's batch
     size_t readingAt = 0;
+    bool inlineOnly = false; // no thread could be started
 
     ~Private() { stopReadAhead(); }
 
@@ -66,8 +68,9 @@ struct DelimitedReader::Private {
     void fill(TextRecord& record, const std::vector<QStringView>& raw);
     void fill(const std::vector<QString>& raw);
 
-    void startReadAhead();
+    bool startReadAhead();
     void stopReadAhead();
+    bool nextInline(); // without the thread
     void readAhead();
     Batch* nextBatch();
 };
@@ -163,7 +166,7 @@ void DelimitedReader::Private::fill(const std::vector<QString>& raw) {
     record = &current;
 }
 
-void DelimitedReader::Private::startReadAhead() {
+bool DelimitedReader::Private::startReadAhead() {
     batches.assign(BatchCount, Batch{});
     free.clear();
     filled.clear();
@@ -174,7 +177,31 @@ void DelimitedReader::Private::startReadAhead() {
     stopping = false;
     reading = nullptr;
     readingAt = 0;
-    worker = std::thread([this] { readAhead(); });
+    try {
+        worker = std::thread([this] { readAhead(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the caller reads on its own.
+        batches.clear();
+        free.clear();
+        return false;
+    }
+    return true;
+}
+
+bool DelimitedReader::Private::nextInline() {
+    switch (stream.next(fields)) {
+    case RecordStream::Status::Record:
+        fill(current, fields);
+        record = &current;
+        return true;
+    case RecordStream::Status::End:
+        open = false;
+        return false;
+    case RecordStream::Status::Error:
+        fail(stream.errorString());
+        return false;
+    }
+    return false;
 }
 
 void DelimitedReader::Private::stopReadAhead() {
@@ -311,6 +338,7 @@ bool DelimitedReader::openWithFormat(const QString& path, const TextFormat& form
 
 void DelimitedReader::close() {
     d->stopReadAhead();
+    d->inlineOnly = false;
     d->stream.close();
     d->scanned.clear();
     d->error.clear();
@@ -370,8 +398,10 @@ bool DelimitedReader::next() {
         d->scanned.pop_front();
         return true;
     }
-    if (!d->worker.joinable())
-        d->startReadAhead();
+    if (!d->inlineOnly && !d->worker.joinable() && !d->startReadAhead())
+        d->inlineOnly = true;
+    if (d->inlineOnly)
+        return d->nextInline();
     for (;;) {
         if (d->reading && d->readingAt < d->reading->count) {
             d->record = &d->reading->records[d->readingAt++];
