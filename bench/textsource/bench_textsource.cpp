@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 
 #include "RecipientFile.h"
+#include "core/Routines.h"
 #include "textsource/DelimitedReader.h"
 #include "textsource/MessageTemplate.h"
 #include "textsource/SchemaIni.h"
@@ -92,11 +93,18 @@ int main(int argc, char* argv[]) {
             return fail(reader.errorString());
         const int gsm = reader.columnIndex(u"gsm");
         const MessageTemplate messageTemplate(kTemplate);
+        // As the senders test rows; the cleaning is the basket's in a sender.
+        RowTester tester(messageTemplate, gsm);
+        qsizetype cleanedLength = 0;
         while (reader.next()) {
-            const PreparedRow row = PrepareRow(messageTemplate, reader.record(), gsm);
-            ++counts.outcome[static_cast<int>(row.outcome)];
+            const RowOutcome outcome = tester.test(reader.record());
+            if (outcome == RowOutcome::Queued)
+                cleanedLength += CleanMessageText(tester.filled()).size();
+            ++counts.outcome[static_cast<int>(outcome)];
             ++counts.rows;
         }
+        if (cleanedLength == 0 && counts.outcome[0] > 0)
+            return fail(QStringLiteral("queued messages cleaned to nothing"));
         if (reader.hasError())
             return fail(reader.errorString());
     }
