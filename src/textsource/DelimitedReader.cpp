@@ -51,7 +51,8 @@ struct DelimitedReader::Private {
     bool stopping = false;
     Batch* reading = nullptr; // the caller's batch
     size_t readingAt = 0;
-    bool inlineOnly = false; // no thread could be started
+    bool inlineOnly = false;  // no thread could be started
+    bool streamEnded = false; // the scan read the whole file: no thread needed
 
     ~Private() { stopReadAhead(); }
 
@@ -171,7 +172,7 @@ bool DelimitedReader::Private::startReadAhead() {
     free.clear();
     filled.clear();
     for (Batch& batch : batches) {
-        batch.records.resize(BatchSize);
+        batch.records.reserve(BatchSize); // made as needed: most files are small
         free.push_back(&batch);
     }
     stopping = false;
@@ -246,6 +247,8 @@ void DelimitedReader::Private::readAhead() {
                     batch->error = stream.errorString();
                 break;
             }
+            if (batch->count == batch->records.size())
+                batch->records.emplace_back();
             fill(batch->records[batch->count++], split);
         }
         {
@@ -307,8 +310,10 @@ bool DelimitedReader::openWithFormat(const QString& path, const TextFormat& form
         const RecordStream::Status status = stream.next(d->fields);
         if (status == RecordStream::Status::Error)
             return d->fail(stream.errorString());
-        if (status == RecordStream::Status::End)
+        if (status == RecordStream::Status::End) {
+            d->streamEnded = true;
             break;
+        }
         count = std::max(count, d->fields.size());
         if (count > static_cast<size_t>(MaxColumns))
             return d->fail(QStringLiteral("%1: %2 sütundan fazlası var").arg(path).arg(MaxColumns));
@@ -339,6 +344,7 @@ bool DelimitedReader::openWithFormat(const QString& path, const TextFormat& form
 void DelimitedReader::close() {
     d->stopReadAhead();
     d->inlineOnly = false;
+    d->streamEnded = false;
     d->stream.close();
     d->scanned.clear();
     d->error.clear();
@@ -397,6 +403,10 @@ bool DelimitedReader::next() {
         d->fill(d->scanned.front());
         d->scanned.pop_front();
         return true;
+    }
+    if (d->streamEnded) {
+        d->open = false;
+        return false;
     }
     if (!d->inlineOnly && !d->worker.joinable() && !d->startReadAhead())
         d->inlineOnly = true;
