@@ -38,17 +38,7 @@ std::string& SmsBasket::blockFor(qsizetype characters) {
 
 void SmsBasket::append(const QString& message, const QString& gsm) {
     checkSize(message, "MSG", MsgSize);
-    checkSize(gsm, "GSM", GsmSize);
-
-    std::string& block = blockFor(message.size() + gsm.size());
-    const size_t before = block.size();
-    block += MessageOpen;
-    AppendEscapedUtf8(block, message);
-    block += NumberOpen;
-    AppendEscapedUtf8(block, gsm);
-    block += MessageClose;
-    m_bytes += static_cast<qint64>(block.size() - before);
-    ++m_count;
+    appendRow(message, gsm, &AppendEscapedUtf8);
 }
 
 void SmsBasket::appendCleaned(QStringView message, QStringView gsm) {
@@ -58,12 +48,16 @@ void SmsBasket::appendCleaned(QStringView message, QStringView gsm) {
         append(CleanMessageText(message.toString()), gsm.toString());
         return;
     }
-    checkSize(gsm, "GSM", GsmSize);
+    appendRow(message, gsm, &AppendCleanedUtf8);
+}
 
+void SmsBasket::appendRow(QStringView message, QStringView gsm,
+                          void (*encodeMessage)(std::string&, QStringView)) {
+    checkSize(gsm, "GSM", GsmSize);
     std::string& block = blockFor(message.size() + gsm.size());
     const size_t before = block.size();
     block += MessageOpen;
-    AppendCleanedUtf8(block, message);
+    encodeMessage(block, message);
     block += NumberOpen;
     AppendEscapedUtf8(block, gsm);
     block += MessageClose;

@@ -37,6 +37,9 @@ public:
 private:
     // The block with room for one more row of this many characters.
     std::string& blockFor(qsizetype characters);
+    // One "<Message>" element; the message's size is checked by the caller.
+    void appendRow(QStringView message, QStringView gsm,
+                   void (*encodeMessage)(std::string&, QStringView));
 
     std::vector<std::string> m_blocks;
     int m_count = 0;
