@@ -39,6 +39,14 @@ constexpr auto PlainAscii = [] {
     return plain;
 }();
 
+// U+FFFD, in place of what an XML document cannot hold.
+constexpr const char* Replacement = "\xEF\xBF\xBD";
+
+// Characters XML 1.0 does not allow anywhere, even as references.
+constexpr bool isForbiddenInXml(char16_t c) {
+    return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c == 0xFFFE || c == 0xFFFF;
+}
+
 // `value` as UTF-8 with "&", "<" and ">" escaped, each unit first passed
 // through `unit(c, keep)`, which may replace it or drop it. Written through
 // a pointer into room for the worst case ("&amp;" is five bytes for one
@@ -66,7 +74,11 @@ template <typename Unit> void appendUtf8(std::string& out, QStringView value, Un
         const char16_t c = unit(units[i], keep);
         if (!keep)
             continue;
-        if (c < 0x80) {
+        if (isForbiddenInXml(c)) {
+            // A control character (a stray vertical tab in an exported list)
+            // would make the gateway refuse the whole package as malformed.
+            put(Replacement, 3);
+        } else if (c < 0x80) {
             switch (c) {
             case u'&':
                 put("&amp;", 5);
@@ -102,7 +114,7 @@ template <typename Unit> void appendUtf8(std::string& out, QStringView value, Un
                 *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
                 *p++ = static_cast<char>(0x80 | (cp & 0x3F));
             } else {
-                put("\xEF\xBF\xBD", 3); // a lone surrogate cannot be encoded
+                put(Replacement, 3); // a lone surrogate cannot be encoded
             }
         } else {
             *p++ = static_cast<char>(0xE0 | (c >> 12));

@@ -11,7 +11,9 @@
 // values never go into attributes.
 QString EscapeXml(const QString& value);
 
-// The same escaping, written as UTF-8 onto the end of `out`.
+// The same escaping, written as UTF-8 onto the end of `out`. A character no
+// XML document may hold (a control other than tab, LF and CR, U+FFFE, U+FFFF,
+// a lone surrogate) is written as U+FFFD.
 void AppendEscapedUtf8(std::string& out, QStringView value);
 // AppendEscapedUtf8(out, CleanMessageText(value)) in one pass. Cleaned text
 // holds nothing to escape.

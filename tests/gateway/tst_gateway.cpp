@@ -95,6 +95,8 @@ private slots:
     void onlyWebAddressesAreUsed();
     void reportsFollowThePackage();
     void messageTextsComeBackIntact();
+    void charactersNoXmlMayHoldAreReplaced_data();
+    void charactersNoXmlMayHoldAreReplaced();
     void infoReplyReaders_data();
     void infoReplyReaders();
     void packageIdentifier_data();
@@ -543,6 +545,45 @@ void TestGateway::messageTextsComeBackIntact() {
     QCOMPARE(bodies.at(1).toElement().text(), QStringLiteral("ikinci"));
     QCOMPARE(gateway.getmsgbody(User, Pass, QStringLiteral("5320000000"), id),
              QStringLiteral("08"));
+}
+
+void TestGateway::charactersNoXmlMayHoldAreReplaced_data() {
+    // A stray control character in one row must not make the gateway refuse
+    // the whole package as malformed ("02"): it arrives as U+FFFD.
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("cleaned");
+
+    const QString r(QChar(0xFFFD));
+    for (const bool cleaned : {false, true}) {
+        const char* way = cleaned ? "cleaned" : "as queued";
+        QTest::addRow("controls, %s", way) << QStringLiteral("a\x01"
+                                                             "b\x0B"
+                                                             "c\x1F")
+                                           << u'a' + r + u'b' + r + u'c' + r << cleaned;
+        QTest::addRow("non-characters, %s", way)
+            << QString(QChar(0xFFFE)) + QChar(0xFFFF) + u'x' << r + r + u'x' << cleaned;
+        QTest::addRow("tab kept, %s", way)
+            << QStringLiteral("a\tb") << QStringLiteral("a\tb") << cleaned;
+    }
+}
+
+void TestGateway::charactersNoXmlMayHoldAreReplaced() {
+    QFETCH(QString, message);
+    QFETCH(QString, stored);
+    QFETCH(bool, cleaned);
+    TestEnvironment env;
+    SimulatorFixture sim;
+    Gateway gateway;
+    if (cleaned)
+        gateway.addCleanedToBasket(message, QStringLiteral("5321234567"));
+    else
+        gateway.addtosmsbasket(message, QStringLiteral("5321234567"));
+    const QString reply = gateway.sendsms(User, Pass, QStringLiteral("PARLEX"), QString());
+    QVERIFY2(reply.startsWith(QLatin1String("00 ")), qPrintable(reply));
+    const auto messages = sim->packageMessages(PackageIdOf(reply).toStdString());
+    QCOMPARE(messages.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(messages[0].text), stored);
 }
 
 void TestGateway::infoReplyReaders_data() {
