@@ -25,17 +25,6 @@ const QString kHelp =
                    "\n"
                    "Exit status: 0 done, 1 FILE cannot be read, 2 bad arguments.\n");
 
-QString typeName(FieldType type) {
-    switch (type) {
-    case FieldType::Integer:
-        return QStringLiteral("integer");
-    case FieldType::Double:
-        return QStringLiteral("double");
-    default:
-        return QStringLiteral("text");
-    }
-}
-
 } // namespace
 
 int RunRead(const QStringList& arguments) {
@@ -51,7 +40,7 @@ int RunRead(const QStringList& arguments) {
     out.line(QStringLiteral("encoding: ") + EncodingName(reader.encoding()));
     QStringList columns;
     for (const TextColumn& column : reader.columns())
-        columns << EscapeValue(column.name) + QLatin1Char(':') + typeName(column.type);
+        columns << EscapeValue(column.name) + QLatin1Char(':') + TextColumnTypeName(column.type);
     out.line(columns.join(QLatin1Char('\t')));
 
     QString line;

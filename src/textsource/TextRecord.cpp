@@ -28,6 +28,17 @@ bool ColumnNamesMatch(QStringView a, QStringView b) {
     return true;
 }
 
+QString TextColumnTypeName(FieldType type) {
+    switch (type) {
+    case FieldType::Integer:
+        return QStringLiteral("integer");
+    case FieldType::Double:
+        return QStringLiteral("double");
+    default:
+        return QStringLiteral("text");
+    }
+}
+
 int FindColumn(const TextColumns& columns, QStringView name) {
     for (size_t i = 0; i < columns.size(); ++i) {
         if (ColumnNamesMatch(columns[i].name, name))

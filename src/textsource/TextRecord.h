@@ -21,6 +21,9 @@ struct TextColumn {
 };
 using TextColumns = std::vector<TextColumn>;
 
+// "integer", "double" or "text": a column's type as parlex-cli read lists it.
+QString TextColumnTypeName(FieldType type);
+
 int FindColumn(const TextColumns& columns, QStringView name); // -1 when missing
 
 // One record of a data file: its values in column order, each Null (an

@@ -15,17 +15,6 @@ struct ReadResult {
     QList<QStringList> rows; // values as shown, Null as \N
 };
 
-inline QString typeName(FieldType type) {
-    switch (type) {
-    case FieldType::Integer:
-        return QStringLiteral("integer");
-    case FieldType::Double:
-        return QStringLiteral("double");
-    default:
-        return QStringLiteral("text");
-    }
-}
-
 inline ReadResult readDataFile(TestEnvironment& env, const QByteArray& bytes,
                                const QString& separator, const QString& headerFlag) {
     env.writeFile(QStringLiteral("in/data.txt"), bytes);
@@ -38,7 +27,7 @@ inline ReadResult readDataFile(TestEnvironment& env, const QByteArray& bytes,
         return result;
     result.encoding = reader.encoding();
     for (const TextColumn& column : reader.columns())
-        result.columns << column.name + QLatin1Char(':') + typeName(column.type);
+        result.columns << column.name + QLatin1Char(':') + TextColumnTypeName(column.type);
     while (reader.next()) {
         QStringList row;
         const TextRecord& record = reader.record();

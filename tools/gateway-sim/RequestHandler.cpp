@@ -285,41 +285,47 @@ SimReply RequestHandler::statusLines(const Request& request, bool undeliveredOnl
     return reply.empty() ? text("08") : text(std::move(reply));
 }
 
-SimReply RequestHandler::statusToDate(const Request& request) const {
+std::optional<std::vector<const SimPackage*>>
+RequestHandler::packagesInRange(const Request& request) const {
     const auto first = reportDate(trimmed(request.field("FDate")));
     const auto last = reportDate(trimmed(request.field("LDate")));
     if (!first || !last || *first > *last)
-        return text("17");
-    const QDateTime now = m_clock();
-    const std::string& user = request.field("UserName");
-    std::string reply;
+        return std::nullopt;
+    const std::string user = request.field("UserName");
+    std::vector<const SimPackage*> found;
     for (const SimPackage& package : m_state.packages()) {
         const QDate day = package.submitted.date();
-        if (package.user != user || day < *first || day > *last)
-            continue;
-        for (const SimMessageView message : package.messages)
-            appendStatusLine(reply, package.id, message.number,
-                             m_state.stateOf(package, message.number, now));
+        if (package.user == user && day >= *first && day <= *last)
+            found.push_back(&package);
+    }
+    return found;
+}
+
+SimReply RequestHandler::statusToDate(const Request& request) const {
+    const auto packages = packagesInRange(request);
+    if (!packages)
+        return text("17");
+    const QDateTime now = m_clock();
+    std::string reply;
+    for (const SimPackage* package : *packages) {
+        for (const SimMessageView message : package->messages)
+            appendStatusLine(reply, package->id, message.number,
+                             m_state.stateOf(*package, message.number, now));
     }
     return reply.empty() ? text("18") : text(std::move(reply));
 }
 
 SimReply RequestHandler::packagesToNumber(const Request& request) const {
-    const auto first = reportDate(trimmed(request.field("FDate")));
-    const auto last = reportDate(trimmed(request.field("LDate")));
-    if (!first || !last || *first > *last)
+    const auto packages = packagesInRange(request);
+    if (!packages)
         return text("17");
     const std::string number = trimmed(request.field("GsmNo"));
-    const std::string& user = request.field("UserName");
     std::string reply;
-    for (const SimPackage& package : m_state.packages()) {
-        const QDate day = package.submitted.date();
-        if (package.user != user || day < *first || day > *last)
-            continue;
-        for (const SimMessageView message : package.messages) {
+    for (const SimPackage* package : *packages) {
+        for (const SimMessageView message : package->messages) {
             if (message.number == number) {
-                reply += package.id + ' ' +
-                         package.submitted.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))
+                reply += package->id + ' ' +
+                         package->submitted.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))
                              .toStdString() +
                          '\n';
                 break;

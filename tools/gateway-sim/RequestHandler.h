@@ -1,8 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <QDateTime>
 
@@ -41,6 +43,9 @@ private:
     SimReply statusLines(const Request& request, bool undeliveredOnly) const;
     SimReply statusToDate(const Request& request) const;
     SimReply packagesToNumber(const Request& request) const;
+    // The account's packages submitted from FDate to LDate (yyyy-MM-dd, both
+    // days included); nothing when the dates are not such a range.
+    std::optional<std::vector<const SimPackage*>> packagesInRange(const Request& request) const;
     SimReply messageBodies(const Request& request) const;
 
     SimulatorState& m_state;
