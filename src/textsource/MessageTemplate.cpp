@@ -161,12 +161,6 @@ void GsmNumberInto(const TextRecord& row, int gsmColumn, QString& out) {
         NormalizeGsmInto(row.text(gsmColumn), out);
 }
 
-QString GsmNumberOf(const TextRecord& row, int gsmColumn) {
-    QString number;
-    GsmNumberInto(row, gsmColumn, number);
-    return number.isEmpty() ? QString() : number;
-}
-
 RowOutcome RowTester::test(const TextRecord& row) {
     m_template.fillInto(row, m_filled);
     GsmNumberInto(row, m_gsmColumn, m_number);

@@ -72,10 +72,8 @@ RowOutcome ClassifyRow(QStringView filledMessage, QStringView normalizedNumber);
 // "queued", "h01", "h02" or "h03".
 QString RowOutcomeName(RowOutcome outcome);
 
-// NormalizeGsm of a value as the program shows it; "" for a Null value or a
-// column that is not there (index -1).
-QString GsmNumberOf(const TextRecord& row, int gsmColumn);
-// The same into `out`, whose buffer is reused.
+// NormalizeGsm of a value as the program shows it, into `out` (its buffer
+// is reused); "" for a Null value or a column that is not there (index -1).
 void GsmNumberInto(const TextRecord& row, int gsmColumn, QString& out);
 
 // One row through template, number and test, as a sender handles it.
