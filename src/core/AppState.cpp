@@ -1,5 +1,6 @@
 #include "AppState.h"
 
+#include "ExitRequest.h"
 #include "GatewayMode.h"
 
 namespace {
@@ -21,6 +22,7 @@ UiServices& Ui() {
 
 void AppState::reset() {
     instance() = std::make_unique<AppState>();
+    ResetExitRequest();
 }
 
 QString AppState::gatewayUserName() const {

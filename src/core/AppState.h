@@ -40,9 +40,10 @@ struct AppState {
     bool gReportCancel = false;
     QString gReportStep;
 
-    // Lasting problems the rule runner has already logged, so that a missing
-    // folder is not logged again at every pass.
+    // The rule runner's notes (its lasting problems already logged), as read
+    // from the database once per process.
     QHash<QString, QString> runnerNotices;
+    bool runnerMemoryLoaded = false;
 
     // The user name the gateway expects: user-clientcode for the main
     // account, the user alone for a Hollin gateway.

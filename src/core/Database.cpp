@@ -147,8 +147,15 @@ void Database::createSchema() {
     // One transaction: a half-created database would look valid next time.
     execute(QStringLiteral("BEGIN IMMEDIATE"));
     try {
-        for (const QString& statement : SchemaStatements())
-            execute(statement);
+        if (current == 0) {
+            for (const QString& statement : SchemaStatements())
+                execute(statement);
+        } else {
+            for (int from = current; from < SchemaVersion; ++from) {
+                for (const QString& statement : SchemaUpgradeStatements(from))
+                    execute(statement);
+            }
+        }
         execute(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
         execute(QStringLiteral("COMMIT"));
     } catch (...) {

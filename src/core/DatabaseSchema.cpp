@@ -49,7 +49,22 @@ QStringList dateTimeTriggers(const QString& table, const QString& column) {
     return out;
 }
 
+// Version 2: lasting problems the rule runner has logged (and what it has
+// seen of files still being written), remembered across starts so that
+// each is logged once, not at every start of the program.
+QStringList noticeTable() {
+    return {QStringLiteral("CREATE TABLE tbl_bildirim ("
+                           "anahtar TEXT PRIMARY KEY,"
+                           "metin TEXT NOT NULL DEFAULT '')")};
+}
+
 } // namespace
+
+QStringList SchemaUpgradeStatements(int from) {
+    if (from == 1)
+        return noticeTable();
+    return {};
+}
 
 QStringList SchemaStatements() {
     QStringList s;
@@ -107,6 +122,7 @@ QStringList SchemaStatements() {
                         "msgid TEXT NOT NULL DEFAULT '',"
                         "tarih DATETIME)");
     s << QStringLiteral("CREATE INDEX idx_gunluk_yol ON tbl_gonderim_gunlugu(yol)");
+    s << noticeTable();
     s << dateTimeTriggers(QStringLiteral("tbl_log_txt"), QStringLiteral("tarih"));
     s << dateTimeTriggers(QStringLiteral("tbl_giden_txt"), QStringLiteral("tarih"));
     s << dateTimeTriggers(QStringLiteral("tbl_giden_txt"), QStringLiteral("gtarih"));

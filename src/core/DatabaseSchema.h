@@ -3,8 +3,11 @@
 #include <QStringList>
 
 // Statements that create the program's tables, triggers and delivered rows
-// in an empty database file.
+// in an empty database file, at the newest schema version.
 QStringList SchemaStatements();
+
+// Statements that bring a database of schema version `from` to the next one.
+QStringList SchemaUpgradeStatements(int from);
 
 // Names of the configuration rows of tbl_param that are not the program's
 // classic three.

@@ -7,6 +7,7 @@
 #include "core/AppState.h"
 #include "core/Database.h"
 #include "core/DbRoutines.h"
+#include "core/PendingRecords.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -72,6 +73,9 @@ private slots:
     void notADatabase();
     void newerSchemaIsRefused();
     void oneStatementPerCall();
+    void firstSchemaIsUpgraded();
+    void pendingRecordsReachTheDatabaseOnce_data();
+    void pendingRecordsReachTheDatabaseOnce();
 };
 
 void TestDatabase::createdOnFirstOpen() {
@@ -379,6 +383,54 @@ void TestDatabase::oneStatementPerCall() {
     QVERIFY_THROWS_EXCEPTION(DatabaseError,
                              ExecuteSql(QStringLiteral("SELECT 1; DELETE FROM tbl_log_txt")));
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_log_txt")), 1);
+}
+
+void TestDatabase::firstSchemaIsUpgraded() {
+    TestEnvironment env;
+    WriteLog(QStringLiteral("eski"));
+    ExecuteSql(QStringLiteral("DROP TABLE tbl_bildirim"));
+    ExecuteSql(QStringLiteral("PRAGMA user_version = 1"));
+    App().gConnection.close();
+    OpenDatabase();
+    QCOMPARE(columnsOf(QStringLiteral("tbl_bildirim")), (QStringList{"anahtar", "metin"}));
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_log_txt")), 1);
+    QCOMPARE(count(QStringLiteral("PRAGMA user_version")), Database::SchemaVersion);
+}
+
+void TestDatabase::pendingRecordsReachTheDatabaseOnce_data() {
+    QTest::addColumn<QByteArray>("leftOver"); // what an earlier process left in the file
+    QTest::addColumn<int>("rows");
+    QTest::newRow("nothing") << QByteArray() << 1;
+    QTest::newRow("a record cut short by a kill")
+        << QByteArray("+[[\"\",\"INSERT INTO tbl_log_txt(aciklama) VALUES ('ya") << 1;
+    QTest::newRow("the same record, never marked applied")
+        << QByteArray("+[[\"SELECT COUNT(*) FROM tbl_log_txt WHERE aciklama = 'p'\","
+                      "\"INSERT INTO tbl_log_txt(aciklama) VALUES ('p')\"]]\n")
+        << 1;
+    QTest::newRow("another record still pending")
+        << QByteArray("+[[\"\",\"INSERT INTO tbl_log_txt(aciklama) VALUES ('o')\"]]\n") << 2;
+}
+
+void TestDatabase::pendingRecordsReachTheDatabaseOnce() {
+    QFETCH(QByteArray, leftOver);
+    QFETCH(int, rows);
+    TestEnvironment env;
+    OpenDatabase();
+    PendingRecords::reserve();
+    QFile file(PendingRecords::filePath());
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.size() >= 16 * 1024);
+    file.write(leftOver);
+    file.close();
+
+    const QString error = PendingRecords::write(
+        {{QStringLiteral("SELECT COUNT(*) FROM tbl_log_txt WHERE aciklama = 'p'"),
+          QStringLiteral("INSERT INTO tbl_log_txt(aciklama) VALUES ('p')")}});
+    QCOMPARE(error, QString());
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_log_txt")), rows);
+    QVERIFY(!PendingRecords::hasPending());
+    QCOMPARE(PendingRecords::applyPending(), QString());
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_log_txt")), rows);
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

@@ -1,0 +1,230 @@
+#include "PendingRecords.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLoggingCategory>
+
+#include "AppState.h"
+#include "DbRoutines.h"
+#include "SystemError.h"
+
+Q_LOGGING_CATEGORY(lcPending, "parlex.pending")
+
+namespace PendingRecords {
+
+namespace {
+
+// Free room kept at the end of the file: far more than the records of one
+// package take, so recording an accepted package never needs new space.
+constexpr qint64 MinimumRoom = 16 * 1024;
+constexpr qint64 ReserveStep = 64 * 1024;
+
+// Each record is one line: a state byte, the steps as JSON, a line feed.
+// The unused rest of the file is zero bytes.
+constexpr char Pending = '+';
+constexpr char Applied = '-';
+
+struct Record {
+    qint64 offset = 0;
+    char state = 0;
+    QByteArray json;
+};
+
+[[noreturn]] void raise(const QString& what, int err) {
+    throw std::runtime_error(
+        (what + QStringLiteral(" (") + filePath() + QStringLiteral("): ") + SystemErrorText(err))
+            .toStdString());
+}
+
+// The open file, closed however the caller leaves.
+class File {
+public:
+    explicit File(bool create) {
+        const QByteArray path = QFile::encodeName(filePath());
+        m_fd = ::open(path.constData(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
+        if (m_fd < 0 && (create || errno != ENOENT))
+            raise(QStringLiteral("Kayıt dosyası açılamadı"), errno);
+    }
+    ~File() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+
+    QByteArray readAll() const {
+        struct stat st = {};
+        if (::fstat(m_fd, &st) != 0)
+            raise(QStringLiteral("Kayıt dosyası okunamadı"), errno);
+        QByteArray data(static_cast<qsizetype>(st.st_size), '\0');
+        qint64 done = 0;
+        while (done < data.size()) {
+            const ssize_t n =
+                ::pread(m_fd, data.data() + done, static_cast<size_t>(data.size() - done), done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                raise(QStringLiteral("Kayıt dosyası okunamadı"), errno);
+            if (n == 0)
+                break;
+            done += n;
+        }
+        data.truncate(static_cast<qsizetype>(done));
+        return data;
+    }
+
+    void writeAt(qint64 offset, const QByteArray& bytes) const {
+        qint64 done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::pwrite(m_fd, bytes.constData() + done,
+                                       static_cast<size_t>(bytes.size() - done), offset + done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                raise(QStringLiteral("Kayıt dosyasına yazılamadı"), errno);
+            done += n;
+        }
+        if (::fsync(m_fd) != 0)
+            raise(QStringLiteral("Kayıt dosyasına yazılamadı"), errno);
+    }
+
+    void grow(qint64 size) const {
+        // Real blocks, not a hole: what is written there later needs no new
+        // space.
+        const int err = ::posix_fallocate(m_fd, 0, size);
+        if (err != 0)
+            raise(QStringLiteral("Kayıt dosyası için yer ayrılamadı"), err);
+        if (::fsync(m_fd) != 0)
+            raise(QStringLiteral("Kayıt dosyası için yer ayrılamadı"), errno);
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// The records up to the first zero byte; `used` is where the next one goes.
+// A last line without its line feed is what a writer killed half-way left:
+// the next record is written over it.
+QList<Record> parse(const QByteArray& data, qint64& used) {
+    QList<Record> records;
+    qint64 pos = 0;
+    while (pos < data.size() && data.at(pos) != '\0') {
+        const qsizetype end = data.indexOf('\n', pos);
+        const qsizetype zero = data.indexOf('\0', pos);
+        if (end < 0 || (zero >= 0 && zero < end))
+            break;
+        records.append(Record{pos, data.at(pos), data.mid(pos + 1, end - pos - 1)});
+        pos = end + 1;
+    }
+    used = pos;
+    return records;
+}
+
+void applyRecord(const Record& record) {
+    const QJsonDocument doc = QJsonDocument::fromJson(record.json);
+    if (!doc.isArray()) {
+        // Nothing in it can be applied; keeping it would stop every later
+        // record.
+        qCWarning(lcPending).noquote()
+            << "unreadable record skipped:" << QString::fromUtf8(record.json.left(200));
+        return;
+    }
+    OpenDatabase();
+    const QJsonArray steps = doc.array();
+    for (const QJsonValue& value : steps) {
+        const QJsonArray step = value.toArray();
+        const QString unlessFound = step.at(0).toString();
+        const QString sql = step.at(1).toString();
+        if (!unlessFound.isEmpty() && OpenRecordset(unlessFound).value(0).toLongLong() > 0)
+            continue;
+        App().gConnection.executeDurably(sql);
+    }
+}
+
+} // namespace
+
+QString filePath() {
+    return DatabasePath() + QStringLiteral(".pending");
+}
+
+void reserve() {
+    const File file(true);
+    qint64 used = 0;
+    const QByteArray data = file.readAll();
+    parse(data, used);
+    if (data.size() - used < MinimumRoom)
+        file.grow(used + ReserveStep);
+}
+
+QString write(const QList<Step>& steps) {
+    QJsonArray array;
+    for (const Step& step : steps)
+        array.append(QJsonArray{step.unlessFound, step.sql});
+    const QByteArray line =
+        Pending + QJsonDocument(array).toJson(QJsonDocument::Compact) + QByteArray("\n");
+    try {
+        const File file(true);
+        qint64 used = 0;
+        parse(file.readAll(), used);
+        file.writeAt(used, line);
+    } catch (const std::exception& e) {
+        // Not kept: the database is the only place left.
+        qCWarning(lcPending).noquote() << "record not kept in the file:" << e.what();
+        try {
+            applyRecord(Record{0, Pending, line.mid(1, line.size() - 2)});
+            return QString();
+        } catch (const std::exception& db) {
+            throw std::runtime_error(std::string(e.what()) + "; " + db.what());
+        }
+    }
+    return applyPending();
+}
+
+QString applyPending() {
+    try {
+        const File file(false);
+        if (!file.isOpen())
+            return QString();
+        const QByteArray data = file.readAll();
+        qint64 used = 0;
+        const QList<Record> records = parse(data, used);
+        for (const Record& record : records) {
+            if (record.state != Pending)
+                continue;
+            applyRecord(record);
+            file.writeAt(record.offset, QByteArray(1, Applied));
+        }
+        // All applied: the room is free again, in place, keeping the blocks
+        // reserved for the next package.
+        if (std::any_of(data.cbegin(), data.cend(), [](char c) { return c != '\0'; }))
+            file.writeAt(0, QByteArray(data.size(), '\0'));
+        return QString();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    }
+}
+
+bool hasPending() {
+    const File file(false);
+    if (!file.isOpen())
+        return false;
+    qint64 used = 0;
+    for (const Record& record : parse(file.readAll(), used)) {
+        if (record.state == Pending)
+            return true;
+    }
+    return false;
+}
+
+} // namespace PendingRecords
