@@ -48,7 +48,15 @@ void setError(QString* error, const QString& text) {
 
 } // namespace
 
-void WriteSchemaIni(const QString& folder, const QString& separator, const QString& headerFlag) {
+TextFormat RuleTextFormat(const QString& separator, const QString& headerFlag) {
+    TextFormat format;
+    format.separator = separator == QLatin1String("T") ? QStringLiteral("\t") : separator;
+    format.header = headerFlag == QLatin1String("E");
+    return format;
+}
+
+QString TryWriteSchemaIni(const QString& folder, const QString& separator,
+                          const QString& headerFlag) {
     const QString headerText =
         headerFlag == QLatin1String("E") ? QStringLiteral("True") : QStringLiteral("False");
     const QString formatText =
@@ -57,19 +65,13 @@ void WriteSchemaIni(const QString& folder, const QString& separator, const QStri
             : QStringLiteral("Format=Delimited(") + separator + QLatin1Char(')');
 
     QFile file(JoinPath(folder, SchemaFileName));
-    if (file.exists() && !file.remove()) {
-        showSchemaError(file.errorString());
-        return;
-    }
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        showSchemaError(file.errorString());
-        return;
-    }
+    if (file.exists() && !file.remove())
+        return file.errorString();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return file.errorString();
     QStringList names;
-    if (!App().gFileSystem->listFiles(folder, names)) {
-        showSchemaError(QStringLiteral("Klasör okunamadı: ") + folder);
-        return;
-    }
+    if (!App().gFileSystem->listFiles(folder, names))
+        return QStringLiteral("Klasör okunamadı: ") + folder;
     QString text;
     for (const QString& name : std::as_const(names)) {
         // A name with a line break cannot be written on one line; it would
@@ -85,11 +87,15 @@ void WriteSchemaIni(const QString& folder, const QString& separator, const QStri
     const TextEncoding encoding =
         FitsWindows1254(text) ? TextEncoding::Windows1254 : TextEncoding::Utf8WithBom;
     const QByteArray bytes = ByteOrderMark(encoding) + EncodeText(text, encoding);
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        showSchemaError(file.errorString());
-        return;
-    }
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return file.errorString();
     file.close();
+    return QString();
+}
+
+void WriteSchemaIni(const QString& folder, const QString& separator, const QString& headerFlag) {
+    if (const QString error = TryWriteSchemaIni(folder, separator, headerFlag); !error.isEmpty())
+        showSchemaError(error);
 }
 
 std::optional<TextFormat> ReadSchemaSection(const QString& folder, const QString& fileName,

@@ -23,6 +23,14 @@ struct TextFormat {
 // it is; header flag "E" means a header line, anything else none. Failures
 // are shown in the "Şema bilgisi" box; the caller always goes on.
 void WriteSchemaIni(const QString& folder, const QString& separator, const QString& headerFlag);
+// The same without a box, for what runs unattended: why the file could not
+// be written, or an empty text.
+QString TryWriteSchemaIni(const QString& folder, const QString& separator,
+                          const QString& headerFlag);
+
+// The layout that separator and header flag describe, as WriteSchemaIni
+// writes it.
+TextFormat RuleTextFormat(const QString& separator, const QString& headerFlag);
 
 // The section written for `fileName` in folder/Schema.ini. Without one,
 // std::nullopt and a message in `error`.
