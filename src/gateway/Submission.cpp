@@ -40,6 +40,14 @@ const QString SendOriginator = QStringLiteral("Tanımsız Originator bilgisi.");
 const QString SendNoConnection = QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor.");
 const QString SendProxy = QStringLiteral("Ağınız Proxy Sunucusu denetiminde olabilir.");
 
+const QString UnknownRunner = QStringLiteral(" dosyasının gönderim sonucu bilinmiyor: ");
+const QString UnknownFile = QStringLiteral(" mesaj paketinin gönderim sonucu bilinmiyor: ");
+const QString UnknownFileAdvice =
+    QStringLiteral(" Paketi yeniden göndermeden önce mesaj merkezindeki raporları kontrol edin.");
+
+// A reply quoted in a log line: one line, and short enough to read.
+constexpr qsizetype QuotedReplyLength = 200;
+
 bool isHtmlPage(const QString& reply) {
     return reply.contains(QLatin1String("<HTML>"));
 }
@@ -72,8 +80,24 @@ void describeFailedCheck(SubmissionOutcome& out) {
         out.fileBox = out.fileLog;
 }
 
+QString unknownCause(const SubmissionOutcome& out, const Gateway::Exchange& exchange) {
+    if (exchange.transportFailed)
+        return QStringLiteral("yanıt alınamadı (") + exchange.error + QLatin1Char(')');
+    QString cause = QStringLiteral("mesaj merkezinin yanıtı \"") +
+                    out.sendReply.simplified().left(QuotedReplyLength) + QLatin1Char('"');
+    if (exchange.httpStatus < 200 || exchange.httpStatus > 299)
+        cause += QStringLiteral(" (HTTP %1)").arg(exchange.httpStatus);
+    return cause;
+}
+
 void describeSubmission(SubmissionOutcome& out) {
     const QString& s = out.sendReply;
+    if (out.verdict == SubmissionVerdict::Unknown) {
+        out.runnerLog = UnknownRunner + out.unknownCause + QLatin1Char('.');
+        out.fileLog = UnknownFile + out.unknownCause + QLatin1Char('.') + UnknownFileAdvice;
+        out.fileBox = out.fileLog;
+        return;
+    }
     if (out.accepted) {
         out.runnerLog = Accepted + out.packageId;
         out.fileLog = out.runnerLog;
@@ -100,6 +124,39 @@ void describeSubmission(SubmissionOutcome& out) {
 }
 
 } // namespace
+
+bool IsWellFormedPackageId(const QString& id) {
+    if (id.isEmpty() || id.size() > 64)
+        return false;
+    for (const QChar c : id) {
+        const char16_t u = c.unicode();
+        const bool ok = (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') ||
+                        (u >= u'A' && u <= u'Z') || u == u'-';
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+SubmissionVerdict JudgeSubmission(const QString& reply, const Gateway::Exchange& exchange) {
+    const bool success = exchange.httpStatus >= 200 && exchange.httpStatus <= 299;
+    if (!exchange.transportFailed && success && !IsErrorReply(reply) &&
+        IsWellFormedPackageId(PackageIdOf(reply)))
+        return SubmissionVerdict::Accepted;
+    // Only a request that left whole can have been taken.
+    if (!exchange.requestComplete)
+        return SubmissionVerdict::Refused;
+    if (exchange.transportFailed)
+        return SubmissionVerdict::Unknown;
+    // The gateway's own codes refuse; so does a page from a proxy in the
+    // way, but not a server error page: the gateway may have acted before
+    // it failed.
+    if (ReplyCodeList.split(QLatin1Char(',')).contains(reply))
+        return SubmissionVerdict::Refused;
+    if (IsHtmlReply(reply) && exchange.httpStatus < 500)
+        return SubmissionVerdict::Refused;
+    return SubmissionVerdict::Unknown;
+}
 
 SubmissionRequest SubmissionRequest::forActiveAccount(const QString& originator,
                                                       const QString& sendDate) {
@@ -150,13 +207,17 @@ SubmissionOutcome SubmitPackage(Gateway& gateway, const SubmissionRequest& reque
     out.sendReply =
         gateway.sendsms(request.userName, request.password, request.originator, request.sendDate);
     const Gateway::Exchange& exchange = gateway.lastExchange();
+    out.httpStatus = exchange.httpStatus;
     if (exchange.transportFailed) {
         out.transportError = exchange.error;
         out.requestMayHaveArrived = exchange.requestComplete;
     }
-    out.accepted = !IsErrorReply(out.sendReply);
+    out.verdict = JudgeSubmission(out.sendReply, exchange);
+    out.accepted = out.verdict == SubmissionVerdict::Accepted;
     if (out.accepted)
         out.packageId = PackageIdOf(out.sendReply);
+    else if (out.verdict == SubmissionVerdict::Unknown)
+        out.unknownCause = unknownCause(out, exchange);
     describeSubmission(out);
     return out;
 }

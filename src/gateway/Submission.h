@@ -5,9 +5,8 @@
 
 #include <QString>
 
+#include "Gateway.h"
 #include "core/UiServices.h"
-
-class Gateway;
 
 // Submitting one package, as both senders do it (the rule runner and the
 // send-from-file window). The caller fills the gateway's basket row by row
@@ -16,14 +15,35 @@ class Gateway;
 //   2. stops when the package holds more messages than the credit (a package
 //      exactly as large as the credit is sent),
 //   3. calls beforeSubmit, then sendsms,
-//   4. reads the reply: anything but an error reply is an accepted package
-//      whose identifier is the reply from its fourth character on,
+//   4. judges the reply (JudgeSubmission): accepted, refused or unknown,
 // and empties the basket in every case. It writes nothing: no log line, no
 // status text, no box and no database row. The outcome carries the texts each
 // caller shows, and the caller records an accepted package itself.
 
 // Logged by both senders, after the package prefix, just before sendsms.
 inline const QString PackageSendingText = QStringLiteral(" mesaj paketi gönderiliyor...");
+
+// What a sendsms reply means for the package.
+enum class SubmissionVerdict {
+    Accepted, // the gateway took it: record it, the file is sent
+    Refused,  // it certainly was not taken: the file may go again
+    // The whole request left and the reply proves nothing (a server error
+    // page, garbage, no reply): the package may or may not be at the
+    // gateway, so it is never recorded as sent nor submitted again by itself.
+    Unknown,
+};
+
+// The one rule every sender applies to a submission's reply. Accepted only
+// when the exchange completed with an HTTP success status and the reply is
+// not an error reply and carries a well-formed package identifier. Refused
+// when the request did not leave whole, or the reply is one of the gateway's
+// codes, or a page (html) that is not a server error. Anything else is
+// Unknown.
+SubmissionVerdict JudgeSubmission(const QString& reply, const Gateway::Exchange& exchange);
+
+// Letters, digits and hyphens, 1 to 64 of them: the gateway's identifiers
+// are numbers.
+bool IsWellFormedPackageId(const QString& id);
 
 enum class SubmissionStage {
     NothingToSend,      // the basket was empty: no request at all
@@ -55,8 +75,10 @@ struct SubmissionRequest {
 
 struct SubmissionOutcome {
     SubmissionStage stage = SubmissionStage::NothingToSend;
-    bool accepted = false;
-    QString packageId; // accepted packages only
+    SubmissionVerdict verdict = SubmissionVerdict::Refused; // of a submitted package
+    bool accepted = false;                                  // verdict is Accepted
+    QString packageId;                                      // accepted packages only
+    int httpStatus = 0;                                     // of the sendsms reply
 
     QString infoReply; // raw GetInfo reply; empty when none was asked
     QString sendReply; // raw sendsms reply; empty unless submitted
@@ -69,6 +91,9 @@ struct SubmissionOutcome {
     bool requestMayHaveArrived = false;
     // Why a request got "-1" (libcurl's words), for a log line.
     QString transportError;
+    // Unknown outcome: what came back, for the user to judge, e.g.
+    // the reply "Internal Server Error" (HTTP 500), cut to 200 characters.
+    QString unknownCause;
 
     // Rule runner. Each text follows its prefix; empty means none is shown.
     //   status bar: "[" + rule + "] " + runnerStatus

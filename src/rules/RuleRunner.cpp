@@ -1,17 +1,22 @@
 #include "RuleRunner.h"
 
-#include <QDateTime>
-#include <QDir>
+#include <unistd.h>
+
 #include <QFileInfo>
 #include <QLoggingCategory>
 
 #include "core/AppState.h"
 #include "core/DbRoutines.h"
+#include "core/ExitRequest.h"
+#include "core/PendingRecords.h"
 #include "core/Routines.h"
+#include "core/SystemError.h"
 #include "gateway/Gateway.h"
 #include "gateway/Submission.h"
 #include "rules/RejectFile.h"
 #include "rules/RuleStore.h"
+#include "rules/RunnerMemory.h"
+#include "rules/RunnerSteps.h"
 #include "rules/SentFileJournal.h"
 #include "textsource/DelimitedReader.h"
 #include "textsource/MessageTemplate.h"
@@ -21,74 +26,29 @@ Q_LOGGING_CATEGORY(lcRunner, "parlex.runner")
 
 namespace {
 
-QString prefix(const QString& ruleName) {
-    return QLatin1Char('[') + ruleName + QStringLiteral("] ");
-}
-
-// The activity log must never take the pass down with it: when the database
-// itself is failing, the line goes to the program's own log instead.
-void logLine(const QString& text) {
-    try {
-        WriteLog(text);
-    } catch (const std::exception& e) {
-        qCWarning(lcRunner).noquote() << text << "(not logged:" << e.what() << ")";
-    }
-}
-
-// Problems that last (a missing folder, a move that keeps failing) are logged
-// when they start and when they change, not at every pass for months.
-void notice(const QString& key, const QString& text) {
-    auto& seen = App().runnerNotices;
-    if (seen.value(key) == text)
-        return;
-    seen.insert(key, text);
-    logLine(text);
-}
-
-void clearNotice(const QString& key) {
-    App().runnerNotices.remove(key);
-}
+// Column names quoted in a log line: a binary file can have hundreds.
+constexpr int QuotedColumns = 10;
 
 bool extensionAccepted(const QString& fileName) {
     return GetParam(QStringLiteral("uzantilar")).contains(fileName.right(3).toLower());
-}
-
-bool settled(const QString& path) {
-    const QFileInfo info(path);
-    const QDateTime modified = info.lastModified();
-    return modified.msecsTo(QDateTime::currentDateTime()) >= SettleMilliseconds;
 }
 
 QString nameOf(const QString& path) {
     return QFileInfo(path).fileName();
 }
 
-void insertPackageRow(const QString& packageId, qint64 count, const QString& fileName,
-                      qint32 ruleId, const QString& originator) {
-    OpenDatabase();
-    ExecuteSql(
-        QStringLiteral("INSERT INTO tbl_giden_txt (msgid,msgtip,gateway,paket_boyut,dosya_adi,"
-                       "kural,originator,tarih,gtarih) ") +
-        QStringLiteral("VALUES ('") + SqlQuote(packageId) + QStringLiteral("','") +
-        QStringLiteral("Otomatik gönderim") + QStringLiteral("','") + SqlQuote(App().gGatewayMode) +
-        QStringLiteral("',") + QString::number(count) + QStringLiteral(",'") + SqlQuote(fileName) +
-        QStringLiteral("',") + QString::number(ruleId) + QStringLiteral(",'") +
-        SqlQuote(originator) + QStringLiteral("','") + NowText() + QStringLiteral("','") +
-        NowText() + QStringLiteral("')"));
-}
-
 // The three reject files of one data file.
 struct RejectFiles {
-    RejectFiles(const QString& folder, const QString& targetName) {
-        App().gFileCounter = 0;
-        noNumber = std::make_unique<RejectFile>(
-            UniqueFileName(folder, QStringLiteral("h01_") + targetName));
-        App().gFileCounter = 0;
-        tooLong = std::make_unique<RejectFile>(
-            UniqueFileName(folder, QStringLiteral("h02_") + targetName));
-        App().gFileCounter = 0;
-        both = std::make_unique<RejectFile>(
-            UniqueFileName(folder, QStringLiteral("h03_") + targetName));
+    RejectFiles(const Rule& rule, const QString& fileName, const QString& targetName) {
+        const QString hold = HeldRejectsFolder(rule, fileName);
+        const auto make = [&](const char* prefix) {
+            App().gFileCounter = 0;
+            return std::make_unique<RejectFile>(
+                UniqueFileName(rule.giden_klasor, QLatin1String(prefix) + targetName), hold);
+        };
+        noNumber = make("h01_");
+        tooLong = make("h02_");
+        both = make("h03_");
     }
     void setEncoding(TextEncoding e) {
         noNumber->setEncoding(e);
@@ -108,12 +68,20 @@ struct RejectFiles {
     void settle(bool success, const QString& linePrefix) {
         for (RejectFile* f : {noNumber.get(), tooLong.get(), both.get()}) {
             const bool keep = success && f->count() > 0;
-            if (keep && !f->errorString().isEmpty()) {
-                logLine(linePrefix + QStringLiteral(" red dosyası yazılamadı: ") +
-                        nameOf(f->path()) + QStringLiteral(" (") + f->errorString() +
-                        QLatin1Char(')'));
-            }
             f->settle(keep);
+            if (!keep || f->errorString().isEmpty())
+                continue;
+            if (f->isHeld() && QFileInfo::exists(f->path())) {
+                RunnerLog(linePrefix + QStringLiteral(" red dosyası giden klasörüne yazılamadı (") +
+                          f->errorString() +
+                          QStringLiteral("); satırlar saklandı, dosya taşınınca giden klasörüne "
+                                         "konacak: ") +
+                          nameOf(f->path()));
+            } else {
+                RunnerLog(linePrefix + QStringLiteral(" red dosyası yazılamadı: ") +
+                          nameOf(f->path()) + QStringLiteral(" (") + f->errorString() +
+                          QLatin1Char(')'));
+            }
         }
     }
     std::unique_ptr<RejectFile> noNumber;
@@ -121,118 +89,277 @@ struct RejectFiles {
     std::unique_ptr<RejectFile> both;
 };
 
-bool moveFile(const QString& from, const QString& to, QString* error) {
-    return App().gFileSystem->moveFile(from, to, error);
+// How one data file ended.
+struct FileResult {
+    enum Kind { Sent, Held, Unknown };
+    Kind kind = Held;
+    qint64 journalId = 0; // the sent-file record, 0 when none was made
+    QString what;         // Unknown: why, after the file's name
+};
+
+QList<PendingRecords::Step> acceptedPackage(const QString& packageId, qint64 count,
+                                            const QString& fileName, qint32 ruleId,
+                                            const QString& originator, qint64 journalId) {
+    const QString insert =
+        QStringLiteral("INSERT INTO tbl_giden_txt (msgid,msgtip,gateway,paket_boyut,dosya_adi,"
+                       "kural,originator,tarih,gtarih) ") +
+        QStringLiteral("VALUES ('") + SqlQuote(packageId) + QStringLiteral("','") +
+        QStringLiteral("Otomatik gönderim") + QStringLiteral("','") + SqlQuote(App().gGatewayMode) +
+        QStringLiteral("',") + QString::number(count) + QStringLiteral(",'") + SqlQuote(fileName) +
+        QStringLiteral("',") + QString::number(ruleId) + QStringLiteral(",'") +
+        SqlQuote(originator) + QStringLiteral("','") + NowText() + QStringLiteral("','") +
+        NowText() + QStringLiteral("')");
+    // Written again after a crash, the package must still count once.
+    const QString already = QStringLiteral("SELECT COUNT(*) FROM tbl_giden_txt WHERE msgid = '") +
+                            SqlQuote(packageId) + QStringLiteral("' AND kural = ") +
+                            QString::number(ruleId) + QStringLiteral(" AND dosya_adi = '") +
+                            SqlQuote(fileName) + QLatin1Char('\'');
+    return {{already, insert},
+            {QString(), SentFileJournal::acceptedStatement(journalId, packageId)}};
 }
 
-// Sets aside a file whose package may or may not have reached the gateway:
-// sending it again could deliver every message twice.
-void setAsideUnknown(const Rule& rule, const QString& fileName,
-                     const SentFileJournal::Entry& entry) {
-    const QString source = JoinPath(rule.gelen_klasor, fileName);
-    const QString folder = JoinPath(rule.gelen_klasor, UnknownOutcomeFolderName);
-    QDir().mkpath(folder);
-    App().gFileCounter = 0;
-    const QString target = UniqueFileName(folder, fileName);
-    QString error;
-    const QString key = QStringLiteral("belirsiz:") + source;
-    if (!moveFile(source, target, &error)) {
-        notice(key, prefix(rule.kural_adi) + fileName +
-                        QStringLiteral(" dosyasının gönderim sonucu bilinmiyor; dosya yeniden "
-                                       "gönderilmeyecek, ancak ") +
-                        UnknownOutcomeFolderName + QStringLiteral(" klasörüne alınamadı: ") +
-                        error);
-        return;
-    }
-    clearNotice(key);
-    SentFileJournal::forget(entry.id);
-    logLine(prefix(rule.kural_adi) + fileName +
-            QStringLiteral(" dosyasının gönderim sonucu bilinmiyor (gönderim sırasında bağlantı "
-                           "koptu ya da program kapandı). Dosya yeniden gönderilmedi, ") +
-            UnknownOutcomeFolderName +
-            QStringLiteral(" klasörüne alındı; mesaj merkezindeki raporları kontrol edin."));
+QString columnList(const QStringList& names) {
+    QStringList shown;
+    for (const QString& name : names.mid(0, QuotedColumns))
+        shown << name.left(40);
+    QString list = shown.join(QStringLiteral(", "));
+    if (names.size() > QuotedColumns)
+        list += QStringLiteral(", …");
+    return list;
 }
 
-// Moves a sent file on. When the move fails the file stays, recorded as
-// sent, and later passes only try the move again.
-void moveSentFile(const Rule& rule, const QString& fileName, const QString& target,
-                  std::optional<qint64> journalId) {
+FileResult sendFile(const Rule& rule, const QString& fileName, const QString& targetName,
+                    bool formatFromRule) {
+    if (GetParam(QStringLiteral("flg_parlex")) != QLatin1String("1"))
+        return {};
+
+    const QString linePrefix = RulePrefix(rule.kural_adi) + fileName;
     const QString source = JoinPath(rule.gelen_klasor, fileName);
-    const QString key = QStringLiteral("tasima:") + source;
-    QString error;
-    if (!moveFile(source, target, &error)) {
-        notice(key, prefix(rule.kural_adi) + fileName +
-                        QStringLiteral(" dosyası giden klasörüne taşınamadı: ") + error +
-                        QStringLiteral(" Dosya gönderildi ve yeniden gönderilmeyecek; taşıma her "
-                                       "kontrolde yeniden denenecek."));
-        return;
+    RemoveEmptyRejectLeftovers(rule, targetName);
+    RejectFiles rejects(rule, fileName, targetName);
+    Gateway gateway;
+    gateway.clearsmsbasket();
+
+    RunnerLog(linePrefix + QStringLiteral(" dosyası açılıyor..."));
+    DelimitedReader reader;
+    // Without a fresh description of the folder, the rule itself says how
+    // its files are laid out.
+    const bool opened =
+        formatFromRule
+            ? reader.openWithFormat(source, RuleTextFormat(rule.metin_ayraci, rule.baslik_var))
+            : reader.open(rule.gelen_klasor, fileName);
+    if (!opened || reader.isEmpty()) {
+        if (!opened)
+            RunnerLog(linePrefix + QStringLiteral(" dosyası okunamadı: ") + reader.errorString());
+        RunnerLog(linePrefix + QStringLiteral(" dosyada kayıt bulunamadı..."));
+        rejects.settle(false, linePrefix);
+        return {};
     }
-    if (App().runnerNotices.contains(key)) {
-        clearNotice(key);
-        logLine(prefix(rule.kural_adi) + fileName +
-                QStringLiteral(" dosyası giden klasörüne taşındı."));
+    rejects.setEncoding(reader.encoding());
+
+    RunnerLog(linePrefix + QStringLiteral(" dosyası için mesaj paketi oluşturuluyor..."));
+    Ui().yield();
+    bool success = true;
+
+    const bool withHeader = rule.baslik_var == QLatin1String("E");
+    const int gsmColumn = reader.columnIndex(rule.fgsmno);
+    if (gsmColumn < 0) {
+        // Every row will be a reject; the user must learn why.
+        RunnerLog(linePrefix + QStringLiteral(" dosyasında GSM numarası sütunu (") + rule.fgsmno +
+                  QStringLiteral(") bulunamadı; dosyadaki sütunlar: ") +
+                  columnList(reader.columnNames()));
     }
-    if (journalId) {
+    const MessageTemplate messageTemplate(rule.mesaj_sablonu); // parsed once for the file
+    RowTester tester(messageTemplate, gsmColumn);
+    while (reader.next()) {
+        const TextRecord& row = reader.record();
+        RowOutcome outcome = tester.test(row);
+        if (outcome == RowOutcome::Queued) {
+            try {
+                gateway.addCleanedToBasket(tester.filled(), tester.number());
+                continue;
+            } catch (const RecordsetError&) {
+                // Does not fit the package's fields: kept as a too-long row.
+                outcome = RowOutcome::TooLong;
+            }
+        }
+        rejects.forOutcome(outcome).addRow(
+            withHeader ? JoinedNames(row.columns(), u";") : QString(), JoinedValues(row, u";"));
+    }
+    // A file that breaks off half-way is not sent in part: it waits whole.
+    if (reader.hasError()) {
+        RunnerLog(linePrefix + QStringLiteral(" dosyası okunamadı: ") + reader.errorString());
+        rejects.settle(false, linePrefix);
+        return {};
+    }
+    Ui().yield();
+
+    std::optional<qint64> journalId;
+    if (gateway.basketCount() > 0) {
+        SubmissionRequest request = SubmissionRequest::forActiveAccount(rule.originator);
+        request.beforeSubmit = [&] {
+            RunnerLog(linePrefix + PackageSendingText);
+            // Room for the package's record, and the record of the file in
+            // flight, before anything leaves.
+            PendingRecords::reserve();
+            QString error;
+            const auto identity = FileIdentity::of(source, &error);
+            if (!identity)
+                throw std::runtime_error(error.toStdString());
+            journalId = SentFileJournal::recordInFlight(rule.id, *identity);
+        };
+
+        SubmissionOutcome outcome;
         try {
-            SentFileJournal::forget(*journalId);
+            outcome = SubmitPackage(gateway, request);
         } catch (const std::exception& e) {
-            qCWarning(lcRunner) << "sent-file record kept:" << e.what();
+            // Nothing left for the gateway: the file waits for the next pass.
+            RunnerLog(linePrefix + QStringLiteral(" mesaj paketi gönderilemedi: ") +
+                      QString::fromUtf8(e.what()));
+            rejects.settle(false, linePrefix);
+            return {};
+        }
+
+        switch (outcome.stage) {
+        case SubmissionStage::AccountCheckFailed:
+            SetStatusText(outcome.runnerStatusLine(rule.kural_adi));
+            RunnerLog(outcome.runnerLogLine(rule.kural_adi, fileName));
+            success = false;
+            break;
+        case SubmissionStage::InsufficientCredit:
+            RunnerLog(outcome.runnerLogLine(rule.kural_adi, fileName));
+            success = false;
+            break;
+        case SubmissionStage::NothingToSend:
+            break;
+        case SubmissionStage::Submitted:
+            switch (outcome.verdict) {
+            case SubmissionVerdict::Accepted:
+                RunnerLog(outcome.runnerLogLine(rule.kural_adi, fileName));
+                KeepRecord(acceptedPackage(outcome.packageId, outcome.messageCount, fileName,
+                                           rule.id, rule.originator, journalId.value_or(0)),
+                           linePrefix + QStringLiteral(" MsgID ") + outcome.packageId +
+                               QStringLiteral(" paketinin kaydı"));
+                success = true;
+                break;
+            case SubmissionVerdict::Refused: {
+                QString line = outcome.runnerLogLine(rule.kural_adi, fileName);
+                if (line.isEmpty()) {
+                    line = linePrefix +
+                           QStringLiteral(" mesaj paketi gönderilemedi. Hata kodu : ") +
+                           outcome.sendReply;
+                }
+                RunnerLog(line);
+                success = false;
+                // Refused for good: the file may go again.
+                if (journalId)
+                    KeepRecord({{QString(), SentFileJournal::forgetStatement(*journalId)}},
+                               linePrefix + QStringLiteral(" dosyasının gönderim kaydı"));
+                break;
+            }
+            case SubmissionVerdict::Unknown:
+                rejects.settle(false, linePrefix);
+                return {FileResult::Unknown, journalId.value_or(0), outcome.runnerLog};
+            }
+            break;
         }
     }
+
+    Ui().yield();
+    rejects.settle(success, linePrefix);
+    gateway.clearsmsbasket();
+    return {success ? FileResult::Sent : FileResult::Held, journalId.value_or(0), QString()};
+}
+
+// A file already sent, whose move failed or whose outcome is unknown, is
+// never submitted again. True when the file was dealt with here.
+bool resumeSentFile(const Rule& rule, const QString& name) {
+    const QString source = JoinPath(rule.gelen_klasor, name);
+    const auto entry = SentFileJournal::find(source);
+    if (!entry)
+        return false;
+    const auto now = FileIdentity::of(source);
+    // Unreadable for now: it cannot be told apart from the sent file, so it
+    // waits, and its record stays.
+    if (!now)
+        return true;
+    if (entry->identity.sameFileAs(*now)) {
+        if (entry->state == SentFileJournal::State::InFlight) {
+            SetAsideUnknown(rule, name, entry->id,
+                            QStringLiteral(" dosyasının gönderim sonucu bilinmiyor: gönderim "
+                                           "sırasında bağlantı koptu ya da program kapandı."));
+        } else {
+            App().gFileCounter = 0;
+            MoveSentFile(rule, name, UniqueFileName(rule.giden_klasor, name), entry->id);
+        }
+        return true;
+    }
+    // Another file under the same name: the old record no longer applies.
+    SentFileJournal::forget(entry->id);
+    return false;
+}
+
+// A folder the runner cannot move files out of would see every file it
+// sends stay behind: nothing is sent from it until that is mended.
+QString folderProblem(const QString& folder, QStringList& names) {
+    if (!App().gFileSystem->listFiles(folder, names))
+        return QStringLiteral("Gelen klasörü okunamıyor: ") + folder;
+    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
+        return QStringLiteral("Gelen klasörüne yazılamıyor (") + SystemErrorText(errno) +
+               QStringLiteral("): ") + folder +
+               QStringLiteral(". Gönderilen dosyalar taşınamayacağı için bu klasörden gönderim "
+                              "yapılmıyor.");
+    }
+    return QString();
 }
 
 void runRule(const Rule& rule) {
+    const QString prefix = RulePrefix(rule.kural_adi);
     const QString folderKey = QStringLiteral("klasor:") + QString::number(rule.id);
     QStringList names;
-    if (!App().gFileSystem->listFiles(rule.gelen_klasor, names)) {
-        notice(folderKey, prefix(rule.kural_adi) + QStringLiteral("Gelen klasörü okunamıyor: ") +
-                              rule.gelen_klasor);
+    if (const QString problem = folderProblem(rule.gelen_klasor, names); !problem.isEmpty()) {
+        RunnerMemory::notice(folderKey, prefix + problem);
         return;
     }
-    clearNotice(folderKey);
+    if (RunnerMemory::clear(folderKey))
+        RunnerLog(prefix + QStringLiteral("Gelen klasörü yeniden kullanılabiliyor: ") +
+                  rule.gelen_klasor);
+    TidyHeldRejects(rule);
+    ForgetVanishedFiles(rule, names);
     if (names.isEmpty())
         return;
 
-    WriteSchemaIni(rule.gelen_klasor, rule.metin_ayraci, rule.baslik_var);
+    // No box from here: nobody may be there to click it.
+    const QString schemaKey = QStringLiteral("sema:") + QString::number(rule.id);
+    const QString schemaError =
+        TryWriteSchemaIni(rule.gelen_klasor, rule.metin_ayraci, rule.baslik_var);
+    if (!schemaError.isEmpty()) {
+        RunnerMemory::notice(schemaKey, prefix + QStringLiteral("Şema bilgisi oluşturulamadı: ") +
+                                            schemaError);
+    } else {
+        RunnerMemory::clear(schemaKey);
+    }
 
     for (const QString& name : std::as_const(names)) {
+        if (ExitRequested())
+            return;
         if (!extensionAccepted(name) || IsUnfinishedFileName(name))
             continue;
         const QString source = JoinPath(rule.gelen_klasor, name);
-        if (!App().gFileSystem->fileExists(source) || !settled(source))
+        if (!App().gFileSystem->fileExists(source) || !IsPlainFile(rule, name) ||
+            !IsSettled(rule, name))
+            continue;
+        if (resumeSentFile(rule, name))
             continue;
 
-        // A file already sent, whose move failed or whose outcome is unknown,
-        // is never submitted again.
-        std::optional<qint64> journalId;
-        if (const auto entry = SentFileJournal::find(source)) {
-            const auto now = FileIdentity::of(source);
-            // Unreadable for now: it cannot be told apart from the sent file,
-            // so it waits, and its record stays.
-            if (!now)
-                continue;
-            if (entry->identity.sameFileAs(*now)) {
-                if (entry->state == SentFileJournal::State::InFlight) {
-                    setAsideUnknown(rule, name, *entry);
-                } else {
-                    App().gFileCounter = 0;
-                    moveSentFile(rule, name, UniqueFileName(rule.giden_klasor, name), entry->id);
-                }
-                continue;
-            }
-            // Another file under the same name: the old record no longer applies.
-            SentFileJournal::forget(entry->id);
-        }
-
         const QString target = UniqueFileName(rule.giden_klasor, name);
-        const QString result = fSMSGonder(
-            rule.id, rule.kural_adi, rule.gelen_klasor, rule.giden_klasor, name, nameOf(target),
-            rule.mesaj_sablonu, rule.originator, rule.fgsmno, rule.baslik_var);
-        if (result == QLatin1String("00")) {
+        const FileResult result = sendFile(rule, name, nameOf(target), !schemaError.isEmpty());
+        if (result.kind == FileResult::Sent) {
             App().gFileCounter = 0;
-            if (const auto entry = SentFileJournal::find(source))
-                journalId = entry->id;
-            moveSentFile(rule, name, target, journalId);
+            MoveSentFile(rule, name, target,
+                         result.journalId ? std::optional<qint64>(result.journalId) : std::nullopt);
+        } else if (result.kind == FileResult::Unknown) {
+            SetAsideUnknown(rule, name, result.journalId, result.what);
         }
     }
 }
@@ -249,155 +376,60 @@ QString fSMSGonder(qint32 prmKuralKodu, const QString& prmKuralAdi, const QStrin
                    const QString& prmGidenKlasor, const QString& prmDosya,
                    const QString& prmHataliDosya, const QString& prmSablonMsg,
                    const QString& prmGonderen, const QString& prmFGSMNo, const QString& prmBaslik) {
-    if (GetParam(QStringLiteral("flg_parlex")) != QLatin1String("1"))
-        return QStringLiteral("01");
-
-    const QString linePrefix = prefix(prmKuralAdi) + prmDosya;
-    RejectFiles rejects(prmGidenKlasor, prmHataliDosya);
-    Gateway gateway;
-    gateway.clearsmsbasket();
-
-    logLine(linePrefix + QStringLiteral(" dosyası açılıyor..."));
-    DelimitedReader reader;
-    const bool opened = reader.open(prmGelenKlasor, prmDosya);
-    if (!opened || reader.isEmpty()) {
-        if (!opened)
-            logLine(linePrefix + QStringLiteral(" dosyası okunamadı: ") + reader.errorString());
-        logLine(linePrefix + QStringLiteral(" dosyada kayıt bulunamadı..."));
-        rejects.settle(false, linePrefix);
-        return QStringLiteral("01");
-    }
-    rejects.setEncoding(reader.encoding());
-
-    logLine(linePrefix + QStringLiteral(" dosyası için mesaj paketi oluşturuluyor..."));
-    Ui().yield();
-    bool success = true;
-
-    const bool withHeader = prmBaslik == QLatin1String("E");
-    const int gsmColumn = reader.columnIndex(prmFGSMNo);
-    const MessageTemplate messageTemplate(prmSablonMsg); // parsed once for the whole file
-    RowTester tester(messageTemplate, gsmColumn);
-    qint64 queued = 0;
-    while (reader.next()) {
-        const TextRecord& row = reader.record();
-        RowOutcome outcome = tester.test(row);
-        if (outcome == RowOutcome::Queued) {
-            try {
-                gateway.addCleanedToBasket(tester.filled(), tester.number());
-                ++queued;
-                continue;
-            } catch (const RecordsetError&) {
-                // Does not fit the package's fields: kept as a too-long row.
-                outcome = RowOutcome::TooLong;
-            }
-        }
-        rejects.forOutcome(outcome).addRow(
-            withHeader ? JoinedNames(row.columns(), u";") : QString(), JoinedValues(row, u";"));
-    }
-    // A file that breaks off half-way is not sent in part: it waits whole.
-    if (reader.hasError()) {
-        logLine(linePrefix + QStringLiteral(" dosyası okunamadı: ") + reader.errorString());
-        rejects.settle(false, linePrefix);
-        return QStringLiteral("01");
-    }
-    Ui().yield();
-
-    if (queued > 0) {
-        const QString source = JoinPath(prmGelenKlasor, prmDosya);
-        std::optional<qint64> journalId;
-        SubmissionRequest request = SubmissionRequest::forActiveAccount(prmGonderen);
-        request.beforeSubmit = [&] {
-            logLine(linePrefix + PackageSendingText);
-            QString error;
-            const auto identity = FileIdentity::of(source, &error);
-            if (!identity)
-                throw std::runtime_error(error.toStdString());
-            journalId = SentFileJournal::recordInFlight(prmKuralKodu, *identity);
-        };
-
-        SubmissionOutcome outcome;
-        try {
-            outcome = SubmitPackage(gateway, request);
-        } catch (const std::exception& e) {
-            // Nothing left for the gateway: the file waits for the next pass.
-            logLine(linePrefix + QStringLiteral(" mesaj paketi gönderilemedi: ") +
-                    QString::fromUtf8(e.what()));
-            rejects.settle(false, linePrefix);
-            return QStringLiteral("01");
-        }
-
-        switch (outcome.stage) {
-        case SubmissionStage::AccountCheckFailed:
-            SetStatusText(outcome.runnerStatusLine(prmKuralAdi));
-            logLine(outcome.runnerLogLine(prmKuralAdi, prmDosya));
-            success = false;
-            break;
-        case SubmissionStage::InsufficientCredit:
-            logLine(outcome.runnerLogLine(prmKuralAdi, prmDosya));
-            success = false;
-            break;
-        case SubmissionStage::NothingToSend:
-            break;
-        case SubmissionStage::Submitted:
-            if (outcome.accepted) {
-                logLine(outcome.runnerLogLine(prmKuralAdi, prmDosya));
-                try {
-                    insertPackageRow(outcome.packageId, outcome.messageCount, prmDosya,
-                                     prmKuralKodu, prmGonderen);
-                    if (journalId)
-                        SentFileJournal::recordAccepted(*journalId, outcome.packageId);
-                } catch (const std::exception& e) {
-                    // The package is on its way; only its record is missing.
-                    qCWarning(lcRunner).noquote() << linePrefix << "package" << outcome.packageId
-                                                  << "accepted but not recorded:" << e.what();
-                }
-                success = true;
-            } else {
-                QString line = outcome.runnerLogLine(prmKuralAdi, prmDosya);
-                if (line.isEmpty()) {
-                    line = linePrefix +
-                           QStringLiteral(" mesaj paketi gönderilemedi. Hata kodu : ") +
-                           outcome.sendReply;
-                }
-                logLine(line);
-                success = false;
-                // A refusal is final and the file may go again; a request that
-                // left whole but got no reply may have been taken.
-                if (journalId &&
-                    !(outcome.sendReply == QLatin1String("-1") && outcome.requestMayHaveArrived)) {
-                    SentFileJournal::forget(*journalId);
-                }
-            }
-            break;
-        }
-    }
-
-    Ui().yield();
-    rejects.settle(success, linePrefix);
-    gateway.clearsmsbasket();
-    return success ? QStringLiteral("00") : QStringLiteral("01");
+    Rule rule;
+    rule.id = prmKuralKodu;
+    rule.kural_adi = prmKuralAdi;
+    rule.gelen_klasor = prmGelenKlasor;
+    rule.giden_klasor = prmGidenKlasor;
+    rule.mesaj_sablonu = prmSablonMsg;
+    rule.originator = prmGonderen;
+    rule.fgsmno = prmFGSMNo;
+    rule.baslik_var = prmBaslik;
+    const FileResult result = sendFile(rule, prmDosya, prmHataliDosya, false);
+    return result.kind == FileResult::Sent ? QStringLiteral("00") : QStringLiteral("01");
 }
 
 void OtoMesaj() {
     Ui().yield();
+    // Packages taken by the gateway must be in the database before any other
+    // file is looked at: a record still missing would make a sent file look
+    // unsent, or a later list look like a lost one.
+    const QString pending = PendingRecords::applyPending();
+    if (!pending.isEmpty()) {
+        const QString text =
+            QStringLiteral("Gönderilen paketlerin kayıtları veritabanına yazılamıyor: ") + pending +
+            QStringLiteral(". Kayıtlar saklandı; yazılana kadar otomatik gönderim bekliyor.");
+        SetStatusText(text);
+        RunnerMemory::notice(QStringLiteral("kayit"), text);
+        return;
+    }
+    if (RunnerMemory::clear(QStringLiteral("kayit")))
+        RunnerLog(QStringLiteral("Bekleyen paket kayıtları veritabanına yazıldı."));
+
     Recordset rules;
     try {
         rules = pDizinListe();
     } catch (const std::exception& e) {
-        qCWarning(lcRunner) << "running rules could not be read:" << e.what();
+        const QString text =
+            QStringLiteral("Çalışan kurallar okunamadı: ") + QString::fromUtf8(e.what());
+        qCWarning(lcRunner).noquote() << text;
+        SetStatusText(text);
         return;
     }
     if (rules.isEmpty())
         return;
     for (rules.moveFirst(); !rules.eof(); rules.moveNext()) {
+        if (ExitRequested())
+            return;
         const Rule rule = Rule::fromRecord(rules);
         try {
             runRule(rule);
         } catch (const std::exception& e) {
             // One broken rule must not stop the others.
-            notice(QStringLiteral("kural:") + QString::number(rule.id),
-                   prefix(rule.kural_adi) + QStringLiteral("Kural çalıştırılamadı: ") +
-                       QString::fromUtf8(e.what()));
+            RunnerMemory::notice(QStringLiteral("kural:") + QString::number(rule.id),
+                                 RulePrefix(rule.kural_adi) +
+                                     QStringLiteral("Kural çalıştırılamadı: ") +
+                                     QString::fromUtf8(e.what()));
         }
     }
 }

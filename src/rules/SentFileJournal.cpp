@@ -100,15 +100,22 @@ qint64 recordInFlight(qint32 rule, const FileIdentity& id) {
     return App().gConnection.lastInsertId();
 }
 
+QString acceptedStatement(qint64 id, const QString& msgid) {
+    return QStringLiteral("UPDATE tbl_gonderim_gunlugu SET durum = '") + AcceptedText +
+           QStringLiteral("', msgid = '") + SqlQuote(msgid) + QStringLiteral("' WHERE id = ") +
+           QString::number(id);
+}
+
+QString forgetStatement(qint64 id) {
+    return QStringLiteral("DELETE FROM tbl_gonderim_gunlugu WHERE id = ") + QString::number(id);
+}
+
 void recordAccepted(qint64 id, const QString& msgid) {
-    ExecuteSql(QStringLiteral("UPDATE tbl_gonderim_gunlugu SET durum = '") + AcceptedText +
-               QStringLiteral("', msgid = '") + SqlQuote(msgid) + QStringLiteral("' WHERE id = ") +
-               QString::number(id));
+    ExecuteSql(acceptedStatement(id, msgid));
 }
 
 void forget(qint64 id) {
-    ExecuteSql(QStringLiteral("DELETE FROM tbl_gonderim_gunlugu WHERE id = ") +
-               QString::number(id));
+    ExecuteSql(forgetStatement(id));
 }
 
 } // namespace SentFileJournal

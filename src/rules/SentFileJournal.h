@@ -39,4 +39,9 @@ qint64 recordInFlight(qint32 rule, const FileIdentity& identity);
 void recordAccepted(qint64 id, const QString& msgid);
 void forget(qint64 id);
 
+// The statements of the last two, for a record that must reach the database
+// later (PendingRecords).
+QString acceptedStatement(qint64 id, const QString& msgid);
+QString forgetStatement(qint64 id);
+
 } // namespace SentFileJournal

@@ -21,6 +21,7 @@ const QString Rule = QStringLiteral("Faturalar");
 } // namespace
 
 Q_DECLARE_METATYPE(SimFault)
+Q_DECLARE_METATYPE(SubmissionVerdict)
 
 class TestSubmission : public QObject {
     Q_OBJECT
@@ -35,6 +36,10 @@ private slots:
     void acceptedIdentifier();
     void refusedSubmission_data();
     void refusedSubmission();
+    void judgeSubmission_data();
+    void judgeSubmission();
+    void unknownOutcome_data();
+    void unknownOutcome();
     void failedAccountCheck_data();
     void failedAccountCheck();
     void callbackRunsJustBeforeTheRequest();
@@ -167,6 +172,8 @@ void TestSubmission::acceptedIdentifier_data() {
                                                << "123456";
     QTest::newRow("three other characters, trailing blank") << "ok:4711 "
                                                             << "4711";
+    QTest::newRow("letters, digits and hyphens, 64 of them")
+        << "00 " + QString(60, 'a') + "-B-9" << QString(60, 'a') + "-B-9";
 }
 
 void TestSubmission::acceptedIdentifier() {
@@ -201,8 +208,6 @@ void TestSubmission::refusedSubmission_data() {
         "Server veya Firewall kullanıyorsanız gerekli ayarları Yapmalısınız.");
     const QString originator =
         QStringLiteral(" mesaj paketi gönderilemedi. Tanımsız Originator bilgisi.");
-    const QString noConnection =
-        QStringLiteral(" mesaj paketi gönderilemedi. Mesaj merkeziyle bağlantı kurulamıyor.");
     const QString proxy =
         QStringLiteral(" mesaj paketi gönderilemedi. Ağınız Proxy Sunucusu denetiminde olabilir.");
     const std::string page = "<HTML><BODY>Yasak</BODY></HTML>";
@@ -210,17 +215,12 @@ void TestSubmission::refusedSubmission_data() {
     QTest::newRow("06") << SimFault::reply("06") << "06" << originator << "liste.txt" + originator;
     QTest::newRow("04") << SimFault::reply("04") << "04" << firewall << firewallBox;
     QTest::newRow("05") << SimFault::reply("05") << "05" << firewall << firewallBox;
-    QTest::newRow("no connection")
-        << SimFault::close() << "-1" << noConnection << "liste.txt" + noConnection;
     QTest::newRow("proxy page") << SimFault::htmlPage() << "" << proxy << "liste.txt" + proxy;
     QTest::newRow("lower-case html page")
         << SimFault::reply("<html><body>x</body></html>") << "<html><body>x</body></html>"
         << ""
         << "";
-    QTest::newRow("empty reply") << SimFault::reply("") << ""
-                                 << ""
-                                 << "";
-    for (const char* code : {"-2", "01", "02", "03", "07", "08", "09", "10", "11", "12", "13", "0"})
+    for (const char* code : {"-2", "01", "02", "03", "07", "08", "09", "10", "11", "12", "13"})
         QTest::newRow(code) << SimFault::reply(code) << code << ""
                             << "";
 }
@@ -252,6 +252,85 @@ void TestSubmission::refusedSubmission() {
     QCOMPARE(out.fileBoxText(File), box);
     QCOMPARE(out.runnerStatusLine(Rule), QString());
     QCOMPARE(gateway.basketCount(), 0);
+}
+
+void TestSubmission::judgeSubmission_data() {
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<int>("status");     // 0: no reply came
+    QTest::addColumn<bool>("wholeLeft"); // the whole request left this machine
+    QTest::addColumn<SubmissionVerdict>("verdict");
+
+    const auto A = SubmissionVerdict::Accepted;
+    const auto R = SubmissionVerdict::Refused;
+    const auto U = SubmissionVerdict::Unknown;
+    QTest::newRow("gateway's own form") << "00 4711" << 200 << true << A;
+    QTest::newRow("server error page") << "Internal Server Error" << 500 << true << U;
+    QTest::newRow("acceptance form, server error") << "00 4711" << 500 << true << U;
+    QTest::newRow("acceptance form, not found") << "00 4711" << 404 << true << U;
+    QTest::newRow("garbage identifier") << "00 !garbage" << 200 << true << U;
+    QTest::newRow("letters after three characters") << "!garbage" << 200 << true << A;
+    QTest::newRow("three digits") << "100" << 200 << true << U;
+    QTest::newRow("two digits") << "00" << 200 << true << U;
+    QTest::newRow("empty") << "" << 200 << true << U;
+    QTest::newRow("identifier with a slash") << "00 47/11" << 200 << true << U;
+    QTest::newRow("identifier of 65") << "00 " + QString(65, '7') << 200 << true << U;
+    QTest::newRow("blank in the identifier") << "00 47 11" << 200 << true << U;
+    QTest::newRow("no reply after the whole request") << "-1" << 0 << true << U;
+    QTest::newRow("no reply, request cut early") << "-1" << 0 << false << R;
+    QTest::newRow("garbage, request cut early") << "00 !garbage" << 200 << false << R;
+    QTest::newRow("refusal code") << "06" << 200 << true << R;
+    QTest::newRow("refusal code, server error") << "05" << 503 << true << R;
+    QTest::newRow("a substring of the code list only") << "0" << 200 << true << U;
+    QTest::newRow("proxy page") << "<HTML>Yasak</HTML>" << 403 << true << R;
+    QTest::newRow("html server error") << "<html>Hata</html>" << 502 << true << U;
+}
+
+void TestSubmission::judgeSubmission() {
+    QFETCH(QString, reply);
+    QFETCH(int, status);
+    QFETCH(bool, wholeLeft);
+    QFETCH(SubmissionVerdict, verdict);
+    Gateway::Exchange exchange;
+    exchange.sent = true;
+    exchange.transportFailed = status == 0;
+    exchange.httpStatus = status;
+    exchange.requestComplete = wholeLeft;
+    QCOMPARE(JudgeSubmission(reply, exchange), verdict);
+}
+
+void TestSubmission::unknownOutcome_data() {
+    QTest::addColumn<SimFault>("fault");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("HTTP 500") << SimFault::http500("Internal Server Error")
+                              << "mesaj merkezinin yanıtı \"Internal Server Error\" (HTTP 500)";
+    QTest::newRow("garbage") << SimFault::reply("00 !garbage")
+                             << "mesaj merkezinin yanıtı \"00 !garbage\"";
+    QTest::newRow("long reply, cut") << SimFault::reply(std::string(300, 'x'))
+                                     << "mesaj merkezinin yanıtı \"" + QString(200, 'x') + "\"";
+    QTest::newRow("reply lost after the package was taken")
+        << SimFault::close(true) << "yanıt alınamadı (Empty reply from server)";
+}
+
+void TestSubmission::unknownOutcome() {
+    QFETCH(SimFault, fault);
+    QFETCH(QString, cause);
+    TestEnvironment env;
+    SimulatorFixture sim;
+    sim->setFault(1, fault);
+    Gateway gateway;
+    fill(gateway, 2);
+
+    const SubmissionOutcome out =
+        SubmitPackage(gateway, SubmissionRequest::forActiveAccount(QStringLiteral("PARLEX")));
+
+    QCOMPARE(out.verdict, SubmissionVerdict::Unknown);
+    QVERIFY(!out.accepted);
+    QCOMPARE(out.packageId, QString());
+    QCOMPARE(out.runnerLogLine(Rule, File),
+             "[Faturalar] liste.txt dosyasının gönderim sonucu bilinmiyor: " + cause + ".");
+    QCOMPARE(out.fileBoxText(File),
+             "liste.txt mesaj paketinin gönderim sonucu bilinmiyor: " + cause +
+                 ". Paketi yeniden göndermeden önce mesaj merkezindeki raporları kontrol edin.");
 }
 
 void TestSubmission::failedAccountCheck_data() {

@@ -25,6 +25,8 @@ QString packageId(RunnerWorld& w) {
 
 } // namespace
 
+Q_DECLARE_METATYPE(SimFault)
+
 class TestRuleRunner : public QObject {
     Q_OBJECT
 
@@ -49,7 +51,13 @@ private slots:
     void missingFolderSkipsOnlyItsRule();
     void otherExtensionsAreLeftAlone();
     void failedMoveNeverSendsAgain();
-    void lostReplySetsFileAside();
+    void unknownOutcomeSetAsideAtOnce_data();
+    void unknownOutcomeSetAsideAtOnce();
+    void acceptedPackageRecordedWhenDatabaseRefuses();
+    void problemsLoggedOnceAcrossRestarts();
+    void leftoversOfAKilledPassAreRemoved();
+    void unattendedFailuresAreLogLines();
+    void fileDatedAheadWaitsUntilStill();
     void replacedFileIsSentAsNew();
 };
 
@@ -200,7 +208,7 @@ void TestRuleRunner::accountCheckFailure() {
 }
 
 void TestRuleRunner::submissionRefused_data() {
-    QTest::addColumn<int>("kind"); // 0 reply, 1 html page, 2 connection closed
+    QTest::addColumn<int>("kind"); // 0 reply, 1 html page
     QTest::addColumn<QString>("reply");
     QTest::addColumn<QString>("logged");
 
@@ -214,7 +222,6 @@ void TestRuleRunner::submissionRefused_data() {
                                "Mesaj merkeziyle bağlantı kurulamadı. Proxy Server veya Firewall "
                                "kullanıyorsanız gerekli ayarları Yapmalısınız.";
     QTest::newRow("06") << 0 << "06" << notSent + "Tanımsız Originator bilgisi.";
-    QTest::newRow("no connection") << 2 << "" << notSent + "Mesaj merkeziyle bağlantı kurulamıyor.";
     QTest::newRow("proxy page") << 1 << ""
                                 << notSent + "Ağınız Proxy Sunucusu denetiminde olabilir.";
     // Refusals without a message of their own are held back and logged too.
@@ -231,9 +238,7 @@ void TestRuleRunner::submissionRefused() {
     QFETCH(QString, logged);
 
     RunnerWorld w;
-    w.sim->setFault(1, kind == 0   ? SimFault::reply(reply.toStdString())
-                       : kind == 1 ? SimFault::htmlPage()
-                                   : SimFault::close());
+    w.sim->setFault(1, kind == 0 ? SimFault::reply(reply.toStdString()) : SimFault::htmlPage());
     w.drop(QStringLiteral("liste.txt"), "gsm;ad;tutar\n5321234567;A;1\n;B;2\n");
     OtoMesaj();
 
@@ -244,13 +249,6 @@ void TestRuleRunner::submissionRefused() {
 
     w.sim->clearFaults();
     OtoMesaj();
-    if (kind == 2) {
-        // The whole request left before the connection dropped: the gateway
-        // may have it, so the file is set aside instead of going twice.
-        QCOMPARE(w.sim->requestCount(1), 1);
-        QVERIFY(QFile::exists(w.in + "/sonucu_belirsiz/liste.txt"));
-        return;
-    }
     // The refusal was final: the next pass sends the file.
     QCOMPARE(w.sim->packageCount(), 1);
     QCOMPARE(w.packageRows(), 1);
@@ -411,25 +409,165 @@ void TestRuleRunner::failedMoveNeverSendsAgain() {
     QVERIFY(!SentFileJournal::find(w.in + "/liste.txt"));
 }
 
-void TestRuleRunner::lostReplySetsFileAside() {
+void TestRuleRunner::unknownOutcomeSetAsideAtOnce_data() {
+    QTest::addColumn<SimFault>("fault");
+    QTest::addColumn<int>("packages"); // what the gateway holds
+    QTest::addColumn<QString>("cause");
+
+    QTest::newRow("server error page") << SimFault::http500("Internal Server Error") << 0
+                                       << "mesaj merkezinin yanıtı \"Internal Server Error\" "
+                                          "(HTTP 500)";
+    QTest::newRow("garbage") << SimFault::reply("00 !garbage") << 0
+                             << "mesaj merkezinin yanıtı \"00 !garbage\"";
+    QTest::newRow("no identifier")
+        << SimFault::reply("00") << 0 << "mesaj merkezinin yanıtı \"00\"";
+    QTest::newRow("reply lost after the package was taken")
+        << SimFault::close(true) << 1 << "yanıt alınamadı (Empty reply from server)";
+}
+
+void TestRuleRunner::unknownOutcomeSetAsideAtOnce() {
+    QFETCH(SimFault, fault);
+    QFETCH(int, packages);
+    QFETCH(QString, cause);
+
     RunnerWorld w;
-    // The gateway takes the package, then the connection drops before the reply.
-    w.sim->setFault(1, SimFault::close(true));
+    w.sim->setFault(1, fault);
+    w.drop(QStringLiteral("liste.txt"), "gsm;ad;tutar\n5321234567;A;1\n;B;2\n");
+    OtoMesaj();
+
+    // Neither sent nor refused: set aside in the same pass, with one line
+    // that quotes the reply, and never submitted again.
+    QCOMPARE(w.sim->packageCount(), packages);
+    QCOMPARE(w.packageRows(), 0);
+    QCOMPARE(RunnerWorld::files(w.in + "/sonucu_belirsiz"), QStringList{"liste.txt"});
+    QCOMPARE(RunnerWorld::files(w.out), QStringList());
+    QCOMPARE(w.logLines().last(),
+             P + "liste.txt dosyasının gönderim sonucu bilinmiyor: " + cause +
+                 ". Dosya yeniden gönderilmeyecek, sonucu_belirsiz klasörüne alındı; mesaj "
+                 "merkezindeki raporları kontrol edin.");
+    QCOMPARE(w.logLines().filter(QStringLiteral("gönderilemedi")), QStringList());
+    QVERIFY(!SentFileJournal::find(w.in + "/liste.txt"));
+
+    w.sim->clearFaults();
+    OtoMesaj();
+    QCOMPARE(w.sim->arrivedCount(1), 1);
+}
+
+void TestRuleRunner::acceptedPackageRecordedWhenDatabaseRefuses() {
+    RunnerWorld w;
+    // The database refuses the package row, as when the disk is full or
+    // another program holds the file while the gateway takes the package.
+    ExecuteSql(QStringLiteral("CREATE TRIGGER dolu BEFORE INSERT ON tbl_giden_txt "
+                              "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
     w.drop(QStringLiteral("liste.txt"), "gsm;ad;tutar\n5321234567;A;1\n");
     OtoMesaj();
     QCOMPARE(w.sim->packageCount(), 1);
-    QVERIFY(QFile::exists(w.in + "/liste.txt"));
+    QCOMPARE(w.packageRows(), 0);
+    QVERIFY(QFile::exists(w.out + "/liste.txt"));
+    QVERIFY2(w.env.ui().statusTexts.back().contains(QStringLiteral("database or disk is full")),
+             qPrintable(w.env.ui().statusTexts.back()));
 
-    w.sim->clearFaults();
-    w.newLogLines();
-    OtoMesaj();
+    // Until the record is in, nothing else is sent; a restart keeps it.
+    w.drop(QStringLiteral("ikinci.txt"), "gsm;ad;tutar\n5331234567;B;2\n");
+    App().gConnection.close();
+    App().runnerNotices.clear();
+    App().runnerMemoryLoaded = false;
     OtoMesaj();
     QCOMPARE(w.sim->packageCount(), 1);
-    QVERIFY(!QFile::exists(w.in + "/liste.txt"));
-    QVERIFY(QFile::exists(w.in + "/sonucu_belirsiz/liste.txt"));
-    const QStringList lines = w.newLogLines();
-    QCOMPARE(lines.size(), 1);
-    QVERIFY(lines[0].startsWith(P + "liste.txt dosyasının gönderim sonucu bilinmiyor"));
+
+    ExecuteSql(QStringLiteral("DROP TRIGGER dolu"));
+    OtoMesaj();
+    OtoMesaj();
+    Recordset rows = OpenRecordset(QStringLiteral("SELECT msgid, dosya_adi FROM tbl_giden_txt"));
+    QCOMPARE(rows.recordCount(), 2);
+    QCOMPARE(rows.text(0), QString::fromStdString(w.sim->packages().at(0).id));
+    QCOMPARE(rows.text(1), QStringLiteral("liste.txt"));
+    QCOMPARE(
+        w.logLines().filter(QStringLiteral("Bekleyen paket kayıtları veritabanına yazıldı")).size(),
+        1);
+
+    // The same list dropped in again is a new list, not a lost one.
+    w.drop(QStringLiteral("liste.txt"), "gsm;ad;tutar\n5321234567;A;1\n");
+    OtoMesaj();
+    QCOMPARE(w.sim->packageCount(), 3);
+    QVERIFY(QFile::exists(w.out + "/liste(1).txt"));
+}
+
+void TestRuleRunner::problemsLoggedOnceAcrossRestarts() {
+    RunnerWorld w;
+    // The outgoing folder is gone: neither the file nor its reject rows can
+    // go there yet.
+    QVERIFY(QDir(w.out).removeRecursively());
+    w.drop(QStringLiteral("liste.txt"), "gsm;ad;tutar\n5321234567;A;1\n;B;2\n");
+    for (int start = 0; start < 3; ++start) {
+        App().gConnection.close();
+        App().runnerNotices.clear();
+        App().runnerMemoryLoaded = false;
+        OtoMesaj();
+    }
+    QCOMPARE(w.sim->packageCount(), 1);
+    QCOMPARE(w.logLines().filter(QStringLiteral("taşınamadı")).size(), 1);
+    QCOMPARE(w.logLines().filter(QStringLiteral("satırlar saklandı")).size(), 1);
+
+    QVERIFY(QDir().mkpath(w.out));
+    App().runnerNotices.clear();
+    App().runnerMemoryLoaded = false;
+    OtoMesaj();
+    QCOMPARE(w.newLogLines().filter(QStringLiteral("giden klasörüne taşındı")).size(), 1);
+    QCOMPARE(RunnerWorld::files(w.out), (QStringList{"h01_liste.txt", "liste.txt"}));
+    QCOMPARE(RunnerWorld::read(w.out + "/h01_liste.txt"), QByteArray("gsm;ad;tutar\r\n;B;2\r\n"));
+    QVERIFY(!QDir(w.env.filePath("red_bekleyen/" + QString::number(w.rule.id) + "/liste.txt"))
+                 .exists());
+}
+
+void TestRuleRunner::leftoversOfAKilledPassAreRemoved() {
+    RunnerWorld w;
+    const QString held =
+        w.env.filePath("red_bekleyen/" + QString::number(w.rule.id) + "/liste.txt");
+    QVERIFY(QDir().mkpath(held));
+    w.drop(QStringLiteral("h01_liste.txt"), QByteArray(), 60, w.out);
+    w.drop(QStringLiteral("h02_liste.txt.part"), "yarim", 60, held);
+    w.drop(QStringLiteral("liste.txt"), "gsm;ad;tutar\n;B;2\n");
+    OtoMesaj();
+    QCOMPARE(RunnerWorld::files(w.out), (QStringList{"h01_liste.txt", "liste.txt"}));
+    QCOMPARE(RunnerWorld::read(w.out + "/h01_liste.txt"), QByteArray("gsm;ad;tutar\r\n;B;2\r\n"));
+    QVERIFY(!QDir(held).exists());
+}
+
+void TestRuleRunner::unattendedFailuresAreLogLines() {
+    RunnerWorld w;
+    // A folder description that cannot be written, a GSM column the file
+    // does not have, and a link to a device.
+    QVERIFY(QDir().mkpath(w.in + "/Schema.ini"));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), w.in + "/cihaz.txt"));
+    w.drop(QStringLiteral("liste.txt"), "telefon;ad;tutar\n5321234567;A;1\n");
+    OtoMesaj();
+    w.drop(QStringLiteral("liste.txt"), "telefon;ad;tutar\n5321234567;A;1\n");
+    OtoMesaj();
+
+    QVERIFY(w.env.ui().boxes.empty());
+    const QStringList lines = w.logLines();
+    QCOMPARE(lines.filter(QStringLiteral("Şema bilgisi oluşturulamadı")).size(), 1);
+    QCOMPARE(lines.filter(QStringLiteral("cihaz.txt")),
+             QStringList{P + "cihaz.txt sıradan bir dosya değil (bir aygıta ya da boruya "
+                             "bağlantı); gönderilmiyor."});
+    // Read as the rule says, the file's columns are known, and named.
+    QCOMPARE(lines.filter(QStringLiteral("GSM numarası sütunu")).first(),
+             P + "liste.txt dosyasında GSM numarası sütunu (gsm) bulunamadı; dosyadaki sütunlar: "
+                 "telefon, ad, tutar");
+}
+
+void TestRuleRunner::fileDatedAheadWaitsUntilStill() {
+    RunnerWorld w;
+    const QDateTime start = QDateTime::currentDateTime();
+    w.env.ui().setNow(start);
+    // A share whose clock runs an hour fast.
+    w.drop(QStringLiteral("liste.txt"), "gsm;ad;tutar\n5321234567;A;1\n", -3600);
+    OtoMesaj();
+    QCOMPARE(w.sim->requestCount(), 0);
+    w.env.ui().setNow(start.addSecs(3));
+    OtoMesaj();
+    QCOMPARE(w.sim->packageCount(), 1);
 }
 
 void TestRuleRunner::replacedFileIsSentAsNew() {

@@ -1,0 +1,223 @@
+#include "RunnerSteps.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include "core/AppState.h"
+#include "core/Routines.h"
+#include "rules/RejectFile.h"
+#include "rules/RuleRunner.h"
+#include "rules/RunnerMemory.h"
+#include "rules/SentFileJournal.h"
+
+namespace {
+
+const QString SeenKey = QStringLiteral("gozlem:");
+const QString NotAFileKey = QStringLiteral("aygit:");
+const QStringList RejectPrefixes = {QStringLiteral("h01_"), QStringLiteral("h02_"),
+                                    QStringLiteral("h03_")};
+
+QString nameOf(const QString& path) {
+    return QFileInfo(path).fileName();
+}
+
+bool moveFile(const QString& from, const QString& to, QString* error) {
+    return App().gFileSystem->moveFile(from, to, error);
+}
+
+QString uniqueIn(const QString& folder, const QString& name) {
+    App().gFileCounter = 0;
+    return UniqueFileName(folder, name);
+}
+
+// Moves the held reject rows of one data file into the outgoing folder,
+// named after `targetName` there, or as they were held when it is empty.
+void flushHeldRejects(const Rule& rule, const QString& fileName, const QString& targetName) {
+    QDir held(HeldRejectsFolder(rule, fileName));
+    if (!held.exists())
+        return;
+    const QStringList names = held.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& name : names) {
+        const QString path = held.filePath(name);
+        if (name.endsWith(RejectFile::PartSuffix))
+            continue;
+        if (QFileInfo(path).size() == 0) {
+            QFile::remove(path);
+            continue;
+        }
+        const QString wanted = targetName.isEmpty() ? name : name.left(4) + targetName;
+        const QString target = uniqueIn(rule.giden_klasor, wanted);
+        const QString key = QStringLiteral("red:") + path;
+        QString error;
+        if (!moveFile(path, target, &error)) {
+            RunnerMemory::notice(key, RulePrefix(rule.kural_adi) + name +
+                                          QStringLiteral(" red dosyası giden klasörüne "
+                                                         "taşınamadı: ") +
+                                          error +
+                                          QStringLiteral(" Satırlar saklanıyor; taşıma her "
+                                                         "kontrolde yeniden denenecek."));
+            continue;
+        }
+        if (RunnerMemory::clear(key)) {
+            RunnerLog(RulePrefix(rule.kural_adi) + nameOf(target) +
+                      QStringLiteral(" red dosyası giden klasörüne taşındı."));
+        }
+    }
+    QDir().rmdir(held.path());
+}
+
+} // namespace
+
+QString RulePrefix(const QString& ruleName) {
+    return QLatin1Char('[') + ruleName + QStringLiteral("] ");
+}
+
+QString HeldRejectsFolder(const Rule& rule, const QString& fileName) {
+    return JoinPath(
+        JoinPath(JoinPath(App().programFolder, HeldRejectsFolderName), QString::number(rule.id)),
+        fileName);
+}
+
+namespace {
+
+// Notes on one file of a rule's incoming folder, forgotten with the file.
+QString fileKeyPrefix(const QString& kind, const Rule& rule) {
+    return kind + QString::number(rule.id) + QLatin1Char(':');
+}
+
+} // namespace
+
+bool IsSettled(const Rule& rule, const QString& fileName) {
+    const QFileInfo info(JoinPath(rule.gelen_klasor, fileName));
+    const QDateTime modified = info.lastModified();
+    const QString key = fileKeyPrefix(SeenKey, rule) + fileName;
+    if (modified.msecsTo(QDateTime::currentDateTime()) >= SettleMilliseconds) {
+        RunnerMemory::clear(key);
+        return true;
+    }
+    // Written just now, or dated ahead by a share whose clock runs fast:
+    // taken once its size and time have stood still for a while.
+    const QString state = QString::number(info.size()) + QLatin1Char('|') +
+                          QString::number(modified.toMSecsSinceEpoch());
+    // How long it has stood still is told by the program's own clock.
+    const QDateTime now = Ui().now();
+    const std::optional<QString> seen = RunnerMemory::value(key);
+    if (seen && seen->section(QLatin1Char('|'), 0, 1) == state) {
+        const qint64 since = seen->section(QLatin1Char('|'), 2).toLongLong();
+        if (now.toMSecsSinceEpoch() - since < SettleMilliseconds)
+            return false;
+        RunnerMemory::clear(key);
+        return true;
+    }
+    RunnerMemory::setValue(key,
+                           state + QLatin1Char('|') + QString::number(now.toMSecsSinceEpoch()));
+    return false;
+}
+
+bool IsPlainFile(const Rule& rule, const QString& fileName) {
+    if (QFileInfo(JoinPath(rule.gelen_klasor, fileName)).isFile())
+        return true;
+    // A link to a device or a pipe can never be read as a list.
+    RunnerMemory::notice(fileKeyPrefix(NotAFileKey, rule) + fileName,
+                         RulePrefix(rule.kural_adi) + fileName +
+                             QStringLiteral(" sıradan bir dosya değil (bir aygıta ya da boruya "
+                                            "bağlantı); gönderilmiyor."));
+    return false;
+}
+
+void ForgetVanishedFiles(const Rule& rule, const QStringList& names) {
+    for (const QString& kind : {SeenKey, NotAFileKey}) {
+        const QString prefix = fileKeyPrefix(kind, rule);
+        for (const QString& key : RunnerMemory::keysStartingWith(prefix)) {
+            if (!names.contains(key.mid(prefix.size())))
+                RunnerMemory::clear(key);
+        }
+    }
+}
+
+void KeepRecord(const QList<PendingRecords::Step>& steps, const QString& what) {
+    QString problem;
+    try {
+        const QString error = PendingRecords::write(steps);
+        if (error.isEmpty())
+            return;
+        problem = what + QStringLiteral(" veritabanına yazılamadı: ") + error +
+                  QStringLiteral(". Kayıt saklandı; veritabanı kullanılabilir olunca yazılacak.");
+    } catch (const std::exception& e) {
+        problem = what + QStringLiteral(" kaydedilemedi: ") + QString::fromUtf8(e.what());
+    }
+    SetStatusText(problem);
+    RunnerLog(problem);
+}
+
+bool MoveSentFile(const Rule& rule, const QString& fileName, const QString& target,
+                  std::optional<qint64> journalId) {
+    const QString source = JoinPath(rule.gelen_klasor, fileName);
+    const QString key = QStringLiteral("tasima:") + source;
+    const QString prefix = RulePrefix(rule.kural_adi) + fileName;
+    QString error;
+    if (!moveFile(source, target, &error)) {
+        RunnerMemory::notice(key, prefix + QStringLiteral(" dosyası giden klasörüne taşınamadı: ") +
+                                      error +
+                                      QStringLiteral(" Dosya gönderildi ve yeniden "
+                                                     "gönderilmeyecek; taşıma her kontrolde "
+                                                     "yeniden denenecek."));
+        return false;
+    }
+    if (RunnerMemory::clear(key))
+        RunnerLog(prefix + QStringLiteral(" dosyası giden klasörüne taşındı."));
+    flushHeldRejects(rule, fileName, nameOf(target));
+    if (journalId)
+        KeepRecord({{QString(), SentFileJournal::forgetStatement(*journalId)}},
+                   prefix + QStringLiteral(" dosyasının gönderim kaydı"));
+    return true;
+}
+
+void SetAsideUnknown(const Rule& rule, const QString& fileName, qint64 journalId,
+                     const QString& what) {
+    const QString source = JoinPath(rule.gelen_klasor, fileName);
+    const QString folder = JoinPath(rule.gelen_klasor, UnknownOutcomeFolderName);
+    const QString prefix = RulePrefix(rule.kural_adi) + fileName;
+    const QString key = QStringLiteral("belirsiz:") + source;
+    QDir().mkpath(folder);
+    QString error;
+    if (!moveFile(source, uniqueIn(folder, fileName), &error)) {
+        RunnerMemory::notice(
+            key, prefix + what + QStringLiteral(" Dosya yeniden gönderilmeyecek, ancak ") +
+                     UnknownOutcomeFolderName + QStringLiteral(" klasörüne alınamadı: ") + error);
+        return;
+    }
+    RunnerMemory::clear(key);
+    KeepRecord({{QString(), SentFileJournal::forgetStatement(journalId)}},
+               prefix + QStringLiteral(" dosyasının gönderim kaydı"));
+    RunnerLog(prefix + what + QStringLiteral(" Dosya yeniden gönderilmeyecek, ") +
+              UnknownOutcomeFolderName +
+              QStringLiteral(" klasörüne alındı; mesaj merkezindeki raporları kontrol edin."));
+}
+
+void RemoveEmptyRejectLeftovers(const Rule& rule, const QString& targetName) {
+    for (const QString& prefix : RejectPrefixes) {
+        const QFileInfo info(JoinPath(rule.giden_klasor, prefix + targetName));
+        // Rows make a reject file; an empty one is what a killed pass left.
+        if (info.isFile() && info.size() == 0)
+            QFile::remove(info.filePath());
+    }
+}
+
+void TidyHeldRejects(const Rule& rule) {
+    const QDir ruleFolder(QFileInfo(HeldRejectsFolder(rule, QStringLiteral("x"))).path());
+    if (!ruleFolder.exists())
+        return;
+    const QStringList files =
+        ruleFolder.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    for (const QString& fileName : files) {
+        QDir held(ruleFolder.filePath(fileName));
+        for (const QString& part : held.entryList({QLatin1Char('*') + RejectFile::PartSuffix},
+                                                  QDir::Files | QDir::Hidden))
+            held.remove(part);
+        // Rows of a file that has gone on wait for nothing more.
+        if (!QFileInfo::exists(JoinPath(rule.gelen_klasor, fileName)))
+            flushHeldRejects(rule, fileName, QString());
+    }
+}
