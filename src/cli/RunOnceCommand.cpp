@@ -7,6 +7,7 @@
 #include "CliSupport.h"
 #include "core/AppState.h"
 #include "core/DbRoutines.h"
+#include "core/ExitRequest.h"
 #include "core/InstanceLock.h"
 #include "core/ProgramFolder.h"
 #include "core/Settings.h"
@@ -26,7 +27,8 @@ const QString kHelp =
                    "program folder (creating the database on first use), holds the same lock\n"
                    "as the desktop program, and prints the pass's activity-log lines, each as\n"
                    "its date and time, a tab and the text. Status-bar texts (account check\n"
-                   "failures) go to standard error.\n"
+                   "failures) go to standard error. SIGTERM or Ctrl+C ends the pass once the\n"
+                   "file in hand is sent, recorded and moved.\n"
                    "\n"
                    "Options:\n"
                    "  --program-folder DIR  the folder of ostrel.mdb (default: the program's\n"
@@ -109,7 +111,12 @@ int RunRunOnce(const QStringList& args) {
         return ExitFailure;
     }
 
+    // SIGTERM or Ctrl+C: the file in hand is finished (sent, recorded and
+    // moved) and no other is started.
+    WatchExitSignals();
     OtoMesaj();
+    if (ExitRequested())
+        PrintError(kCommand, QStringLiteral("stopped on request; the other files wait"));
 
     try {
         Recordset rs =

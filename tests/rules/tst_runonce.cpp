@@ -18,6 +18,7 @@ private slots:
     void refusesToRun_data();
     void refusesToRun();
     void crashAfterSubmissionNeverSendsAgain();
+    void terminatedPassFinishesOnlyTheFileInHand();
 
 private:
     // The database as start-up will find it: the account remembered and the
@@ -125,6 +126,27 @@ void TestRunOnce::crashAfterSubmissionNeverSendsAgain() {
     QVERIFY(QFile::exists(w.in + "/sonucu_belirsiz/liste.txt"));
     QVERIFY2(w.logLines().last().contains(QStringLiteral("gönderim sonucu bilinmiyor")),
              qPrintable(w.logLines().join(u'\n')));
+}
+
+void TestRunOnce::terminatedPassFinishesOnlyTheFileInHand() {
+    RunnerWorld w;
+    rememberAccount(w);
+    w.sim->setFault(1, SimFault::delayed(std::chrono::milliseconds(500)));
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        w.drop(QString::fromLatin1(name), "gsm;ad;tutar\n5321234567;Ali;10\n");
+
+    QProcess* cli = start(w, this);
+    QTRY_COMPARE_WITH_TIMEOUT(w.sim->arrivedCount(1), 1, 30000);
+    cli->terminate();
+    QVERIFY(cli->waitForFinished(30000));
+    QCOMPARE(cli->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(cli->exitCode(), 0);
+    delete cli;
+
+    QCOMPARE(w.sim->packageCount(), 1);
+    QCOMPARE(w.packageRows(), 1);
+    QVERIFY(QFile::exists(w.out + "/a.txt"));
+    QCOMPARE(RunnerWorld::files(w.in), (QStringList{"Schema.ini", "b.txt", "c.txt"}));
 }
 
 QTEST_GUILESS_MAIN(TestRunOnce)
