@@ -14,6 +14,7 @@
 #include <QLoggingCategory>
 
 #include "AppState.h"
+#include "Database.h"
 #include "DbRoutines.h"
 #include "SystemError.h"
 
@@ -31,7 +32,6 @@ constexpr qint64 ReserveStep = 64 * 1024;
 // Each record is one line: a state byte, the steps as JSON, a line feed.
 // The unused rest of the file is zero bytes.
 constexpr char Pending = '+';
-constexpr char Applied = '-';
 
 struct Record {
     qint64 offset = 0;
@@ -84,7 +84,7 @@ public:
         return data;
     }
 
-    void writeAt(qint64 offset, const QByteArray& bytes) const {
+    void writeAt(qint64 offset, const QByteArray& bytes, bool sync = true) const {
         qint64 done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::pwrite(m_fd, bytes.constData() + done,
@@ -95,6 +95,11 @@ public:
                 raise(QStringLiteral("Kayıt dosyasına yazılamadı"), errno);
             done += n;
         }
+        if (sync)
+            this->sync();
+    }
+
+    void sync() const {
         if (::fsync(m_fd) != 0)
             raise(QStringLiteral("Kayıt dosyasına yazılamadı"), errno);
     }
@@ -131,25 +136,65 @@ QList<Record> parse(const QByteArray& data, qint64& used) {
     return records;
 }
 
-void applyRecord(const Record& record) {
-    const QJsonDocument doc = QJsonDocument::fromJson(record.json);
+QByteArray lineOf(const QList<Step>& steps) {
+    QJsonArray array;
+    for (const Step& step : steps)
+        array.append(QJsonArray{step.unlessFound, step.sql});
+    return Pending + QJsonDocument(array).toJson(QJsonDocument::Compact) + QByteArray("\n");
+}
+
+void applyRecord(const QByteArray& json) {
+    const QJsonDocument doc = QJsonDocument::fromJson(json);
     if (!doc.isArray()) {
         // Nothing in it can be applied; keeping it would stop every later
         // record.
         qCWarning(lcPending).noquote()
-            << "unreadable record skipped:" << QString::fromUtf8(record.json.left(200));
+            << "unreadable record skipped:" << QString::fromUtf8(json.left(200));
         return;
     }
-    OpenDatabase();
     const QJsonArray steps = doc.array();
     for (const QJsonValue& value : steps) {
         const QJsonArray step = value.toArray();
         const QString unlessFound = step.at(0).toString();
-        const QString sql = step.at(1).toString();
         if (!unlessFound.isEmpty() && OpenRecordset(unlessFound).value(0).toLongLong() > 0)
             continue;
-        App().gConnection.executeDurably(sql);
+        App().gConnection.execute(step.at(1).toString());
     }
+}
+
+// Every record in one transaction, on disk before it returns: only then may
+// the file forget them.
+void applyAll(const QList<QByteArray>& records) {
+    OpenDatabase();
+    Database& db = App().gConnection;
+    db.execute(QStringLiteral("PRAGMA synchronous = FULL"));
+    try {
+        db.execute(QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            for (const QByteArray& json : records)
+                applyRecord(json);
+            db.execute(QStringLiteral("COMMIT"));
+        } catch (...) {
+            try {
+                db.execute(QStringLiteral("ROLLBACK"));
+            } catch (const std::exception&) {
+                // Already rolled back by the engine.
+            }
+            throw;
+        }
+    } catch (...) {
+        db.execute(QStringLiteral("PRAGMA synchronous = NORMAL"));
+        throw;
+    }
+    db.execute(QStringLiteral("PRAGMA synchronous = NORMAL"));
+}
+
+// Writes the record after the others; synced when `sync`.
+void append(const QByteArray& line, bool sync) {
+    const File file(true);
+    qint64 used = 0;
+    parse(file.readAll(), used);
+    file.writeAt(used, line, sync);
 }
 
 } // namespace
@@ -167,28 +212,33 @@ void reserve() {
         file.grow(used + ReserveStep);
 }
 
+void keep(const QList<Step>& steps) {
+    append(lineOf(steps), true);
+}
+
 QString write(const QList<Step>& steps) {
-    QJsonArray array;
-    for (const Step& step : steps)
-        array.append(QJsonArray{step.unlessFound, step.sql});
-    const QByteArray line =
-        Pending + QJsonDocument(array).toJson(QJsonDocument::Compact) + QByteArray("\n");
+    if (steps.isEmpty())
+        return applyPending();
+    const QByteArray line = lineOf(steps);
     try {
-        const File file(true);
-        qint64 used = 0;
-        parse(file.readAll(), used);
-        file.writeAt(used, line);
+        // Synced only if the database cannot take it now.
+        append(line, false);
     } catch (const std::exception& e) {
         // Not kept: the database is the only place left.
         qCWarning(lcPending).noquote() << "record not kept in the file:" << e.what();
         try {
-            applyRecord(Record{0, Pending, line.mid(1, line.size() - 2)});
+            applyAll({line.mid(1, line.size() - 2)});
             return QString();
         } catch (const std::exception& db) {
             throw std::runtime_error(std::string(e.what()) + "; " + db.what());
         }
     }
-    return applyPending();
+    const QString error = applyPending();
+    if (!error.isEmpty()) {
+        const File file(true);
+        file.sync();
+    }
+    return error;
 }
 
 QString applyPending() {
@@ -198,17 +248,20 @@ QString applyPending() {
             return QString();
         const QByteArray data = file.readAll();
         qint64 used = 0;
-        const QList<Record> records = parse(data, used);
-        for (const Record& record : records) {
-            if (record.state != Pending)
-                continue;
-            applyRecord(record);
-            file.writeAt(record.offset, QByteArray(1, Applied));
+        QList<QByteArray> pending;
+        for (const Record& record : parse(data, used)) {
+            if (record.state == Pending)
+                pending << record.json;
         }
-        // All applied: the room is free again, in place, keeping the blocks
-        // reserved for the next package.
-        if (std::any_of(data.cbegin(), data.cend(), [](char c) { return c != '\0'; }))
-            file.writeAt(0, QByteArray(data.size(), '\0'));
+        if (!pending.isEmpty())
+            applyAll(pending);
+        // All in: the room is free again, in place, keeping the blocks
+        // reserved for the next package. Not synced: records that come back
+        // after a power cut are applied once more, to no effect.
+        const qsizetype end = data.indexOf('\0', used);
+        const qsizetype dirty = end < 0 ? data.size() : end;
+        if (dirty > 0)
+            file.writeAt(0, QByteArray(dirty, '\0'), false);
         return QString();
     } catch (const std::exception& e) {
         return QString::fromUtf8(e.what());

@@ -26,9 +26,13 @@ QString filePath();
 // had: the package must not leave then.
 void reserve();
 
-// Keeps the record durably, then applies every pending record. Raises only
-// when the record could be kept nowhere; returns why the database did not
-// take the records yet, or an empty text when it did.
+// Keeps the record on disk before it returns, to be applied with the next
+// write or applyPending.
+void keep(const QList<Step>& steps);
+
+// Adds the record and applies every pending one. Raises only when the
+// record could be kept nowhere; returns why the database did not take the
+// records yet (they stay, on disk), or an empty text when it did.
 QString write(const QList<Step>& steps);
 
 // Applies the pending records in the order they were written. An empty text

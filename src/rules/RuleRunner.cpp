@@ -236,10 +236,11 @@ FileResult sendFile(const Rule& rule, const QString& fileName, const QString& ta
             switch (outcome.verdict) {
             case SubmissionVerdict::Accepted:
                 RunnerLog(outcome.runnerLogLine(rule.kural_adi, fileName));
-                KeepRecord(acceptedPackage(outcome.packageId, outcome.messageCount, fileName,
-                                           rule.id, rule.originator, journalId.value_or(0)),
-                           linePrefix + QStringLiteral(" MsgID ") + outcome.packageId +
-                               QStringLiteral(" paketinin kaydı"));
+                KeepRecordForLater(acceptedPackage(outcome.packageId, outcome.messageCount,
+                                                   fileName, rule.id, rule.originator,
+                                                   journalId.value_or(0)),
+                                   linePrefix + QStringLiteral(" MsgID ") + outcome.packageId +
+                                       QStringLiteral(" paketinin kaydı"));
                 success = true;
                 break;
             case SubmissionVerdict::Refused: {

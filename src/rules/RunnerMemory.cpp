@@ -7,13 +7,13 @@
 #include "core/AppState.h"
 #include "core/DbRoutines.h"
 
-Q_LOGGING_CATEGORY(lcRunnerMemory, "parlex.runner")
+Q_DECLARE_LOGGING_CATEGORY(lcRunner)
 
 void RunnerLog(const QString& text) {
     try {
         WriteLog(text);
     } catch (const std::exception& e) {
-        qCWarning(lcRunnerMemory).noquote() << text << "(not logged:" << e.what() << ")";
+        qCWarning(lcRunner).noquote() << text << "(not logged:" << e.what() << ")";
     }
 }
 
@@ -30,7 +30,7 @@ QHash<QString, QString>& memory() {
                 app.runnerNotices.insert(rs.text(0), rs.text(1));
             app.runnerMemoryLoaded = true;
         } catch (const std::exception& e) {
-            qCWarning(lcRunnerMemory) << "runner notes not read:" << e.what();
+            qCWarning(lcRunner) << "runner notes not read:" << e.what();
         }
     }
     return app.runnerNotices;
@@ -40,7 +40,7 @@ void store(const QString& sql) {
     try {
         ExecuteSql(sql);
     } catch (const std::exception& e) {
-        qCWarning(lcRunnerMemory) << "runner note kept in memory only:" << e.what();
+        qCWarning(lcRunner) << "runner note kept in memory only:" << e.what();
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 
 #include "core/AppState.h"
 #include "core/Routines.h"
@@ -10,6 +11,8 @@
 #include "rules/RuleRunner.h"
 #include "rules/RunnerMemory.h"
 #include "rules/SentFileJournal.h"
+
+Q_DECLARE_LOGGING_CATEGORY(lcRunner)
 
 namespace {
 
@@ -136,19 +139,36 @@ void ForgetVanishedFiles(const Rule& rule, const QStringList& names) {
     }
 }
 
-void KeepRecord(const QList<PendingRecords::Step>& steps, const QString& what) {
-    QString problem;
-    try {
-        const QString error = PendingRecords::write(steps);
-        if (error.isEmpty())
-            return;
-        problem = what + QStringLiteral(" veritabanına yazılamadı: ") + error +
-                  QStringLiteral(". Kayıt saklandı; veritabanı kullanılabilir olunca yazılacak.");
-    } catch (const std::exception& e) {
-        problem = what + QStringLiteral(" kaydedilemedi: ") + QString::fromUtf8(e.what());
-    }
+namespace {
+
+void reportUnrecorded(const QString& problem) {
     SetStatusText(problem);
     RunnerLog(problem);
+}
+
+QString notYetRecorded(const QString& what, const QString& error) {
+    return what + QStringLiteral(" veritabanına yazılamadı: ") + error +
+           QStringLiteral(". Kayıt saklandı; veritabanı kullanılabilir olunca yazılacak.");
+}
+
+} // namespace
+
+void KeepRecord(const QList<PendingRecords::Step>& steps, const QString& what) {
+    try {
+        if (const QString error = PendingRecords::write(steps); !error.isEmpty())
+            reportUnrecorded(notYetRecorded(what, error));
+    } catch (const std::exception& e) {
+        reportUnrecorded(what + QStringLiteral(" kaydedilemedi: ") + QString::fromUtf8(e.what()));
+    }
+}
+
+void KeepRecordForLater(const QList<PendingRecords::Step>& steps, const QString& what) {
+    try {
+        PendingRecords::keep(steps);
+    } catch (const std::exception& e) {
+        qCWarning(lcRunner).noquote() << what << "not kept in the file:" << e.what();
+        KeepRecord(steps, what);
+    }
 }
 
 bool MoveSentFile(const Rule& rule, const QString& fileName, const QString& target,
@@ -157,20 +177,24 @@ bool MoveSentFile(const Rule& rule, const QString& fileName, const QString& targ
     const QString key = QStringLiteral("tasima:") + source;
     const QString prefix = RulePrefix(rule.kural_adi) + fileName;
     QString error;
+    const QString what = prefix + QStringLiteral(" dosyasının gönderim kaydı");
     if (!moveFile(source, target, &error)) {
         RunnerMemory::notice(key, prefix + QStringLiteral(" dosyası giden klasörüne taşınamadı: ") +
                                       error +
                                       QStringLiteral(" Dosya gönderildi ve yeniden "
                                                      "gönderilmeyecek; taşıma her kontrolde "
                                                      "yeniden denenecek."));
+        if (const QString pending = PendingRecords::applyPending(); !pending.isEmpty())
+            reportUnrecorded(notYetRecorded(what, pending));
         return false;
     }
     if (RunnerMemory::clear(key))
         RunnerLog(prefix + QStringLiteral(" dosyası giden klasörüne taşındı."));
     flushHeldRejects(rule, fileName, nameOf(target));
+    QList<PendingRecords::Step> done;
     if (journalId)
-        KeepRecord({{QString(), SentFileJournal::forgetStatement(*journalId)}},
-                   prefix + QStringLiteral(" dosyasının gönderim kaydı"));
+        done.append({QString(), SentFileJournal::forgetStatement(*journalId)});
+    KeepRecord(done, what);
     return true;
 }
 

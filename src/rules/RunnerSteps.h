@@ -31,9 +31,13 @@ bool IsPlainFile(const Rule& rule, const QString& fileName);
 // Forgets what was noted of files no longer in the folder.
 void ForgetVanishedFiles(const Rule& rule, const QStringList& names);
 
-// A record that must reach the database. When it cannot yet, the user is
-// told why (status bar and log) and it is written at a later pass.
+// A record that must reach the database, with those kept before it. When
+// they cannot yet, the user is told why (status bar and log) and they are
+// written at a later pass. `what` names the record for that message.
 void KeepRecord(const QList<PendingRecords::Step>& steps, const QString& what);
+// The same, on disk at once but written to the database with the next
+// record (a package's record goes in with its file's move).
+void KeepRecordForLater(const QList<PendingRecords::Step>& steps, const QString& what);
 
 // Moves a sent file on (then its held reject rows, and forgets its sent-file
 // record). When the move fails the file stays, recorded as sent, and later
