@@ -300,6 +300,19 @@ bool resumeSentFile(const Rule& rule, const QString& name) {
     return false;
 }
 
+// Nothing more in this pass: the program is ending, or a package's record
+// has not reached the database yet (the next pass writes it first).
+bool passMustEnd() {
+    if (ExitRequested())
+        return true;
+    try {
+        return PendingRecords::hasPending();
+    } catch (const std::exception& e) {
+        qCWarning(lcRunner) << "pending records unreadable:" << e.what();
+        return true;
+    }
+}
+
 // A folder the runner cannot move files out of would see every file it
 // sends stay behind: nothing is sent from it until that is mended.
 QString folderProblem(const QString& folder, QStringList& names) {
@@ -342,7 +355,7 @@ void runRule(const Rule& rule) {
     }
 
     for (const QString& name : std::as_const(names)) {
-        if (ExitRequested())
+        if (passMustEnd())
             return;
         if (!extensionAccepted(name) || IsUnfinishedFileName(name))
             continue;
@@ -395,6 +408,12 @@ void OtoMesaj() {
     // Packages taken by the gateway must be in the database before any other
     // file is looked at: a record still missing would make a sent file look
     // unsent, or a later list look like a lost one.
+    bool hadPending = false;
+    try {
+        hadPending = PendingRecords::hasPending();
+    } catch (const std::exception& e) {
+        qCWarning(lcRunner) << "pending records unreadable:" << e.what();
+    }
     const QString pending = PendingRecords::applyPending();
     if (!pending.isEmpty()) {
         const QString text =
@@ -404,7 +423,8 @@ void OtoMesaj() {
         RunnerMemory::notice(QStringLiteral("kayit"), text);
         return;
     }
-    if (RunnerMemory::clear(QStringLiteral("kayit")))
+    RunnerMemory::clear(QStringLiteral("kayit"));
+    if (hadPending)
         RunnerLog(QStringLiteral("Bekleyen paket kayıtları veritabanına yazıldı."));
 
     Recordset rules;
@@ -420,7 +440,7 @@ void OtoMesaj() {
     if (rules.isEmpty())
         return;
     for (rules.moveFirst(); !rules.eof(); rules.moveNext()) {
-        if (ExitRequested())
+        if (passMustEnd())
             return;
         const Rule rule = Rule::fromRecord(rules);
         try {

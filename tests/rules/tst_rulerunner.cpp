@@ -460,6 +460,7 @@ void TestRuleRunner::acceptedPackageRecordedWhenDatabaseRefuses() {
     ExecuteSql(QStringLiteral("CREATE TRIGGER dolu BEFORE INSERT ON tbl_giden_txt "
                               "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
     w.drop(QStringLiteral("liste.txt"), "gsm;ad;tutar\n5321234567;A;1\n");
+    w.drop(QStringLiteral("son.txt"), "gsm;ad;tutar\n5331234567;B;2\n");
     OtoMesaj();
     QCOMPARE(w.sim->packageCount(), 1);
     QCOMPARE(w.packageRows(), 0);
@@ -468,12 +469,12 @@ void TestRuleRunner::acceptedPackageRecordedWhenDatabaseRefuses() {
              qPrintable(w.env.ui().statusTexts.back()));
 
     // Until the record is in, nothing else is sent; a restart keeps it.
-    w.drop(QStringLiteral("ikinci.txt"), "gsm;ad;tutar\n5331234567;B;2\n");
     App().gConnection.close();
     App().runnerNotices.clear();
     App().runnerMemoryLoaded = false;
     OtoMesaj();
-    QCOMPARE(w.sim->packageCount(), 1);
+    QCOMPARE(w.sim->arrivedCount(1), 1);
+    QVERIFY(QFile::exists(w.in + "/son.txt"));
 
     ExecuteSql(QStringLiteral("DROP TRIGGER dolu"));
     OtoMesaj();
