@@ -133,6 +133,8 @@ FileResult sendFile(const Rule& rule, const QString& fileName, const QString& ta
     if (GetParam(QStringLiteral("flg_parlex")) != QLatin1String("1"))
         return {};
 
+    if (IsUnreadableAsBefore(rule, fileName))
+        return {};
     const QString linePrefix = RulePrefix(rule.kural_adi) + fileName;
     const QString source = JoinPath(rule.gelen_klasor, fileName);
     RemoveEmptyRejectLeftovers(rule, targetName);
@@ -149,8 +151,10 @@ FileResult sendFile(const Rule& rule, const QString& fileName, const QString& ta
             ? reader.openWithFormat(source, RuleTextFormat(rule.metin_ayraci, rule.baslik_var))
             : reader.open(rule.gelen_klasor, fileName);
     if (!opened || reader.isEmpty()) {
-        if (!opened)
+        if (!opened) {
             RunnerLog(linePrefix + QStringLiteral(" dosyası okunamadı: ") + reader.errorString());
+            NoteUnreadable(rule, fileName);
+        }
         RunnerLog(linePrefix + QStringLiteral(" dosyada kayıt bulunamadı..."));
         rejects.settle(false, linePrefix);
         return {};
@@ -189,6 +193,7 @@ FileResult sendFile(const Rule& rule, const QString& fileName, const QString& ta
     // A file that breaks off half-way is not sent in part: it waits whole.
     if (reader.hasError()) {
         RunnerLog(linePrefix + QStringLiteral(" dosyası okunamadı: ") + reader.errorString());
+        NoteUnreadable(rule, fileName);
         rejects.settle(false, linePrefix);
         return {};
     }

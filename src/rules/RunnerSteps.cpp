@@ -18,6 +18,7 @@ namespace {
 
 const QString SeenKey = QStringLiteral("gozlem:");
 const QString NotAFileKey = QStringLiteral("aygit:");
+const QString UnreadableKey = QStringLiteral("okunamaz:");
 const QStringList RejectPrefixes = {QStringLiteral("h01_"), QStringLiteral("h02_"),
                                     QStringLiteral("h03_")};
 
@@ -129,8 +130,27 @@ bool IsPlainFile(const Rule& rule, const QString& fileName) {
     return false;
 }
 
+namespace {
+
+QString stateOf(const Rule& rule, const QString& fileName) {
+    const QFileInfo info(JoinPath(rule.gelen_klasor, fileName));
+    return QString::number(info.size()) + QLatin1Char('|') +
+           QString::number(info.lastModified().toMSecsSinceEpoch());
+}
+
+} // namespace
+
+bool IsUnreadableAsBefore(const Rule& rule, const QString& fileName) {
+    return RunnerMemory::value(fileKeyPrefix(UnreadableKey, rule) + fileName) ==
+           stateOf(rule, fileName);
+}
+
+void NoteUnreadable(const Rule& rule, const QString& fileName) {
+    RunnerMemory::setValue(fileKeyPrefix(UnreadableKey, rule) + fileName, stateOf(rule, fileName));
+}
+
 void ForgetVanishedFiles(const Rule& rule, const QStringList& names) {
-    for (const QString& kind : {SeenKey, NotAFileKey}) {
+    for (const QString& kind : {SeenKey, NotAFileKey, UnreadableKey}) {
         const QString prefix = fileKeyPrefix(kind, rule);
         for (const QString& key : RunnerMemory::keysStartingWith(prefix)) {
             if (!names.contains(key.mid(prefix.size())))

@@ -28,6 +28,11 @@ QString RulePrefix(const QString& ruleName);
 bool IsSettled(const Rule& rule, const QString& fileName);
 // A regular file, not a link to a device or a pipe; those are logged once.
 bool IsPlainFile(const Rule& rule, const QString& fileName);
+// A file that could not be read as a list (binary data, a record without
+// end) is tried again once it has changed, so its lines are logged once and
+// not at every pass.
+bool IsUnreadableAsBefore(const Rule& rule, const QString& fileName);
+void NoteUnreadable(const Rule& rule, const QString& fileName);
 // Forgets what was noted of files no longer in the folder.
 void ForgetVanishedFiles(const Rule& rule, const QStringList& names);
 

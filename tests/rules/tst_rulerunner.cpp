@@ -319,6 +319,7 @@ void TestRuleRunner::emptyAndUnreadableFiles_data() {
     QTest::newRow("empty file") << QByteArray() << false;
     QTest::newRow("header only") << QByteArray("gsm;ad;tutar\r\n") << false;
     QTest::newRow("line longer than any record") << QByteArray(1100 * 1024, 'a') << true;
+    QTest::newRow("not text") << QByteArray("gsm;ad\0;tutar\n", 14) << true;
 }
 
 void TestRuleRunner::emptyAndUnreadableFiles() {
@@ -335,6 +336,14 @@ void TestRuleRunner::emptyAndUnreadableFiles() {
     QVERIFY(QFile::exists(w.in + "/liste.txt"));
     QCOMPARE(RunnerWorld::files(w.out), QStringList());
     QCOMPARE(w.sim->requestCount(), 0);
+
+    // An empty file is looked at again at every pass; one that cannot be
+    // read only once it has changed.
+    OtoMesaj();
+    QCOMPARE(w.logLines().size(), reasonLogged ? 3 : 4);
+    w.drop(QStringLiteral("liste.txt"), content + "x", 30);
+    OtoMesaj();
+    QCOMPARE(w.logLines().size(), 6);
 }
 
 void TestRuleRunner::filesBeingWrittenWait() {
