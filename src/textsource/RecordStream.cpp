@@ -172,6 +172,7 @@ RecordStream::Split RecordStream::split(std::vector<QStringView>& fields) {
         return m_atEnd ? Split::End : Split::NeedMore;
     }
 
+    const QChar* const recordStart = p;
     fields.clear();
     m_unquoted.clear();
     const bool hasSeparator = !m_separator.isEmpty();
@@ -257,6 +258,17 @@ RecordStream::Split RecordStream::split(std::vector<QStringView>& fields) {
             break;
         }
         p += m_separator.size();
+    }
+    // However the reads happened to fall, a record too long is refused.
+    qsizetype length = p - recordStart;
+    while (length > 0 && isLineBreak(recordStart[length - 1].unicode()))
+        --length;
+    if (length > MaxRecordLength) {
+        fail(QStringLiteral("%1: %2. satır %3 karakterden uzun")
+                 .arg(m_path)
+                 .arg(m_records + 1)
+                 .arg(MaxRecordLength));
+        return Split::Error;
     }
     m_pos += p - begin;
     return Split::Record;

@@ -249,6 +249,7 @@ void TestDelimitedReader::unreadableFiles_data() {
     QTest::newRow("folder") << "folder";
     QTest::newRow("binary") << "binary";
     QTest::newRow("record too long") << "long";
+    QTest::newRow("record too long, line ended") << "long line";
     QTest::newRow("quote never closed, file too long") << "unclosed";
     QTest::newRow("a line of separators") << "separators";
 }
@@ -263,9 +264,10 @@ void TestDelimitedReader::unreadableFiles() {
         QByteArray bytes("PK\x03\x04\x14\x00\x06\x00", 8);
         bytes += QByteArray(4096, '\x01');
         env.writeFile("in/data.txt", bytes);
-    } else if (kind == "long") {
-        env.writeFile("in/data.txt",
-                      "ad;gsm\n" + QByteArray(RecordStream::MaxRecordLength + 1, 'x'));
+    } else if (kind.startsWith("long")) {
+        env.writeFile("in/data.txt", "ad;gsm\n" +
+                                         QByteArray(RecordStream::MaxRecordLength + 1, 'x') +
+                                         (kind == "long line" ? "\n" : ""));
     } else if (kind == "separators") {
         env.writeFile("in/data.txt", "ad;gsm\n" + QByteArray(500000, ';') + "\n");
     } else if (kind == "unclosed") {
