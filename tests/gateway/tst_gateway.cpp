@@ -85,6 +85,8 @@ private slots:
     void cleaningBasketEqualsCleanThenQueue();
     void transportFailures_data();
     void transportFailures();
+    void onlyAQuietExchangeStalls_data();
+    void onlyAQuietExchangeStalls();
     void basketSurvivesFailureOnly();
     void repliesPassThroughUnchanged_data();
     void repliesPassThroughUnchanged();
@@ -327,14 +329,17 @@ void TestGateway::cleaningBasketEqualsCleanThenQueue() {
 }
 
 void TestGateway::transportFailures_data() {
+    // requestComplete: whether the gateway may have acted on the request.
     QTest::addColumn<QString>("failure");
-    QTest::newRow("refused port") << "refused";
-    QTest::newRow("connection cut") << "close";
-    QTest::newRow("time-out") << "timeout";
+    QTest::addColumn<bool>("requestComplete");
+    QTest::newRow("refused port") << "refused" << false;
+    QTest::newRow("connection cut") << "close" << true;
+    QTest::newRow("request taken, then silence") << "stall" << true;
 }
 
 void TestGateway::transportFailures() {
     QFETCH(QString, failure);
+    QFETCH(bool, requestComplete);
     TestEnvironment env;
     SimulatorFixture sim;
     std::shared_ptr<HttpTransport> transport;
@@ -344,6 +349,7 @@ void TestGateway::transportFailures() {
     } else if (failure == QLatin1String("close")) {
         sim->setFault(4, SimFault::close());
     } else {
+        // The simulator cuts the delay short when the test ends.
         sim->setFault(4, SimFault::delayed(60s));
         transport = std::make_shared<CurlTransport>(GatewayTimeouts{2s, 300ms});
     }
@@ -352,6 +358,42 @@ void TestGateway::transportFailures() {
     QCOMPARE(gateway.GetInfo(User, Pass), QStringLiteral("-1"));
     QVERIFY(gateway.lastExchange().transportFailed);
     QVERIFY(!gateway.lastExchange().error.isEmpty());
+    QCOMPARE(gateway.lastExchange().requestComplete, requestComplete);
+}
+
+void TestGateway::onlyAQuietExchangeStalls_data() {
+    // Samples of libcurl's counts every 900 ms, against a 1 s stall period:
+    // time in ms, bytes sent, bytes received.
+    QTest::addColumn<QList<int>>("samples");
+    QTest::addColumn<int>("endsAt"); // the sample that ends it, -1 for none
+
+    QList<int> upload;
+    QList<int> reply;
+    for (int i = 0; i < 100; ++i) {
+        upload << i * 900 << i * 1000 << 0;
+        reply << i * 900 << 500 << i * 10;
+    }
+    QTest::newRow("large upload that keeps moving") << upload << -1;
+    QTest::newRow("slow reply that keeps coming") << reply << -1;
+    QTest::newRow("upload stops half-way")
+        << QList<int>{0, 0, 0, 900, 400, 0, 1800, 400, 0, 2700, 400, 0} << 3;
+    QTest::newRow("request sent, then silence")
+        << QList<int>{0, 0, 0, 100, 500, 0, 1000, 500, 0, 1100, 500, 0} << 3;
+    QTest::newRow("nothing ever moves") << QList<int>{0, 0, 0, 999, 0, 0, 1000, 0, 0} << 2;
+}
+
+void TestGateway::onlyAQuietExchangeStalls() {
+    QFETCH(QList<int>, samples);
+    QFETCH(int, endsAt);
+    const StallWatch::Clock::time_point start;
+    StallWatch watch(1s, start);
+    int ended = -1;
+    for (int i = 0; ended < 0 && i * 3 < samples.size(); ++i) {
+        const auto now = start + std::chrono::milliseconds(samples[i * 3]);
+        if (watch.stalled(samples[i * 3 + 1], samples[i * 3 + 2], now))
+            ended = i;
+    }
+    QCOMPARE(ended, endsAt);
 }
 
 void TestGateway::basketSurvivesFailureOnly() {
