@@ -9,7 +9,6 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QPointer>
 #include <QThread>
 

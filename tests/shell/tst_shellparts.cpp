@@ -256,11 +256,8 @@ void TestShellParts::requestWaitsWithoutFreezing() {
     QVERIFY(QTest::qWaitForWindowActive(&window));
     bool returned = false;
     int handledBeforeReturn = 0;
-    const auto handler = [&] {
-        handledBeforeReturn += returned ? 0 : 1;
-    };
-    connect(button, &QPushButton::clicked, handler);
-    connect(refresh, &QAction::triggered, handler);
+    connect(button, &QPushButton::clicked, [&] { handledBeforeReturn += returned ? 0 : 1; });
+    connect(refresh, &QAction::triggered, [&] { handledBeforeReturn += returned ? 0 : 1; });
 
     // The interference comes from a timer, which only fires if the
     // interface goes on running while the request waits.
