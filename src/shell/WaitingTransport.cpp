@@ -100,8 +100,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (QThread::currentThread()->loopLevel() != m_level)
             return QObject::eventFilter(watched, event);
-        // A window's close request comes from the window system; refused,
-        // not lost: the window stays and the user can close it again.
+        // How a top-level window's closing arrives, whoever asked: Qt sends
+        // the program's own close() through the window system too. Refused,
+        // not lost: the window stays and can be closed again afterwards.
         if (event->type() == QEvent::Close && event->spontaneous()) {
             event->ignore();
             return true;
@@ -182,7 +183,7 @@ HttpResult WaitingTransport::post(const QString& url, const RequestBody& body) {
             dispatcher->wakeUp();
         });
     } catch (const std::system_error&) {
-        // No thread to be had: the request still goes, the window waits.
+        // No thread to be had: the request still goes, on this thread.
         return m_inner->post(address, body);
     }
     {
