@@ -99,6 +99,19 @@ size_t writeReply(char* data, size_t size, size_t count, void* userdata) {
     return n;
 }
 
+struct Progress {
+    StallWatch watch;
+    bool stalled = false;
+};
+
+int onProgress(void* userdata, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent) {
+    auto* progress = static_cast<Progress*>(userdata);
+    if (!progress->watch.stalled(sent, received, StallWatch::Clock::now()))
+        return 0;
+    progress->stalled = true;
+    return 1; // makes libcurl stop with CURLE_ABORTED_BY_CALLBACK
+}
+
 void initCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -134,6 +147,7 @@ HttpResult CurlTransport::post(const QString& url, const RequestBody& body) {
     Upload upload;
     upload.pieces = &body.pieces();
     Download download;
+    Progress progress{StallWatch(m_timeouts.stall, StallWatch::Clock::now())};
     char errorText[CURL_ERROR_SIZE] = {};
 
     easy.headers = curl_slist_append(easy.headers, "Content-Type: text/plain;charset=UTF-8");
@@ -158,7 +172,11 @@ HttpResult CurlTransport::post(const QString& url, const RequestBody& body) {
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &download);
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_timeouts.connect.count()));
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(m_timeouts.total.count()));
+    // No overall limit: a big package on a slow line may take long, so only
+    // an exchange where nothing moves for the stall period is given up.
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &progress);
     // A package must never be posted twice by the transport itself: no
     // connection is reused, so libcurl never retries on a stale one.
     curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
@@ -176,6 +194,9 @@ HttpResult CurlTransport::post(const QString& url, const RequestBody& body) {
     if (code != CURLE_OK) {
         if (download.tooLarge)
             result.error = QStringLiteral("reply larger than %1 bytes").arg(MaxReplyBytes);
+        else if (progress.stalled)
+            result.error =
+                QStringLiteral("nothing moved either way for %1 ms").arg(m_timeouts.stall.count());
         else if (errorText[0] != '\0')
             result.error = QString::fromUtf8(errorText);
         else

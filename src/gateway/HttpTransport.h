@@ -51,9 +51,38 @@ public:
 
 struct GatewayTimeouts {
     std::chrono::milliseconds connect{30'000};
-    // The whole exchange, so that a stalled server cannot block the program
-    // for ever.
-    std::chrono::milliseconds total{300'000};
+    // No byte moving either way for this long ends the exchange: a stalled
+    // server cannot block the program for ever, while a large package that
+    // keeps moving is never cut, however long it takes. Counted from the
+    // start of the request, so it must be longer than `connect`. Zero: never.
+    std::chrono::milliseconds stall{60'000};
+};
+
+// Tells when an exchange has stalled: neither count of bytes (sent,
+// received) has changed for the whole period.
+class StallWatch {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    StallWatch(std::chrono::milliseconds period, Clock::time_point start)
+        : m_period(period)
+        , m_lastMove(start) {}
+
+    bool stalled(qint64 sent, qint64 received, Clock::time_point now) {
+        if (sent != m_sent || received != m_received) {
+            m_sent = sent;
+            m_received = received;
+            m_lastMove = now;
+            return false;
+        }
+        return m_period.count() > 0 && now - m_lastMove >= m_period;
+    }
+
+private:
+    std::chrono::milliseconds m_period;
+    Clock::time_point m_lastMove;
+    qint64 m_sent = 0;
+    qint64 m_received = 0;
 };
 
 // libcurl: UTF-8 body as text/plain, no "Expect: 100-continue", proxies from

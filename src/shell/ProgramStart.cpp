@@ -6,6 +6,7 @@
 #include "core/AppState.h"
 #include "core/InstanceLock.h"
 #include "core/Settings.h"
+#include "frmBaslangic.h"
 #include "frmMenu.h"
 #include "gateway/CheckGateway.h"
 
@@ -42,8 +43,16 @@ bool ProgramStart::run() {
         return true;
     }
 
+    QString checked;
+    {
+        // A slow line must not look like a program that failed to start:
+        // the start window stays until the check returns, whatever it found.
+        frmBaslangic starting;
+        starting.show();
+        checked = CheckGateway();
+    }
     // CheckGateway has shown both boxes when it gives up.
-    if (CheckGateway() == QLatin1String("-1")) {
+    if (checked == QLatin1String("-1")) {
         app.gNoMainWindow = true;
         return false;
     }

@@ -7,6 +7,7 @@
 #include "Artwork.h"
 #include "ProgramStart.h"
 #include "QtUi.h"
+#include "WaitingTransport.h"
 #include "core/AppState.h"
 #include "core/ProgramFolder.h"
 
@@ -34,6 +35,8 @@ int main(int argc, char* argv[]) {
                                : DefaultProgramFolder();
 
     App().ui = std::make_shared<QtUi>();
+    // Gateway requests wait off the interface thread, so no window freezes.
+    WaitingTransport::install();
 
     ProgramStart start(folder);
     QObject::connect(&start, &ProgramStart::ended, &app, [] { QCoreApplication::exit(0); });

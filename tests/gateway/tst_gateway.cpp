@@ -85,6 +85,8 @@ private slots:
     void cleaningBasketEqualsCleanThenQueue();
     void transportFailures_data();
     void transportFailures();
+    void onlyAQuietExchangeStalls_data();
+    void onlyAQuietExchangeStalls();
     void basketSurvivesFailureOnly();
     void repliesPassThroughUnchanged_data();
     void repliesPassThroughUnchanged();
@@ -327,14 +329,17 @@ void TestGateway::cleaningBasketEqualsCleanThenQueue() {
 }
 
 void TestGateway::transportFailures_data() {
+    // requestComplete: whether the gateway may have acted on the request.
     QTest::addColumn<QString>("failure");
-    QTest::newRow("refused port") << "refused";
-    QTest::newRow("connection cut") << "close";
-    QTest::newRow("time-out") << "timeout";
+    QTest::addColumn<bool>("requestComplete");
+    QTest::newRow("refused port") << "refused" << false;
+    QTest::newRow("connection cut") << "close" << true;
+    QTest::newRow("request taken, then silence") << "stall" << true;
 }
 
 void TestGateway::transportFailures() {
     QFETCH(QString, failure);
+    QFETCH(bool, requestComplete);
     TestEnvironment env;
     SimulatorFixture sim;
     std::shared_ptr<HttpTransport> transport;
@@ -344,6 +349,7 @@ void TestGateway::transportFailures() {
     } else if (failure == QLatin1String("close")) {
         sim->setFault(4, SimFault::close());
     } else {
+        // The simulator cuts the delay short when the test ends.
         sim->setFault(4, SimFault::delayed(60s));
         transport = std::make_shared<CurlTransport>(GatewayTimeouts{2s, 300ms});
     }
@@ -352,6 +358,36 @@ void TestGateway::transportFailures() {
     QCOMPARE(gateway.GetInfo(User, Pass), QStringLiteral("-1"));
     QVERIFY(gateway.lastExchange().transportFailed);
     QVERIFY(!gateway.lastExchange().error.isEmpty());
+    QCOMPARE(gateway.lastExchange().requestComplete, requestComplete);
+}
+
+void TestGateway::onlyAQuietExchangeStalls_data() {
+    // libcurl's counts, sampled every 900 ms against a 1 s stall period, grow
+    // by these steps for a number of samples and then stand still.
+    QTest::addColumn<int>("sentStep");
+    QTest::addColumn<int>("receivedStep");
+    QTest::addColumn<int>("moving");
+    QTest::addColumn<int>("endsAt"); // the sample that ends it, -1 for none
+    QTest::newRow("large upload that keeps moving") << 1000 << 0 << 100 << -1;
+    QTest::newRow("slow reply that keeps coming") << 0 << 10 << 100 << -1;
+    QTest::newRow("request sent, then silence") << 1000 << 0 << 3 << 5;
+    QTest::newRow("nothing ever moves") << 0 << 0 << 0 << 2;
+}
+
+void TestGateway::onlyAQuietExchangeStalls() {
+    QFETCH(int, sentStep);
+    QFETCH(int, receivedStep);
+    QFETCH(int, moving);
+    QFETCH(int, endsAt);
+    const StallWatch::Clock::time_point start;
+    StallWatch watch(1s, start);
+    int ended = -1;
+    for (int i = 0; ended < 0 && i < 100; ++i) {
+        const int steps = std::min(i, moving);
+        if (watch.stalled(steps * sentStep, steps * receivedStep, start + i * 900ms))
+            ended = i;
+    }
+    QCOMPARE(ended, endsAt);
 }
 
 void TestGateway::basketSurvivesFailureOnly() {

@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -10,11 +11,15 @@
 #include <QtTest>
 
 #include "account/LoginReply.h"
+#include "gateway/Gateway.h"
 #include "shell/HelpDocument.h"
 #include "shell/KeepOnTop.h"
 #include "shell/QtUi.h"
 #include "shell/TrayControl.h"
+#include "shell/WaitingTransport.h"
 #include "shell/WebPane.h"
+#include "shell/frmMenu.h"
+#include "support/SimulatorFixture.h"
 #include "support/TestEnvironment.h"
 
 Q_DECLARE_METATYPE(LoginReply)
@@ -56,6 +61,8 @@ private slots:
     void trayIconOnlyWhileEnabled();
     void loginReplies_data();
     void loginReplies();
+    void requestWaitsWithoutFreezing_data();
+    void requestWaitsWithoutFreezing();
 };
 
 void TestShellParts::boxesShowTheirKindTitleAndLines_data() {
@@ -211,6 +218,111 @@ void TestShellParts::loginReplies() {
     QFETCH(QString, reply);
     QFETCH(LoginReply, outcome);
     QCOMPARE(ClassifyLoginReply(reply), outcome);
+}
+
+void TestShellParts::requestWaitsWithoutFreezing_data() {
+    QTest::addColumn<bool>("package");      // sendsms rather than GetInfo
+    QTest::addColumn<QString>("meanwhile"); // what happens while the gateway holds its reply
+    QTest::addColumn<QString>("step");      // panel 2 meanwhile
+
+    const QString info = QStringLiteral("Hesap bilgileri kontrol ediliyor...");
+    QTest::newRow("click on a button") << false << "click" << info;
+    QTest::newRow("shortcut key") << false << "key" << info;
+    QTest::newRow("window closed") << false << "close" << info;
+    QTest::newRow("second request") << false << "request" << info;
+    QTest::newRow("program told to end")
+        << true << "exit" << QStringLiteral("Mesaj paketi gönderiliyor...");
+}
+
+void TestShellParts::requestWaitsWithoutFreezing() {
+    QFETCH(bool, package);
+    QFETCH(QString, meanwhile);
+    QFETCH(QString, step);
+    TestEnvironment env;
+    SimulatorFixture sim;
+    const int action = package ? 1 : 4;
+    // Held until the test lets it go: stopping the simulator cuts the delay.
+    sim->setFault(action, SimFault::delayed(std::chrono::minutes(1)));
+    auto waiting = std::make_shared<WaitingTransport>(DefaultHttpTransport());
+    const QString user = QString::fromStdString(SimulatorFixture::MainUser);
+    frmMenu menu;
+    QWidget window;
+    auto* button = new QPushButton(QStringLiteral("Gönder"), &window);
+    window.show();
+    auto* refresh = new QAction(&window);
+    refresh->setShortcut(Qt::Key_F5);
+    window.addAction(refresh);
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    bool returned = false;
+    int handledBeforeReturn = 0;
+    connect(button, &QPushButton::clicked, [&] { handledBeforeReturn += returned ? 0 : 1; });
+    connect(refresh, &QAction::triggered, [&] { handledBeforeReturn += returned ? 0 : 1; });
+
+    // The interference comes from a timer, which only fires if the
+    // interface goes on running while the request waits.
+    int ticks = 0;
+    int interferedAt = 0;
+    QString stepShown;
+    bool busyCursor = false;
+    QString secondReply;
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        if (sim->arrivedCount(action) == 0)
+            return;
+        if (interferedAt == 0) {
+            interferedAt = ticks;
+            stepShown = menu.statusPanel(2);
+            busyCursor = QGuiApplication::overrideCursor() &&
+                         QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+            if (meanwhile == QLatin1String("click"))
+                QTest::mouseClick(button, Qt::LeftButton);
+            else if (meanwhile == QLatin1String("key"))
+                QTest::keyClick(window.windowHandle(), Qt::Key_F5);
+            else if (meanwhile == QLatin1String("close"))
+                QVERIFY(!window.close());
+            else if (meanwhile == QLatin1String("request"))
+                secondReply = Gateway(waiting).GetSystemTime(user, SimulatorFixture::Password);
+            else
+                QCoreApplication::exit(0);
+        } else if (ticks == interferedAt + 3) {
+            sim->stop(); // the interface still runs: let the reply go
+        }
+    });
+    timer.start(10);
+
+    Gateway gateway(waiting);
+    QString reply;
+    QTimer::singleShot(0, [&] {
+        if (package) {
+            gateway.addtosmsbasket(QStringLiteral("Merhaba"), QStringLiteral("5321234567"));
+            reply = gateway.sendsms(user, SimulatorFixture::Password, QStringLiteral("PARLEX"),
+                                    QString());
+        } else {
+            reply = gateway.GetInfo(user, SimulatorFixture::Password);
+        }
+        returned = true;
+        QCoreApplication::exit(0);
+    });
+    QCoreApplication::exec();
+
+    QVERIFY(interferedAt > 0);
+    QCOMPARE(gateway.lastExchange().transportFailed, false);
+    if (package)
+        QCOMPARE(reply.left(3) + QString::number(sim->packageCount()), QStringLiteral("00 1"));
+    else
+        QCOMPARE(reply, QStringLiteral("1000\nPARLEX\nACME\n"));
+    QCOMPARE(handledBeforeReturn, 0);
+    QVERIFY(window.isVisible());
+    if (meanwhile == QLatin1String("request"))
+        QVERIFY(!secondReply.isEmpty() && secondReply != QLatin1String("-1"));
+    QCOMPARE(stepShown, step);
+    QVERIFY(busyCursor);
+    QCOMPARE(menu.statusPanel(2), QStringLiteral("Hazır"));
+    QVERIFY(!QGuiApplication::overrideCursor());
+    // A refused close is not lost: the user closes again.
+    QVERIFY(window.close());
 }
 
 QTEST_MAIN(TestShellParts)

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -8,6 +9,7 @@
 #include "core/DbRoutines.h"
 #include "core/InstanceLock.h"
 #include "shell/ProgramStart.h"
+#include "shell/WaitingTransport.h"
 #include "shell/frmMenu.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestEnvironment.h"
@@ -34,6 +36,16 @@ void storeAccount(SimulatorFixture& sim, bool hollin, bool remember, const QStri
     App().gConnection.close();
 }
 
+// The start window, when it is on screen and the window system has shown it.
+bool startWindowShown() {
+    for (const QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String("frmBaslangic") && window->isVisible() &&
+            window->windowHandle()->isExposed())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 class TestStartup : public QObject {
@@ -48,6 +60,8 @@ private slots:
     void forgottenAccountShowsLogin_data();
     void forgottenAccountShowsLogin();
     void rememberedAccountOpensMainWindow();
+    void startWindowShowsWhileTheCheckWaits_data();
+    void startWindowShowsWhileTheCheckWaits();
     void rejectedAccountShowsBothBoxesAndNoWindow();
     void loginOpensTheMainWindow();
     void cancelledLoginEndsTheProgram();
@@ -129,6 +143,37 @@ void TestStartup::rememberedAccountOpensMainWindow() {
     // Polling waits for the status screen.
     QVERIFY(!start.mainWindow()->Timer1().isCounting());
     QCOMPARE(start.mainWindow()->statusPanel(4), SimulatorFixture::UserName);
+}
+
+void TestStartup::startWindowShowsWhileTheCheckWaits_data() {
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("accepted") << SimulatorFixture::Password << true;
+    QTest::newRow("refused") << QStringLiteral("yanlis") << false;
+}
+
+void TestStartup::startWindowShowsWhileTheCheckWaits() {
+    QFETCH(QString, password);
+    QFETCH(bool, accepted);
+    storeAccount(*sim, false, true, password);
+    WaitingTransport::install();
+    // The check's reply is held until the window has been seen.
+    sim->sim().setFault(12, SimFault::delayed(std::chrono::minutes(1)));
+    bool shownWhileWaiting = false;
+    QTimer look;
+    connect(&look, &QTimer::timeout, [&] {
+        if (sim->sim().arrivedCount(12) == 1 && !shownWhileWaiting && startWindowShown()) {
+            shownWhileWaiting = true;
+            sim->sim().stop();
+        }
+    });
+    look.start(10);
+
+    ProgramStart start(env->folder());
+    QCOMPARE(start.run(), accepted);
+    QVERIFY(shownWhileWaiting);
+    QVERIFY(!startWindowShown());
+    QCOMPARE(start.mainWindow() != nullptr, accepted);
 }
 
 void TestStartup::rejectedAccountShowsBothBoxesAndNoWindow() {

@@ -35,7 +35,7 @@ SimulatorFixture::SimulatorFixture() {
     if (!m_sim.start(0))
         qFatal("the gateway simulator cannot listen on 127.0.0.1");
     using namespace std::chrono_literals;
-    SetDefaultHttpTransport(std::make_shared<CurlTransport>(GatewayTimeouts{5s, 30s}));
+    SetDefaultHttpTransport(std::make_shared<CurlTransport>(GatewayTimeouts{5s, 5s}));
     useMainAccount();
 }
 

@@ -11,8 +11,8 @@
 // TestEnvironment, which starts AppState afresh.
 //
 // While it lives, new Gateway objects use libcurl with short time-outs
-// (connect 5 s, whole exchange 30 s), so a broken test fails instead of
-// hanging.
+// (connect 5 s, nothing moving 5 s), so a broken test fails instead of
+// hanging. A delayed reply must stay well under the stall period.
 class SimulatorFixture {
 public:
     // Main account as AppState holds it, and as the gateway sees it.
