@@ -83,10 +83,11 @@ int RunRunOnce(const QStringList& args) {
         return ExitFailure;
     }
 
-    LoadSettings();
+    const QString cause = LoadSettings();
     if (!app.gSettingsLoaded) {
-        PrintError(kCommand,
-                   QStringLiteral("the settings in %1 could not be loaded").arg(DatabasePath()));
+        PrintError(kCommand, QStringLiteral("the settings in %1 could not be loaded%2")
+                                 .arg(DatabasePath(),
+                                      cause.isEmpty() ? QString() : QStringLiteral(": ") + cause));
         return ExitFailure;
     }
     if (app.gRemember != QLatin1String("1")) {

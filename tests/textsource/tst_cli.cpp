@@ -1,6 +1,7 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "core/DbRoutines.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -47,6 +48,8 @@ private slots:
     void unreadableFile();
     void help_data();
     void help();
+    void runOnceNamesTheCause_data();
+    void runOnceNamesTheCause();
 };
 
 void TestCli::read_data() {
@@ -234,6 +237,36 @@ void TestCli::help() {
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.startsWith(usage), qPrintable(run.out));
     QCOMPARE(run.err, QString());
+}
+
+void TestCli::runOnceNamesTheCause_data() {
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("cause");
+
+    QTest::newRow("another program holds the database")
+        << "locked"
+        << "veritabanı başka bir program tarafından kullanılıyor.";
+}
+
+void TestCli::runOnceNamesTheCause() {
+    QFETCH(QString, obstacle);
+    QFETCH(QString, cause);
+    TestEnvironment env;
+    OpenDatabase();
+    App().gConnection.close();
+    Database other;
+    if (obstacle == "locked") {
+        other.open(DatabasePath());
+        other.execute(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+        other.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    }
+    const CliRun run = runCli({"run-once", "--program-folder", env.folder()});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, QString());
+    // The tool's own last word, not only the log of the box.
+    const QStringList said = run.err.split(u'\n').filter(QStringLiteral("parlex-cli run-once: "));
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said.first().endsWith(cause), qPrintable(run.err));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
