@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "SecondStart.h"
 #include "account/frmGiris.h"
 #include "core/AppState.h"
 #include "core/InstanceLock.h"
@@ -22,11 +23,11 @@ bool ProgramStart::run() {
     app.programFolder = m_folder;
 
     // A folder that does not exist yet is made; one that cannot be made
-    // fails with the settings' own message below.
+    // fails with the lock's message below.
     QDir().mkpath(m_folder);
     m_lock = std::make_unique<InstanceLock>(m_folder);
-    if (!m_lock->tryLock() && m_lock->holderPid() != 0) {
-        Ui().information(QStringLiteral("Parlex 1.0"), QStringLiteral("Program Zaten Çalışıyor."));
+    if (!m_lock->tryLock()) {
+        ExplainRefusedStart(*m_lock);
         return false;
     }
 

@@ -43,7 +43,8 @@ private slots:
     void init();
     void cleanup();
 
-    void secondInstanceIsRefused();
+    void startRefusedWithoutTheLock_data();
+    void startRefusedWithoutTheLock();
     void missingSettingsRowEndsQuietly();
     void forgottenAccountShowsLogin_data();
     void forgottenAccountShowsLogin();
@@ -68,16 +69,40 @@ void TestStartup::cleanup() {
     env.reset();
 }
 
-void TestStartup::secondInstanceIsRefused() {
-    InstanceLock running(env->folder());
-    QVERIFY(running.tryLock());
+void TestStartup::startRefusedWithoutTheLock_data() {
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("cause"); // empty: the program is running
 
-    ProgramStart start(env->folder());
+    QTest::newRow("program already running") << "running"
+                                             << "";
+    QTest::newRow("program folder below a file") << "below a file"
+                                                 << "klasör bulunamadı.";
+}
+
+void TestStartup::startRefusedWithoutTheLock() {
+    QFETCH(QString, obstacle);
+    QFETCH(QString, cause);
+    QString folder = env->folder();
+    InstanceLock running(folder);
+    if (obstacle == "running")
+        QVERIFY(running.tryLock());
+    else
+        folder = env->writeFile(QStringLiteral("dosya"), "x") + "/parlex";
+
+    ProgramStart start(folder);
     QVERIFY(!start.run());
     QCOMPARE(env->ui().boxes.size(), size_t(1));
-    QCOMPARE(env->ui().boxes[0].kind, UiServices::BoxKind::Information);
-    QCOMPARE(env->ui().boxes[0].title, QStringLiteral("Parlex 1.0"));
-    QCOMPARE(env->ui().boxes[0].text, QStringLiteral("Program Zaten Çalışıyor."));
+    const ScriptedUi::Box& box = env->ui().boxes[0];
+    QCOMPARE(box.title, QStringLiteral("Parlex 1.0"));
+    if (cause.isEmpty()) {
+        QCOMPARE(box.kind, UiServices::BoxKind::Information);
+        QCOMPARE(box.text, QStringLiteral("Program Zaten Çalışıyor."));
+    } else {
+        QCOMPARE(box.kind, UiServices::BoxKind::Error);
+        QCOMPARE(box.text, "Program başlatılamıyor: program klasöründe kilit dosyası "
+                           "oluşturulamadı.\r\nKlasör: " +
+                               folder + "\r\nNeden: " + cause);
+    }
     QVERIFY(!start.mainWindow());
     QVERIFY(!start.loginWindow());
     QCOMPARE(sim->sim().requestCount(), 0);

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QProcess>
 #include <QtTest>
 
@@ -246,6 +248,8 @@ void TestCli::runOnceNamesTheCause_data() {
     QTest::newRow("another program holds the database")
         << "locked"
         << "veritabanı başka bir program tarafından kullanılıyor.";
+    QTest::newRow("lock file cannot be made in a read-only folder") << "read-only"
+                                                                    << "klasöre yazılamıyor.";
 }
 
 void TestCli::runOnceNamesTheCause() {
@@ -259,8 +263,13 @@ void TestCli::runOnceNamesTheCause() {
         other.open(DatabasePath());
         other.execute(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
         other.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    } else {
+        if (geteuid() == 0)
+            QSKIP("root writes into a read-only folder");
+        QVERIFY(QFile::setPermissions(env.folder(), QFile::ReadOwner | QFile::ExeOwner));
     }
     const CliRun run = runCli({"run-once", "--program-folder", env.folder()});
+    QFile::setPermissions(env.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.out, QString());
     // The tool's own last word, not only the log of the box.
