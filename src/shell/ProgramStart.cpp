@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "InstanceChannel.h"
 #include "SecondStart.h"
 #include "account/frmGiris.h"
 #include "core/AppState.h"
@@ -30,6 +31,8 @@ bool ProgramStart::run() {
         ExplainRefusedStart(*m_lock);
         return false;
     }
+    m_channel = std::make_unique<InstanceChannel>(m_folder);
+    connect(m_channel.get(), &InstanceChannel::showRequested, this, &ProgramStart::bringToFront);
 
     LoadSettings();
     if (!app.gSettingsLoaded)
@@ -60,6 +63,15 @@ void ProgramStart::openMainWindow() {
     }
     m_menu->Timer1().setInterval(App().gCheckPeriod);
     m_menu->show();
+}
+
+void ProgramStart::bringToFront() {
+    if (m_menu) {
+        m_menu->restoreFromTray();
+    } else if (m_login && m_login->isVisible()) {
+        m_login->raise();
+        m_login->activateWindow();
+    }
 }
 
 void ProgramStart::loginClosed() {

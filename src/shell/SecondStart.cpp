@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "InstanceChannel.h"
 #include "core/AppState.h"
 #include "core/InstanceLock.h"
 
@@ -16,5 +17,7 @@ void ExplainRefusedStart(const InstanceLock& lock) {
                               QStringLiteral("Neden: ") + lock.cause());
         return;
     }
+    // The running program comes forward; a parlex-cli run has nothing to show.
+    InstanceChannel::askToShow(lock.programFolder());
     Ui().information(title, QStringLiteral("Program Zaten Çalışıyor."));
 }

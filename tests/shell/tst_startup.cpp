@@ -8,6 +8,7 @@
 #include "core/DbRoutines.h"
 #include "core/InstanceLock.h"
 #include "shell/ProgramStart.h"
+#include "shell/TrayControl.h"
 #include "shell/frmMenu.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestEnvironment.h"
@@ -45,6 +46,8 @@ private slots:
 
     void startRefusedWithoutTheLock_data();
     void startRefusedWithoutTheLock();
+    void secondStartBringsTheRunningWindowBack_data();
+    void secondStartBringsTheRunningWindowBack();
     void missingSettingsRowEndsQuietly();
     void forgottenAccountShowsLogin_data();
     void forgottenAccountShowsLogin();
@@ -106,6 +109,42 @@ void TestStartup::startRefusedWithoutTheLock() {
     QVERIFY(!start.mainWindow());
     QVERIFY(!start.loginWindow());
     QCOMPARE(sim->sim().requestCount(), 0);
+}
+
+void TestStartup::secondStartBringsTheRunningWindowBack_data() {
+    QTest::addColumn<bool>("tray");
+    QTest::addColumn<bool>("throughLink");
+
+    QTest::newRow("hidden in the notification area") << true << false;
+    QTest::newRow("minimised without a notification area") << false << false;
+    QTest::newRow("started through a link to the folder") << true << true;
+}
+
+void TestStartup::secondStartBringsTheRunningWindowBack() {
+    QFETCH(bool, tray);
+    QFETCH(bool, throughLink);
+    storeAccount(*sim, false, true, SimulatorFixture::Password);
+    ProgramStart first(env->folder());
+    QVERIFY(first.run());
+    frmMenu* menu = first.mainWindow();
+    menu->TrayControl1().forceAvailability(tray);
+    menu->close();
+    if (tray)
+        QTRY_VERIFY(!menu->isVisible());
+    else
+        QTRY_VERIFY(menu->isMinimized());
+
+    QString folder = env->folder();
+    if (throughLink) {
+        folder = env->filePath(QStringLiteral("kendisi"));
+        QVERIFY(QFile::link(env->folder(), folder));
+    }
+    ProgramStart second(folder);
+    QVERIFY(!second.run());
+    QCOMPARE(env->ui().boxes.size(), size_t(1));
+    QCOMPARE(env->ui().boxes[0].text, QStringLiteral("Program Zaten Çalışıyor."));
+    QTRY_VERIFY(menu->isVisible() && !menu->isMinimized());
+    QVERIFY(!menu->TrayControl1().Enabled());
 }
 
 void TestStartup::missingSettingsRowEndsQuietly() {
