@@ -106,6 +106,7 @@ frmMenu::frmMenu(QWidget* parent, PollingTimer::Pass pass)
     m_tray->setObjectName(QStringLiteral("TrayControl1"));
     m_tray->setToolTipText(QStringLiteral("Parlex 1.0"));
     connect(m_tray, &TrayControl::DblClick, this, &frmMenu::restoreFromTray);
+    connect(m_tray, &TrayControl::notificationAreaGone, this, &frmMenu::restoreFromTray);
     connect(m_tray, &TrayControl::MouseDown, this,
             [this](int button, int, int, int) { onTrayMouseDown(button); });
 
@@ -201,6 +202,11 @@ void frmMenu::restoreFromTray() {
     m_ui->miGoster->setVisible(false);
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
+    // A window manager places a window that is shown again as it likes; the
+    // user left it somewhere.
+    if (!isVisible() && !m_geometryBeforeTray.isEmpty())
+        restoreGeometry(m_geometryBeforeTray);
+    m_geometryBeforeTray.clear();
     show();
     raise();
     activateWindow();
@@ -211,6 +217,7 @@ void frmMenu::minimisedIntoTray() {
     // window: hidden, it could never be brought back.
     if (!m_tray->isAvailable() || !isMinimized())
         return;
+    m_geometryBeforeTray = saveGeometry();
     hide();
     m_ui->miGoster->setVisible(true);
     m_tray->setEnabled(true);

@@ -76,4 +76,6 @@ private:
     QPointer<frmAna> m_ana;
     QPointer<QMdiSubWindow> m_anaWindow;
     bool m_exitConfirmed = false;
+    // Where the window was when it went into the notification area.
+    QByteArray m_geometryBeforeTray;
 };

@@ -53,7 +53,8 @@ private slots:
     void windowsOfLaterWorkAreNotYetAvailable();
     void closeBoxHidesIntoTrayWithoutQuestion();
     void closeBoxWithoutTrayMinimisesNormally();
-    void trayDoubleClickAndShowItemRestore();
+    void trayRestoresTheWindowWhereItWas_data();
+    void trayRestoresTheWindowWhereItWas();
     void rightClickOnTrayOpensProgramMenu();
     void exitAnsweredNoThenCloseBox();
     void exitAnsweredYesEndsTheProgram();
@@ -174,20 +175,34 @@ void TestMainWindow::closeBoxWithoutTrayMinimisesNormally() {
     QVERIFY(env->ui().boxes.empty());
 }
 
-void TestMainWindow::trayDoubleClickAndShowItemRestore() {
+void TestMainWindow::trayRestoresTheWindowWhereItWas_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("double click") << "double click";
+    QTest::newRow("Programı göster") << "miGoster";
+    QTest::newRow("notification area goes away") << "area gone";
+}
+
+void TestMainWindow::trayRestoresTheWindowWhereItWas() {
+    QFETCH(QString, way);
     Shown s(true);
-    for (int way = 0; way < 2; ++way) {
-        s.menu.close();
-        QTRY_VERIFY(!s.menu.isVisible());
-        if (way == 0)
-            s.menu.TrayControl1().deliverActivation(QSystemTrayIcon::DoubleClick);
-        else
-            action(s.menu, "miGoster")->trigger();
-        QVERIFY(s.menu.isVisible());
-        QVERIFY(!s.menu.isMinimized());
-        QVERIFY(!s.menu.TrayControl1().Enabled());
-        QVERIFY(!action(s.menu, "miGoster")->isVisible());
-    }
+    const QRect where(140, 90, 880, 640);
+    s.menu.setGeometry(where);
+    QTRY_COMPARE(s.menu.geometry(), where);
+    s.menu.close();
+    QTRY_VERIFY(!s.menu.isVisible());
+    // A window manager may place a window anew when it is shown again.
+    s.menu.move(0, 0);
+    if (way == "double click")
+        s.menu.TrayControl1().deliverActivation(QSystemTrayIcon::DoubleClick);
+    else if (way == "miGoster")
+        action(s.menu, "miGoster")->trigger();
+    else
+        s.menu.TrayControl1().forceAvailability(false);
+    QTRY_VERIFY(s.menu.isVisible());
+    QVERIFY(!s.menu.isMinimized());
+    QCOMPARE(s.menu.geometry(), where);
+    QVERIFY(!s.menu.TrayControl1().Enabled());
+    QVERIFY(!action(s.menu, "miGoster")->isVisible());
 }
 
 void TestMainWindow::rightClickOnTrayOpensProgramMenu() {
