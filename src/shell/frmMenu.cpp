@@ -22,6 +22,7 @@
 #undef Ui
 
 #include "Artwork.h"
+#include "ElidedLabel.h"
 #include "HelpDocument.h"
 #include "TrayControl.h"
 #include "core/AppState.h"
@@ -94,7 +95,9 @@ frmMenu::frmMenu(QWidget* parent, PollingTimer::Pass pass)
         QStringLiteral("Aktif kullanıcı"), QString(),
         QStringLiteral("SMS Gateway"),     QString()};
     for (int i = 0; i < StatusPanelCount; ++i) {
-        auto* panel = new QLabel(initial[i], m_ui->StatusBar1);
+        // Panel 2 takes any message, however long.
+        auto* panel = i == 1 ? new ElidedLabel(initial[i], m_ui->StatusBar1)
+                             : new QLabel(initial[i], m_ui->StatusBar1);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setMinimumWidth(i == 1 ? 200 : 60);
@@ -151,14 +154,20 @@ void frmMenu::Form_Activate() {
 }
 
 void frmMenu::setStatusPanel(int panel, const QString& text) {
-    if (panel >= 1 && panel <= StatusPanelCount)
+    if (panel < 1 || panel > StatusPanelCount)
+        return;
+    if (auto* elided = qobject_cast<ElidedLabel*>(m_panels[panel - 1]))
+        elided->setFullText(text);
+    else
         m_panels[panel - 1]->setText(text);
 }
 
 QString frmMenu::statusPanel(int panel) const {
-    if (panel >= 1 && panel <= StatusPanelCount)
-        return m_panels[panel - 1]->text();
-    return QString();
+    if (panel < 1 || panel > StatusPanelCount)
+        return QString();
+    if (const auto* elided = qobject_cast<const ElidedLabel*>(m_panels[panel - 1]))
+        return elided->fullText();
+    return m_panels[panel - 1]->text();
 }
 
 void frmMenu::showAccount() {

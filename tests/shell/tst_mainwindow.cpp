@@ -62,6 +62,8 @@ private slots:
     void tickRunsOnePassAndFollowsTheSwitch();
     void passThatFailsKeepsTheProgramRunning();
     void statusTextGoesToPanelTwo();
+    void longStatusTextIsElidedToFit_data();
+    void longStatusTextIsElidedToFit();
     void helpOpensDeliveredFileOrGuide();
 
 private:
@@ -296,6 +298,36 @@ void TestMainWindow::statusTextGoesToPanelTwo() {
     frmMenu menu;
     Ui().setStatusText(QStringLiteral("[kural] Hata kodu : 07"));
     QCOMPARE(menu.statusPanel(2), QStringLiteral("[kural] Hata kodu : 07"));
+}
+
+void TestMainWindow::longStatusTextIsElidedToFit_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<bool>("elided");
+    QTest::newRow("window made narrower") << 4000 << 820 << true;
+    QTest::newRow("window made wider") << 820 << 4000 << false;
+}
+
+void TestMainWindow::longStatusTextIsElidedToFit() {
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(bool, elided);
+    Shown s(true);
+    s.menu.resize(from, 600);
+    const QString text = "[Borç] " + QStringLiteral("/home/kullanici/parlex/gelen").repeated(6) +
+                         "/liste.txt dosyası okunamadı.";
+    s.menu.setStatusPanel(2, text);
+    s.menu.resize(to, 600);
+
+    auto* panel = s.menu.findChild<QLabel*>(QStringLiteral("Panel2"));
+    QTRY_COMPARE(panel->text().endsWith(u'…'), elided);
+    QCOMPARE(s.menu.statusPanel(2), text);
+    if (elided) {
+        QVERIFY(text.startsWith(panel->text().chopped(1)));
+        QCOMPARE(panel->toolTip(), text);
+    } else {
+        QCOMPARE(panel->text(), text);
+    }
 }
 
 void TestMainWindow::helpOpensDeliveredFileOrGuide() {

@@ -1,0 +1,35 @@
+#include "ElidedLabel.h"
+
+#include <QResizeEvent>
+
+ElidedLabel::ElidedLabel(const QString& text, QWidget* parent)
+    : QLabel(parent) {
+    setFullText(text);
+}
+
+void ElidedLabel::setFullText(const QString& text) {
+    m_full = text;
+    elide();
+}
+
+QSize ElidedLabel::sizeHint() const {
+    return minimumSizeHint();
+}
+
+QSize ElidedLabel::minimumSizeHint() const {
+    // The text's own width would push the window wider with every long
+    // message.
+    return {minimumWidth(), QLabel::minimumSizeHint().height()};
+}
+
+void ElidedLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    elide();
+}
+
+void ElidedLabel::elide() {
+    const int room = contentsRect().width() - 2 * margin();
+    const QString shown = fontMetrics().elidedText(m_full, Qt::ElideRight, room);
+    setText(shown);
+    setToolTip(shown == m_full ? QString() : m_full);
+}
