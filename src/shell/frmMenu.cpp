@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDir>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMdiArea>
@@ -244,7 +245,11 @@ void frmMenu::openHelp() {
         SetStatusText(QStringLiteral("Yardım dosyası bulunamadı."));
         return;
     }
-    Ui().openWithDesktop(path);
+    // No program for the file type, say: the user would otherwise see
+    // nothing happen.
+    if (!Ui().openWithDesktop(path))
+        SetStatusText(QStringLiteral("Yardım dosyası açılamadı: ") +
+                      QDir::toNativeSeparators(path));
 }
 
 void frmMenu::exitChosen() {

@@ -64,7 +64,8 @@ private slots:
     void statusTextGoesToPanelTwo();
     void longStatusTextIsElidedToFit_data();
     void longStatusTextIsElidedToFit();
-    void helpOpensDeliveredFileOrGuide();
+    void helpOpensDeliveredFileOrSaysWhy_data();
+    void helpOpensDeliveredFileOrSaysWhy();
 
 private:
     std::unique_ptr<TestEnvironment> env;
@@ -330,17 +331,30 @@ void TestMainWindow::longStatusTextIsElidedToFit() {
     }
 }
 
-void TestMainWindow::helpOpensDeliveredFileOrGuide() {
-    frmMenu menu;
-    // Beside the test program there is no guide, and no parlex.chm yet.
-    menu.openHelp();
-    QVERIFY(env->ui().opened.empty());
-    QCOMPARE(env->ui().statusTexts.back(), QStringLiteral("Yardım dosyası bulunamadı."));
+void TestMainWindow::helpOpensDeliveredFileOrSaysWhy_data() {
+    QTest::addColumn<bool>("delivered");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("status"); // empty: nothing to say
+    // Beside the test program there is no guide.
+    QTest::newRow("no help file") << false << true << "Yardım dosyası bulunamadı.";
+    QTest::newRow("delivered file opens") << true << true << "";
+    QTest::newRow("delivered file will not open") << true << false << "Yardım dosyası açılamadı: ";
+}
 
-    const QString chm = env->writeFile(QStringLiteral("parlex.chm"), "ITSF");
+void TestMainWindow::helpOpensDeliveredFileOrSaysWhy() {
+    QFETCH(bool, delivered);
+    QFETCH(bool, opens);
+    QFETCH(QString, status);
+    const QString chm =
+        delivered ? env->writeFile(QStringLiteral("parlex.chm"), "ITSF") : QString();
+    env->ui().opens = opens;
+    frmMenu menu;
     menu.openHelp();
-    QCOMPARE(env->ui().opened.size(), size_t(1));
-    QCOMPARE(env->ui().opened.back(), chm);
+    QCOMPARE(env->ui().opened, delivered ? std::vector<QString>{chm} : std::vector<QString>{});
+    if (status.endsWith(u' '))
+        status += chm;
+    QCOMPARE(env->ui().statusTexts,
+             status.isEmpty() ? std::vector<QString>{} : std::vector<QString>{status});
 }
 
 QTEST_MAIN(TestMainWindow)
