@@ -4,6 +4,8 @@
 
 ElidedLabel::ElidedLabel(const QString& text, QWidget* parent)
     : QLabel(parent) {
+    // A reply such as "<HTML>..." is text to show, not markup.
+    setTextFormat(Qt::PlainText);
     setFullText(text);
 }
 
@@ -28,7 +30,11 @@ void ElidedLabel::resizeEvent(QResizeEvent* event) {
 }
 
 void ElidedLabel::elide() {
-    const int room = contentsRect().width() - 2 * margin();
+    // QLabel indents a framed label's text by half an "x" unless told.
+    int indent = this->indent();
+    if (indent < 0)
+        indent = frameWidth() > 0 ? fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+    const int room = contentsRect().width() - 2 * margin() - indent;
     const QString shown = fontMetrics().elidedText(m_full, Qt::ElideRight, room);
     setText(shown);
     setToolTip(shown == m_full ? QString() : m_full);
