@@ -1,12 +1,14 @@
 #include "QtUi.h"
 
+#include <utility>
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTranslator>
 #include <QUrl>
 
