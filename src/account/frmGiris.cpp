@@ -3,6 +3,7 @@
 #include <exception>
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QScreen>
@@ -43,9 +44,10 @@ frmGiris::frmGiris(OpenMainWindow openMainWindow, QWidget* parent)
     m_ui->imgHour->setPixmap(Artwork::hourglassPicture(32));
     connect(m_ui->btnOturumAc, &QPushButton::clicked, this, &frmGiris::btnOturumAc_Click);
     connect(m_ui->btnVazgec, &QPushButton::clicked, this, &frmGiris::btnVazgec_Click);
-    // A plain window has no default button of its own: Enter in a box logs in.
-    for (QLineEdit* box : {m_ui->txtUserName, m_ui->txtPassWord, m_ui->txtClientKodu})
-        connect(box, &QLineEdit::returnPressed, m_ui->btnOturumAc, &QPushButton::click);
+    // A fixed window of the design's size: nothing to maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     Form_Load();
 }
 
@@ -67,6 +69,23 @@ void frmGiris::showEvent(QShowEvent* event) {
         if (const QScreen* screen = this->screen())
             move(screen->availableGeometry().center() - rect().center());
         m_ui->txtUserName->setFocus();
+    }
+}
+
+void frmGiris::keyPressEvent(QKeyEvent* event) {
+    // A plain window has no default button of its own: Enter logs in from
+    // whatever control has the focus, Escape is Vazgeç. A disabled (busy)
+    // button ignores the click.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        m_ui->btnOturumAc->click();
+        break;
+    case Qt::Key_Escape:
+        m_ui->btnVazgec->click();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
     }
 }
 

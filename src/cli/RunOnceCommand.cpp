@@ -36,7 +36,8 @@ const QString kHelp =
                    "  -h, --help            this text\n"
                    "\n"
                    "Exit status: 0 the pass ran, 1 it could not run (no settings, account not\n"
-                   "remembered, another Parlex holds the folder), 2 bad arguments.\n");
+                   "remembered, another Parlex holds the folder, the lock file cannot be\n"
+                   "created), 2 bad arguments.\n");
 
 // Status-bar texts have no window here: they go to standard error.
 class RunOnceUi : public HeadlessUi {
@@ -78,6 +79,12 @@ int RunRunOnce(const QStringList& args) {
 
     InstanceLock lock(app.programFolder);
     if (!lock.tryLock()) {
+        if (lock.failure() == InstanceLock::Failure::CannotCreate) {
+            PrintError(kCommand,
+                       QStringLiteral("the lock file %1 cannot be created: %2")
+                           .arg(InstanceLock::lockFilePath(app.programFolder), lock.cause()));
+            return ExitFailure;
+        }
         const qint64 pid = lock.holderPid();
         PrintError(kCommand, QStringLiteral("another Parlex%1 is using %2")
                                  .arg(pid ? QStringLiteral(" (process %1)").arg(pid) : QString(),
@@ -85,10 +92,11 @@ int RunRunOnce(const QStringList& args) {
         return ExitFailure;
     }
 
-    LoadSettings();
+    const QString cause = LoadSettings();
     if (!app.gSettingsLoaded) {
-        PrintError(kCommand,
-                   QStringLiteral("the settings in %1 could not be loaded").arg(DatabasePath()));
+        PrintError(kCommand, QStringLiteral("the settings in %1 could not be loaded%2")
+                                 .arg(DatabasePath(),
+                                      cause.isEmpty() ? QString() : QStringLiteral(": ") + cause));
         return ExitFailure;
     }
     if (app.gRemember != QLatin1String("1")) {

@@ -1,11 +1,15 @@
 #include "Database.h"
 
+#include <cerrno>
+#include <optional>
+
 #include <sqlite3.h>
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStorageInfo>
 
 #include "DatabaseSchema.h"
 
@@ -53,26 +57,98 @@ QVariant readColumn(sqlite3_stmt* stmt, int column, FieldType type) {
 
 } // namespace
 
+QString DatabaseError::causeText(Kind kind) {
+    switch (kind) {
+    case Kind::Locked:
+        return QStringLiteral("veritabanı başka bir program tarafından kullanılıyor.");
+    case Kind::DiskFull:
+        return QStringLiteral("diskte yer kalmadı.");
+    case Kind::NotWritable:
+        return QStringLiteral("klasöre yazılamıyor.");
+    case Kind::FolderMissing:
+        return QStringLiteral("klasör bulunamadı.");
+    default:
+        return QString();
+    }
+}
+
+namespace {
+
+std::optional<DatabaseError::Kind> kindOfSystemError(int systemError) {
+    switch (systemError) {
+    case ENOSPC:
+    case EDQUOT:
+        return DatabaseError::Kind::DiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return DatabaseError::Kind::NotWritable;
+    case ENOENT:
+    case ENOTDIR:
+        return DatabaseError::Kind::FolderMissing;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+DatabaseError::Kind DatabaseError::kindOf(int engineCode, int systemError) {
+    switch (engineCode & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return Kind::Locked;
+    case SQLITE_NOTADB:
+        return Kind::NotADatabase;
+    case SQLITE_FULL:
+        return Kind::DiskFull;
+    case SQLITE_READONLY:
+        return Kind::NotWritable;
+    case SQLITE_CANTOPEN:
+    case SQLITE_IOERR:
+        // Only the system knows why; a file that is a folder, say, has no
+        // cause worth more than the engine's message.
+        return kindOfSystemError(systemError).value_or(Kind::Failed);
+    default:
+        return Kind::Failed;
+    }
+}
+
+DatabaseError::Kind DatabaseError::folderProblem(const QString& folder, int systemError) {
+    if (!QFileInfo(folder).isDir())
+        return Kind::FolderMissing;
+    const QStorageInfo disk(folder);
+    if (disk.isValid() && disk.isReadOnly())
+        return Kind::NotWritable;
+    if (const auto kind = kindOfSystemError(systemError))
+        return *kind;
+    if (disk.isValid() && disk.bytesAvailable() == 0)
+        return Kind::DiskFull;
+    if (!QFileInfo(folder).isWritable())
+        return Kind::NotWritable;
+    return Kind::Failed;
+}
+
 Database::~Database() {
     close();
 }
 
 [[noreturn]] void Database::fail(int code, const QString& context) const {
-    const int primary = code & 0xff;
     const QString engine =
         m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(code));
-    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
+    const DatabaseError::Kind kind =
+        DatabaseError::kindOf(code, m_db ? sqlite3_system_errno(m_db) : 0);
+    if (kind == DatabaseError::Kind::Locked) {
         throw DatabaseError(DatabaseError::Kind::Locked,
                             QStringLiteral("Veritabanı başka bir program tarafından kullanılıyor "
                                            "(%1): %2")
                                 .arg(m_filePath, context));
     }
-    if (primary == SQLITE_NOTADB) {
+    if (kind == DatabaseError::Kind::NotADatabase) {
         throw DatabaseError(DatabaseError::Kind::NotADatabase,
                             QStringLiteral("%1 bir veritabanı dosyası değil").arg(m_filePath));
     }
-    throw DatabaseError(DatabaseError::Kind::Failed,
-                        QStringLiteral("%1 (%2)").arg(engine, context));
+    throw DatabaseError(kind, QStringLiteral("%1 (%2)").arg(engine, context));
 }
 
 void Database::open(const QString& filePath) {
@@ -84,8 +160,9 @@ void Database::open(const QString& filePath) {
     if (!QFileInfo::exists(filePath)) {
         QFile file(filePath);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            const int systemError = errno;
             throw DatabaseError(
-                DatabaseError::Kind::Failed,
+                DatabaseError::folderProblem(QFileInfo(filePath).absolutePath(), systemError),
                 QStringLiteral("%1 oluşturulamadı: %2").arg(filePath, file.errorString()));
         }
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
@@ -98,8 +175,9 @@ void Database::open(const QString& filePath) {
     if (rc != SQLITE_OK) {
         const QString message =
             db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const int systemError = db ? sqlite3_system_errno(db) : 0;
         close();
-        throw DatabaseError(DatabaseError::Kind::Failed,
+        throw DatabaseError(DatabaseError::kindOf(rc, systemError),
                             QStringLiteral("%1 açılamadı: %2").arg(filePath, message));
     }
     sqlite3_extended_result_codes(m_db, 1);

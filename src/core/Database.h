@@ -10,7 +10,18 @@ struct sqlite3;
 
 class DatabaseError : public std::runtime_error {
 public:
-    enum class Kind { Failed, Locked, NotADatabase, TooNew, BadDateLiteral };
+    // Locked and the last three are the user's to put right: they have a
+    // cause text.
+    enum class Kind {
+        Failed,
+        Locked,
+        NotADatabase,
+        TooNew,
+        BadDateLiteral,
+        DiskFull,
+        NotWritable,
+        FolderMissing
+    };
 
     DatabaseError(Kind kind, const QString& message)
         : std::runtime_error(message.toStdString())
@@ -18,6 +29,16 @@ public:
         , m_message(message) {}
     Kind kind() const { return m_kind; }
     QString message() const { return m_message; }
+    QString cause() const { return causeText(m_kind); }
+
+    // The cause in the user's words ("diskte yer kalmadı."); empty for a
+    // kind where the message says more.
+    static QString causeText(Kind kind);
+    // The kind behind an engine result code and the system error under it.
+    static Kind kindOf(int engineCode, int systemError);
+    // Why a file cannot be made in `folder`: the folder and its disk as they
+    // are now, else the system error of the failed call.
+    static Kind folderProblem(const QString& folder, int systemError);
 
 private:
     Kind m_kind;

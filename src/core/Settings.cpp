@@ -58,8 +58,9 @@ void CheckDataAccess() {
     app.gDataAccessFound = !app.gDataAccessVersion.isEmpty();
 }
 
-void LoadSettings() {
+QString LoadSettings() {
     AppState& app = App();
+    QString cause;
     try {
         app.gStepError = QStringLiteral("Sistem bilgileri kontrol edilemiyor. ") + CRLF +
                          QStringLiteral("Sınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz.");
@@ -84,7 +85,7 @@ void LoadSettings() {
         app.gAdPageUrl = hostParam(ParamName::AdHostAddress) + AdPagePath;
 
         if (rs.isEmpty())
-            return;
+            return cause;
 
         app.gUserName.clear();
         app.gPassword.clear();
@@ -116,9 +117,16 @@ void LoadSettings() {
             qCWarning(lcSettings).noquote() << "tbl_ayarlar.flg_gw is neither '0' nor '1':" << mode;
         }
     } catch (const std::exception& e) {
-        // The box shows the step's text; the cause goes to the log.
+        // The box shows the step's text, and the cause when it is one the
+        // user can do something about (a full disk, a locked file); the
+        // details go to the log.
         qCWarning(lcSettings).noquote()
             << "settings could not be loaded:" << QString::fromUtf8(e.what());
-        Ui().error(QStringLiteral("Parlex"), app.gStepError);
+        if (const auto* db = dynamic_cast<const DatabaseError*>(&e))
+            cause = db->cause();
+        Ui().error(QStringLiteral("Parlex"),
+                   cause.isEmpty() ? app.gStepError
+                                   : app.gStepError + CRLF + QStringLiteral("Neden: ") + cause);
     }
+    return cause;
 }

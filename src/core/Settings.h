@@ -15,9 +15,10 @@ QString MainSecureEndpoint();
 QString MainPlainEndpoint();
 
 // Fills the account, mode, gateway address and polling period of AppState
-// from the database. On failure shows gStepError; gSettingsLoaded tells the
-// outcome.
-void LoadSettings();
+// from the database. On failure shows gStepError, with the cause on a line of
+// its own when it is one the user can put right; gSettingsLoaded tells the
+// outcome. Returns that cause ("diskte yer kalmadı."), empty when none.
+QString LoadSettings();
 
 // Records which data-access library is in use and its version text.
 void CheckDataAccess();

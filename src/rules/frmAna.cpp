@@ -48,6 +48,8 @@ frmAna::frmAna(frmMenu& menu, QWidget* parent)
     , m_rsLog(new NewestFirstModel(QStringLiteral("tbl_log_txt"), QStringLiteral("id"), this)) {
     m_ui->setupUi(this);
     m_rsLog->setObjectName(QStringLiteral("rsLog"));
+    m_rsLog->setColumnTitle(QStringLiteral("tarih"), QStringLiteral("Tarih"));
+    m_rsLog->setColumnTitle(QStringLiteral("aciklama"), QStringLiteral("Açıklama"));
     m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setInterval(RefreshIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &frmAna::Timer1_Timer);

@@ -154,11 +154,22 @@ QVariant NewestFirstModel::data(const QModelIndex& index, int role) const {
     return column < row.size() ? Recordset::render(row[column]) : QString();
 }
 
+void NewestFirstModel::setColumnTitle(const QString& field, const QString& title) {
+    m_titles.insert(field, title);
+    const auto column = static_cast<int>(m_fields.indexOf(field));
+    if (column >= 0)
+        emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
 QVariant NewestFirstModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole)
         return QVariant();
-    if (orientation == Qt::Horizontal)
-        return section >= 0 && section < m_fields.size() ? m_fields.at(section) : QString();
+    if (orientation == Qt::Horizontal) {
+        if (section < 0 || section >= m_fields.size())
+            return QString();
+        const QString& field = m_fields.at(section);
+        return m_titles.value(field, field);
+    }
     return section + 1;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QStringList>
 
 #include "core/Recordset.h"
@@ -43,6 +44,8 @@ public:
     NewestFirstModel(QString table, QString key, QObject* parent = nullptr);
 
     void setPageSize(int rows) { m_pageSize = rows > 0 ? rows : DefaultPageSize; }
+    // The header a field's column shows instead of the field's name.
+    void setColumnTitle(const QString& field, const QString& title);
 
     // Drops what was read and reads the newest page again.
     void reload();
@@ -75,6 +78,7 @@ private:
     int m_keyColumn = 0;
     int m_pageSize = DefaultPageSize;
     QStringList m_fields;
+    QHash<QString, QString> m_titles;
     std::deque<Row> m_rows;
     bool m_atEnd = true;
     // Set while the model announces a change: a view or tester asking for

@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "InstanceChannel.h"
+#include "SecondStart.h"
 #include "account/frmGiris.h"
 #include "core/AppState.h"
 #include "core/InstanceLock.h"
@@ -23,13 +25,15 @@ bool ProgramStart::run() {
     app.programFolder = m_folder;
 
     // A folder that does not exist yet is made; one that cannot be made
-    // fails with the settings' own message below.
+    // fails with the lock's message below.
     QDir().mkpath(m_folder);
     m_lock = std::make_unique<InstanceLock>(m_folder);
-    if (!m_lock->tryLock() && m_lock->holderPid() != 0) {
-        Ui().information(QStringLiteral("Parlex 1.0"), QStringLiteral("Program Zaten Çalışıyor."));
+    if (!m_lock->tryLock()) {
+        ExplainRefusedStart(*m_lock);
         return false;
     }
+    m_channel = std::make_unique<InstanceChannel>(m_folder);
+    connect(m_channel.get(), &InstanceChannel::showRequested, this, &ProgramStart::bringToFront);
 
     LoadSettings();
     if (!app.gSettingsLoaded)
@@ -68,6 +72,15 @@ void ProgramStart::openMainWindow() {
     }
     m_menu->Timer1().setInterval(App().gCheckPeriod);
     m_menu->show();
+}
+
+void ProgramStart::bringToFront() {
+    if (m_menu) {
+        m_menu->restoreFromTray();
+    } else if (m_login && m_login->isVisible()) {
+        m_login->raise();
+        m_login->activateWindow();
+    }
 }
 
 void ProgramStart::loginClosed() {

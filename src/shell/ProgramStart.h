@@ -7,6 +7,7 @@
 
 #include "PollingTimer.h"
 
+class InstanceChannel;
 class InstanceLock;
 class frmGiris;
 class frmMenu;
@@ -32,6 +33,8 @@ public:
 
     // Shows the main window with the polling period of the settings.
     void openMainWindow();
+    // A later start on the same folder asked for this program's window.
+    void bringToFront();
 
 signals:
     // Nothing is left open, or Çıkış was confirmed: the program ends.
@@ -43,6 +46,7 @@ private:
     QString m_folder;
     PollingTimer::Pass m_pass;
     std::unique_ptr<InstanceLock> m_lock;
+    std::unique_ptr<InstanceChannel> m_channel;
     std::unique_ptr<frmGiris> m_login;
     std::unique_ptr<frmMenu> m_menu;
 };

@@ -1,10 +1,15 @@
 #include "QtUi.h"
 
+#include <utility>
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 #include <QUrl>
 
 #include "frmMenu.h"
@@ -18,7 +23,30 @@ QWidget* boxParent() {
     return parent;
 }
 
+// The box's own button texts, whether or not Qt's translations are there.
+void nameButtons(QMessageBox& box) {
+    const std::pair<QMessageBox::StandardButton, QString> names[] = {
+        {QMessageBox::Ok, QStringLiteral("Tamam")},
+        {QMessageBox::Yes, QStringLiteral("Evet")},
+        {QMessageBox::No, QStringLiteral("Hayır")},
+    };
+    for (const auto& [which, text] : names) {
+        if (QAbstractButton* button = box.button(which))
+            button->setText(text);
+    }
+}
+
 } // namespace
+
+bool QtUi::installQtTranslations() {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_tr"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
 
 QString QtUi::displayText(const QString& text) {
     QString shown = text;
@@ -49,6 +77,7 @@ void QtUi::showMessage(BoxKind kind, const QString& title, const QString& text) 
     QMessageBox box(kind == BoxKind::Error ? QMessageBox::Critical : QMessageBox::Information,
                     title, displayText(text), QMessageBox::Ok, boxParent());
     box.setTextFormat(Qt::PlainText);
+    nameButtons(box);
     box.exec();
 }
 
@@ -56,6 +85,7 @@ bool QtUi::askQuestion(const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Question, title, displayText(text),
                     QMessageBox::Yes | QMessageBox::No, boxParent());
     box.setTextFormat(Qt::PlainText);
+    nameButtons(box);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;

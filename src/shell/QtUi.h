@@ -20,6 +20,10 @@ public:
     void setStatusText(const QString& text) override;
     QDateTime now() const override;
 
+    // Qt's own texts (file dialogs, context menus) in Turkish, from Qt's
+    // translations where they are installed. False when they are not.
+    static bool installQtTranslations();
+
     // "Desc (*.xls)|*.xls|..." as the program writes filters, in Qt's form.
     static QString qtFilter(const QString& filter);
     // Box texts are joined with CRLF; Qt wants plain line feeds.

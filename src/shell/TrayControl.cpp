@@ -16,6 +16,10 @@ TrayControl::TrayControl(QWidget* host)
     , m_host(host)
     , m_icon(new QSystemTrayIcon(this)) {
     connect(m_icon, &QSystemTrayIcon::activated, this, &TrayControl::deliverActivation);
+    m_watch.setInterval(WatchIntervalMs);
+    connect(&m_watch, &QTimer::timeout, this, &TrayControl::watch);
+    if (m_enabled)
+        m_watch.start();
 }
 
 TrayControl::~TrayControl() {
@@ -30,7 +34,18 @@ void TrayControl::setToolTipText(const QString& text) {
 
 void TrayControl::setEnabled(bool enabled) {
     m_enabled = enabled;
+    if (enabled)
+        m_watch.start();
+    else
+        m_watch.stop();
     applyIcon();
+}
+
+void TrayControl::watch() {
+    if (isAvailable())
+        return;
+    m_watch.stop();
+    emit notificationAreaGone();
 }
 
 bool TrayControl::isAvailable() const {

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 class QWidget;
 
@@ -16,6 +17,10 @@ class TrayControl : public QObject {
     Q_OBJECT
 
 public:
+    // How often an enabled icon looks whether the notification area is still
+    // there: Qt does not say when it goes.
+    static constexpr int WatchIntervalMs = 1000;
+
     explicit TrayControl(QWidget* host);
     ~TrayControl() override;
 
@@ -43,13 +48,18 @@ signals:
     void DblClick();
     void MouseDown(int Button, int Shift, int X, int Y);
     void MouseUp(int Button, int Shift, int X, int Y);
+    // The notification area went away while the icon was in it (the panel
+    // was closed or crashed): whatever hid behind the icon must come back.
+    void notificationAreaGone();
 
 private:
     void applyIcon();
+    void watch();
 
     QPointer<QWidget> m_host;
     QSystemTrayIcon* m_icon = nullptr;
     QString m_tip;
     bool m_enabled = true;
     std::optional<bool> m_forcedAvailability;
+    QTimer m_watch;
 };

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDir>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMdiArea>
@@ -22,6 +23,7 @@
 #undef Ui
 
 #include "Artwork.h"
+#include "ElidedLabel.h"
 #include "HelpDocument.h"
 #include "TrayControl.h"
 #include "core/AppState.h"
@@ -94,7 +96,9 @@ frmMenu::frmMenu(QWidget* parent, PollingTimer::Pass pass)
         QStringLiteral("Aktif kullanıcı"), QString(),
         QStringLiteral("SMS Gateway"),     QString()};
     for (int i = 0; i < StatusPanelCount; ++i) {
-        auto* panel = new QLabel(initial[i], m_ui->StatusBar1);
+        // Panel 2 takes any message, however long.
+        auto* panel = i == 1 ? new ElidedLabel(initial[i], m_ui->StatusBar1)
+                             : new QLabel(initial[i], m_ui->StatusBar1);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setMinimumWidth(i == 1 ? 200 : 60);
@@ -106,6 +110,7 @@ frmMenu::frmMenu(QWidget* parent, PollingTimer::Pass pass)
     m_tray->setObjectName(QStringLiteral("TrayControl1"));
     m_tray->setToolTipText(QStringLiteral("Parlex 1.0"));
     connect(m_tray, &TrayControl::DblClick, this, &frmMenu::restoreFromTray);
+    connect(m_tray, &TrayControl::notificationAreaGone, this, &frmMenu::restoreFromTray);
     connect(m_tray, &TrayControl::MouseDown, this,
             [this](int button, int, int, int) { onTrayMouseDown(button); });
 
@@ -150,14 +155,20 @@ void frmMenu::Form_Activate() {
 }
 
 void frmMenu::setStatusPanel(int panel, const QString& text) {
-    if (panel >= 1 && panel <= StatusPanelCount)
+    if (panel < 1 || panel > StatusPanelCount)
+        return;
+    if (auto* elided = qobject_cast<ElidedLabel*>(m_panels[panel - 1]))
+        elided->setFullText(text);
+    else
         m_panels[panel - 1]->setText(text);
 }
 
 QString frmMenu::statusPanel(int panel) const {
-    if (panel >= 1 && panel <= StatusPanelCount)
-        return m_panels[panel - 1]->text();
-    return QString();
+    if (panel < 1 || panel > StatusPanelCount)
+        return QString();
+    if (const auto* elided = qobject_cast<const ElidedLabel*>(m_panels[panel - 1]))
+        return elided->fullText();
+    return m_panels[panel - 1]->text();
 }
 
 void frmMenu::showAccount() {
@@ -201,6 +212,11 @@ void frmMenu::restoreFromTray() {
     m_ui->miGoster->setVisible(false);
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
+    // A window manager places a window that is shown again as it likes; the
+    // user left it somewhere.
+    if (!isVisible() && !m_geometryBeforeTray.isEmpty())
+        restoreGeometry(m_geometryBeforeTray);
+    m_geometryBeforeTray.clear();
     show();
     raise();
     activateWindow();
@@ -211,6 +227,7 @@ void frmMenu::minimisedIntoTray() {
     // window: hidden, it could never be brought back.
     if (!m_tray->isAvailable() || !isMinimized())
         return;
+    m_geometryBeforeTray = saveGeometry();
     hide();
     m_ui->miGoster->setVisible(true);
     m_tray->setEnabled(true);
@@ -228,7 +245,11 @@ void frmMenu::openHelp() {
         SetStatusText(QStringLiteral("Yardım dosyası bulunamadı."));
         return;
     }
-    Ui().openWithDesktop(path);
+    // No program for the file type, say: the user would otherwise see
+    // nothing happen.
+    if (!Ui().openWithDesktop(path))
+        SetStatusText(QStringLiteral("Yardım dosyası açılamadı: ") +
+                      QDir::toNativeSeparators(path));
 }
 
 void frmMenu::exitChosen() {

@@ -36,7 +36,8 @@ public:
     PollingTimer& Timer1() { return m_timer; }
     TrayControl& TrayControl1() { return *m_tray; }
 
-    // Panels are numbered 1 to 6 from the left.
+    // Panels are numbered 1 to 6 from the left. Panel 2 shows the end of a
+    // long text as "…" and the whole text as its tool tip.
     void setStatusPanel(int panel, const QString& text);
     QString statusPanel(int panel) const;
     // Panel 4 shows the active user, panel 6 the account mode.
@@ -76,4 +77,6 @@ private:
     QPointer<frmAna> m_ana;
     QPointer<QMdiSubWindow> m_anaWindow;
     bool m_exitConfirmed = false;
+    // Where the window was when it went into the notification area.
+    QByteArray m_geometryBeforeTray;
 };

@@ -13,6 +13,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QtUi::installQtTranslations();
     QApplication::setApplicationName(QStringLiteral("Parlex"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setWindowIcon(Artwork::applicationIcon());

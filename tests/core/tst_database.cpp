@@ -69,7 +69,8 @@ private slots:
     void regionalDateTimesAreConverted();
     void dayRangeCount();
     void packageListJoinRuns();
-    void lockedDatabaseFailsCleanly();
+    void storageProblemsNameTheirCause_data();
+    void storageProblemsNameTheirCause();
     void notADatabase();
     void newerSchemaIsRefused();
     void oneStatementPerCall();
@@ -330,22 +331,57 @@ void TestDatabase::packageListJoinRuns() {
     QCOMPARE(rs.text(QStringLiteral("gtarih")), QStringLiteral("06.12.2026 10:00:00"));
 }
 
-void TestDatabase::lockedDatabaseFailsCleanly() {
+void TestDatabase::storageProblemsNameTheirCause_data() {
+    QTest::addColumn<bool>("onOther"); // the obstacle is another connection's
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<QString>("clear");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("cause");
+
+    QTest::newRow("another program holds the file")
+        << true << "BEGIN EXCLUSIVE"
+        << "COMMIT" << int(DatabaseError::Kind::Locked)
+        << "veritabanı başka bir program tarafından kullanılıyor.";
+    // The page limit cannot go below the file's size: no room for more.
+    QTest::newRow("disk full") << false << "PRAGMA max_page_count = 1"
+                               << "PRAGMA max_page_count = 2147483646"
+                               << int(DatabaseError::Kind::DiskFull) << "diskte yer kalmadı.";
+    QTest::newRow("read-only") << false << "PRAGMA query_only = 1"
+                               << "PRAGMA query_only = 0" << int(DatabaseError::Kind::NotWritable)
+                               << "klasöre yazılamıyor.";
+}
+
+void TestDatabase::storageProblemsNameTheirCause() {
+    QFETCH(bool, onOther);
+    QFETCH(QString, set);
+    QFETCH(QString, clear);
+    QFETCH(int, kind);
+    QFETCH(QString, cause);
+
     TestEnvironment env;
     OpenDatabase();
     App().gConnection.setBusyTimeout(200);
-    {
-        OtherConnection other(DatabasePath());
-        QCOMPARE(other.exec("BEGIN EXCLUSIVE"), SQLITE_OK);
-        try {
-            WriteLog(QStringLiteral("kilitli"));
-            QFAIL("a locked database must raise");
-        } catch (const DatabaseError& e) {
-            QCOMPARE(e.kind(), DatabaseError::Kind::Locked);
+    OtherConnection other(DatabasePath());
+    const auto apply = [&](const QString& sql) {
+        if (onOther)
+            return other.exec(sql.toUtf8().constData()) == SQLITE_OK;
+        ExecuteSql(sql);
+        return true;
+    };
+    QVERIFY(apply(set));
+    try {
+        // Large enough to need pages of its own.
+        WriteLog(QString(20000, u'x'));
+        QFAIL("the write must raise");
+    } catch (const DatabaseError& e) {
+        QCOMPARE(int(e.kind()), kind);
+        QCOMPARE(e.cause(), cause);
+        if (onOther) // the message names the file that is in use
             QVERIFY(e.message().contains(QLatin1String("ostrel.mdb")));
-        }
-        QCOMPARE(other.exec("COMMIT"), SQLITE_OK);
     }
+    QVERIFY(apply(clear));
+
+    // Once the obstacle is gone the same connection writes again.
     WriteLog(QStringLiteral("serbest"));
     Recordset rs = OpenRecordset(QStringLiteral("SELECT aciklama FROM tbl_log_txt"));
     QCOMPARE(rs.recordCount(), 1);

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QDir>
 #include <QtTest>
 
@@ -37,7 +39,8 @@ private slots:
     void unknownModeLoadsNothingQuietly();
     void emptySettingsTableLoadsNothingQuietly();
     void badPeriodShowsSaveError();
-    void unopenableDatabaseShowsCheckError();
+    void unopenableDatabaseShowsCheckErrorAndCause_data();
+    void unopenableDatabaseShowsCheckErrorAndCause();
     void versionRule_data();
     void versionRule();
     void dataAccessIsTheEngine();
@@ -125,15 +128,55 @@ void TestSettings::badPeriodShowsSaveError() {
     QCOMPARE(env.ui().boxes[0].text, SecondStepError);
 }
 
-void TestSettings::unopenableDatabaseShowsCheckError() {
+void TestSettings::unopenableDatabaseShowsCheckErrorAndCause_data() {
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("cause"); // empty: the step's text alone
+
+    QTest::newRow("a folder where the file should be") << "folder"
+                                                       << "";
+    QTest::newRow("another program holds the file")
+        << "locked"
+        << "veritabanı başka bir program tarafından kullanılıyor.";
+    QTest::newRow("program folder below a file") << "below a file"
+                                                 << "klasör bulunamadı.";
+    QTest::newRow("read-only folder") << "read-only"
+                                      << "klasöre yazılamıyor.";
+}
+
+void TestSettings::unopenableDatabaseShowsCheckErrorAndCause() {
+    QFETCH(QString, obstacle);
+    QFETCH(QString, cause);
+
     TestEnvironment env;
-    // A folder where the database file should be.
-    QVERIFY(QDir(env.folder()).mkdir(QStringLiteral("ostrel.mdb")));
-    LoadSettings();
+    Database other;
+    if (obstacle == "folder") {
+        QVERIFY(QDir(env.folder()).mkdir(QStringLiteral("ostrel.mdb")));
+    } else if (obstacle == "locked") {
+        OpenDatabase();
+        App().gConnection.close();
+        App().gConnection.setBusyTimeout(200);
+        // Exclusive locking mode keeps even readers of a write-ahead log out.
+        other.open(DatabasePath());
+        other.execute(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+        other.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    } else if (obstacle == "below a file") {
+        App().programFolder = env.writeFile(QStringLiteral("dosya"), "x") + "/parlex";
+    } else {
+        if (geteuid() == 0)
+            QSKIP("root writes into a read-only folder");
+        const QString folder = env.filePath(QStringLiteral("salt"));
+        QVERIFY(QDir().mkdir(folder));
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        App().programFolder = folder;
+    }
+
+    QCOMPARE(LoadSettings(), cause);
     QVERIFY(!App().gSettingsLoaded);
     QCOMPARE(env.ui().boxes.size(), size_t(1));
     QCOMPARE(env.ui().boxes[0].kind, UiServices::BoxKind::Error);
-    QCOMPARE(env.ui().boxes[0].text, FirstStepError);
+    QCOMPARE(env.ui().boxes[0].title, QStringLiteral("Parlex"));
+    QCOMPARE(env.ui().boxes[0].text,
+             cause.isEmpty() ? FirstStepError : FirstStepError + CRLF + "Neden: " + cause);
 }
 
 void TestSettings::versionRule_data() {

@@ -81,7 +81,9 @@ private slots:
     void blankInputIsRefused_data();
     void blankInputIsRefused();
     void twoBlanksAreSent();
-    void enterInABoxLogsIn();
+    void keysWorkFromAnyControl_data();
+    void keysWorkFromAnyControl();
+    void windowKeepsItsDesignSize();
     void repliesThatKeepTheWindowOpen_data();
     void repliesThatKeepTheWindowOpen();
     void unreachableGatewayIsAConnectionError();
@@ -172,13 +174,45 @@ void TestLogin::twoBlanksAreSent() {
     QCOMPARE(App().gPassword, QStringLiteral("  "));
 }
 
-void TestLogin::enterInABoxLogsIn() {
+void TestLogin::keysWorkFromAnyControl_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("logIn"); // false: the window is cancelled
+
+    QTest::newRow("Enter in the password box") << "txtPassWord" << int(Qt::Key_Return) << true;
+    QTest::newRow("keypad Enter in the user box") << "txtUserName" << int(Qt::Key_Enter) << true;
+    QTest::newRow("Enter on the check box") << "chkKaydet" << int(Qt::Key_Return) << true;
+    QTest::newRow("Enter on Oturum Aç") << "btnOturumAc" << int(Qt::Key_Return) << true;
+    QTest::newRow("Enter on Vazgeç") << "btnVazgec" << int(Qt::Key_Return) << true;
+    QTest::newRow("Escape in the password box") << "txtPassWord" << int(Qt::Key_Escape) << false;
+    QTest::newRow("Escape on the check box") << "chkKaydet" << int(Qt::Key_Escape) << false;
+}
+
+void TestLogin::keysWorkFromAnyControl() {
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    QFETCH(bool, logIn);
     Login login;
+    QSignalSpy gone(&login.window, &frmGiris::closed);
     login.type(SimulatorFixture::UserName, SimulatorFixture::Password,
                SimulatorFixture::ClientCode);
-    QTest::keyClick(control<QLineEdit>(login.window, "txtPassWord"), Qt::Key_Return);
-    QCOMPARE(sim->sim().requestCount(4), 1);
-    QCOMPARE(login.mainWindows, 1);
+    auto* target = login.window.findChild<QWidget*>(control);
+    QVERIFY(target);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key(key));
+    QCOMPARE(sim->sim().requestCount(4), logIn ? 1 : 0);
+    QCOMPARE(login.mainWindows, logIn ? 1 : 0);
+    QCOMPARE(gone.count(), 1);
+    QCOMPARE(App().gNoMainWindow, !logIn);
+}
+
+void TestLogin::windowKeepsItsDesignSize() {
+    Login login;
+    // 4755 x 2670 twips, neither more nor less.
+    QCOMPARE(login.window.minimumSize(), QSize(317, 178));
+    QCOMPARE(login.window.maximumSize(), QSize(317, 178));
+    QVERIFY(!login.window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(login.window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
 }
 
 void TestLogin::repliesThatKeepTheWindowOpen_data() {

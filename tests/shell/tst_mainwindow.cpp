@@ -53,7 +53,8 @@ private slots:
     void windowsOfLaterWorkAreNotYetAvailable();
     void closeBoxHidesIntoTrayWithoutQuestion();
     void closeBoxWithoutTrayMinimisesNormally();
-    void trayDoubleClickAndShowItemRestore();
+    void trayRestoresTheWindowWhereItWas_data();
+    void trayRestoresTheWindowWhereItWas();
     void rightClickOnTrayOpensProgramMenu();
     void exitAnsweredNoThenCloseBox();
     void exitAnsweredYesEndsTheProgram();
@@ -61,7 +62,10 @@ private slots:
     void tickRunsOnePassAndFollowsTheSwitch();
     void passThatFailsKeepsTheProgramRunning();
     void statusTextGoesToPanelTwo();
-    void helpOpensDeliveredFileOrGuide();
+    void longStatusTextIsElidedToFit_data();
+    void longStatusTextIsElidedToFit();
+    void helpOpensDeliveredFileOrSaysWhy_data();
+    void helpOpensDeliveredFileOrSaysWhy();
 
 private:
     std::unique_ptr<TestEnvironment> env;
@@ -174,20 +178,34 @@ void TestMainWindow::closeBoxWithoutTrayMinimisesNormally() {
     QVERIFY(env->ui().boxes.empty());
 }
 
-void TestMainWindow::trayDoubleClickAndShowItemRestore() {
+void TestMainWindow::trayRestoresTheWindowWhereItWas_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("double click") << "double click";
+    QTest::newRow("Programı göster") << "miGoster";
+    QTest::newRow("notification area goes away") << "area gone";
+}
+
+void TestMainWindow::trayRestoresTheWindowWhereItWas() {
+    QFETCH(QString, way);
     Shown s(true);
-    for (int way = 0; way < 2; ++way) {
-        s.menu.close();
-        QTRY_VERIFY(!s.menu.isVisible());
-        if (way == 0)
-            s.menu.TrayControl1().deliverActivation(QSystemTrayIcon::DoubleClick);
-        else
-            action(s.menu, "miGoster")->trigger();
-        QVERIFY(s.menu.isVisible());
-        QVERIFY(!s.menu.isMinimized());
-        QVERIFY(!s.menu.TrayControl1().Enabled());
-        QVERIFY(!action(s.menu, "miGoster")->isVisible());
-    }
+    const QRect where(140, 90, 880, 640);
+    s.menu.setGeometry(where);
+    QTRY_COMPARE(s.menu.geometry(), where);
+    s.menu.close();
+    QTRY_VERIFY(!s.menu.isVisible());
+    // A window manager may place a window anew when it is shown again.
+    s.menu.move(0, 0);
+    if (way == "double click")
+        s.menu.TrayControl1().deliverActivation(QSystemTrayIcon::DoubleClick);
+    else if (way == "miGoster")
+        action(s.menu, "miGoster")->trigger();
+    else
+        s.menu.TrayControl1().forceAvailability(false);
+    QTRY_VERIFY(s.menu.isVisible());
+    QVERIFY(!s.menu.isMinimized());
+    QCOMPARE(s.menu.geometry(), where);
+    QVERIFY(!s.menu.TrayControl1().Enabled());
+    QVERIFY(!action(s.menu, "miGoster")->isVisible());
 }
 
 void TestMainWindow::rightClickOnTrayOpensProgramMenu() {
@@ -283,17 +301,60 @@ void TestMainWindow::statusTextGoesToPanelTwo() {
     QCOMPARE(menu.statusPanel(2), QStringLiteral("[kural] Hata kodu : 07"));
 }
 
-void TestMainWindow::helpOpensDeliveredFileOrGuide() {
-    frmMenu menu;
-    // Beside the test program there is no guide, and no parlex.chm yet.
-    menu.openHelp();
-    QVERIFY(env->ui().opened.empty());
-    QCOMPARE(env->ui().statusTexts.back(), QStringLiteral("Yardım dosyası bulunamadı."));
+void TestMainWindow::longStatusTextIsElidedToFit_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<bool>("elided");
+    QTest::newRow("window made narrower") << 4000 << 820 << true;
+    QTest::newRow("window made wider") << 820 << 4000 << false;
+}
 
-    const QString chm = env->writeFile(QStringLiteral("parlex.chm"), "ITSF");
+void TestMainWindow::longStatusTextIsElidedToFit() {
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(bool, elided);
+    Shown s(true);
+    s.menu.resize(from, 600);
+    const QString text = "[Borç] " + QStringLiteral("/home/kullanici/parlex/gelen").repeated(6) +
+                         "/liste.txt dosyası okunamadı.";
+    s.menu.setStatusPanel(2, text);
+    s.menu.resize(to, 600);
+
+    auto* panel = s.menu.findChild<QLabel*>(QStringLiteral("Panel2"));
+    QTRY_COMPARE(panel->text().endsWith(u'…'), elided);
+    QCOMPARE(s.menu.statusPanel(2), text);
+    if (elided) {
+        QVERIFY(text.startsWith(panel->text().chopped(1)));
+        QCOMPARE(panel->toolTip(), text);
+    } else {
+        QCOMPARE(panel->text(), text);
+    }
+}
+
+void TestMainWindow::helpOpensDeliveredFileOrSaysWhy_data() {
+    QTest::addColumn<bool>("delivered");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("status"); // empty: nothing to say
+    // Beside the test program there is no guide.
+    QTest::newRow("no help file") << false << true << "Yardım dosyası bulunamadı.";
+    QTest::newRow("delivered file opens") << true << true << "";
+    QTest::newRow("delivered file will not open") << true << false << "Yardım dosyası açılamadı: ";
+}
+
+void TestMainWindow::helpOpensDeliveredFileOrSaysWhy() {
+    QFETCH(bool, delivered);
+    QFETCH(bool, opens);
+    QFETCH(QString, status);
+    const QString chm =
+        delivered ? env->writeFile(QStringLiteral("parlex.chm"), "ITSF") : QString();
+    env->ui().opens = opens;
+    frmMenu menu;
     menu.openHelp();
-    QCOMPARE(env->ui().opened.size(), size_t(1));
-    QCOMPARE(env->ui().opened.back(), chm);
+    QCOMPARE(env->ui().opened, delivered ? std::vector<QString>{chm} : std::vector<QString>{});
+    if (status.endsWith(u' '))
+        status += chm;
+    QCOMPARE(env->ui().statusTexts,
+             status.isEmpty() ? std::vector<QString>{} : std::vector<QString>{status});
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -26,18 +27,28 @@ Q_DECLARE_METATYPE(LoginReply)
 
 namespace {
 
-// Answers the next message box with `button` once it is on screen.
-void answerNextBox(QMessageBox::StandardButton button, QString* title, QString* text,
-                   QMessageBox::Icon* icon) {
+// Answers the next message box with `button` once it is on screen, noting
+// what it showed.
+struct ShownBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+};
+
+void answerNextBox(QMessageBox::StandardButton button, ShownBox* shown) {
     QTimer::singleShot(0, [=] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) {
-            answerNextBox(button, title, text, icon);
+            answerNextBox(button, shown);
             return;
         }
-        *title = box->windowTitle();
-        *text = box->text();
-        *icon = box->icon();
+        shown->title = box->windowTitle();
+        shown->text = box->text();
+        shown->icon = box->icon();
+        for (QAbstractButton* b : box->buttons())
+            shown->buttons << b->text();
+        shown->buttons.sort();
         box->button(button)->click();
     });
 }
@@ -50,8 +61,6 @@ class TestShellParts : public QObject {
 private slots:
     void boxesShowTheirKindTitleAndLines_data();
     void boxesShowTheirKindTitleAndLines();
-    void questionAnswers_data();
-    void questionAnswers();
     void filtersBecomeQtFilters_data();
     void filtersBecomeQtFilters();
     void keepOnTopSitsAtTheRightEdge();
@@ -63,48 +72,51 @@ private slots:
     void loginReplies();
     void requestWaitsWithoutFreezing_data();
     void requestWaitsWithoutFreezing();
+    void qtTextsAreTurkishWhereInstalled();
 };
 
 void TestShellParts::boxesShowTheirKindTitleAndLines_data() {
-    QTest::addColumn<bool>("error");
+    QTest::addColumn<int>("kind");
     QTest::addColumn<int>("icon");
-    QTest::newRow("information") << false << int(QMessageBox::Information);
-    QTest::newRow("error") << true << int(QMessageBox::Critical);
+    QTest::addColumn<QStringList>("buttons"); // sorted
+    QTest::addColumn<int>("click");
+    QTest::addColumn<bool>("yes");
+    // Turkish whatever the machine's language and Qt's translations.
+    const QStringList ok{"Tamam"};
+    const QStringList yesNo{"Evet", "Hayır"};
+    QTest::newRow("information") << int(UiServices::BoxKind::Information)
+                                 << int(QMessageBox::Information) << ok << int(QMessageBox::Ok)
+                                 << false;
+    QTest::newRow("error") << int(UiServices::BoxKind::Error) << int(QMessageBox::Critical) << ok
+                           << int(QMessageBox::Ok) << false;
+    QTest::newRow("question, Evet")
+        << int(UiServices::BoxKind::Question) << int(QMessageBox::Question) << yesNo
+        << int(QMessageBox::Yes) << true;
+    QTest::newRow("question, Hayır")
+        << int(UiServices::BoxKind::Question) << int(QMessageBox::Question) << yesNo
+        << int(QMessageBox::No) << false;
 }
 
 void TestShellParts::boxesShowTheirKindTitleAndLines() {
-    QFETCH(bool, error);
+    QFETCH(int, kind);
     QFETCH(int, icon);
-    QtUi ui;
-    QString title;
-    QString text;
-    QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
-    answerNextBox(QMessageBox::Ok, &title, &text, &shownIcon);
-    ui.showMessage(error ? UiServices::BoxKind::Error : UiServices::BoxKind::Information,
-                   QStringLiteral("Parlex 1.0"), QStringLiteral("bir\r\niki"));
-    QCOMPARE(title, QStringLiteral("Parlex 1.0"));
-    QCOMPARE(text, QStringLiteral("bir\niki"));
-    QCOMPARE(int(shownIcon), icon);
-}
-
-void TestShellParts::questionAnswers_data() {
-    QTest::addColumn<int>("button");
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("Yes") << int(QMessageBox::Yes) << true;
-    QTest::newRow("No") << int(QMessageBox::No) << false;
-}
-
-void TestShellParts::questionAnswers() {
-    QFETCH(int, button);
+    QFETCH(QStringList, buttons);
+    QFETCH(int, click);
     QFETCH(bool, yes);
     QtUi ui;
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    answerNextBox(QMessageBox::StandardButton(button), &title, &text, &icon);
-    QCOMPARE(ui.askQuestion(QStringLiteral("Uyarı"), QStringLiteral("Emin misiniz?")), yes);
-    QCOMPARE(icon, QMessageBox::Question);
-    QCOMPARE(title, QStringLiteral("Uyarı"));
+    ShownBox shown;
+    const auto boxKind = UiServices::BoxKind(kind);
+    const QString title = QStringLiteral("Parlex 1.0");
+    const QString text = QStringLiteral("bir\r\niki");
+    answerNextBox(QMessageBox::StandardButton(click), &shown);
+    if (boxKind == UiServices::BoxKind::Question)
+        QCOMPARE(ui.askQuestion(title, text), yes);
+    else
+        ui.showMessage(boxKind, title, text);
+    QCOMPARE(shown.title, title);
+    QCOMPARE(shown.text, QStringLiteral("bir\niki"));
+    QCOMPARE(int(shown.icon), icon);
+    QCOMPARE(shown.buttons, buttons);
 }
 
 void TestShellParts::filtersBecomeQtFilters_data() {
@@ -323,6 +335,14 @@ void TestShellParts::requestWaitsWithoutFreezing() {
     QVERIFY(!QGuiApplication::overrideCursor());
     // A refused close is not lost: the user closes again.
     QVERIFY(window.close());
+}
+
+void TestShellParts::qtTextsAreTurkishWhereInstalled() {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFileInfo::exists(QDir(folder).filePath(QStringLiteral("qtbase_tr.qm"))))
+        QSKIP("Qt's Turkish translations are not installed");
+    QVERIFY(QtUi::installQtTranslations());
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("&Aç"));
 }
 
 QTEST_MAIN(TestShellParts)

@@ -9,6 +9,7 @@
 #include "core/DbRoutines.h"
 #include "core/InstanceLock.h"
 #include "shell/ProgramStart.h"
+#include "shell/TrayControl.h"
 #include "shell/WaitingTransport.h"
 #include "shell/frmMenu.h"
 #include "support/SimulatorFixture.h"
@@ -55,7 +56,10 @@ private slots:
     void init();
     void cleanup();
 
-    void secondInstanceIsRefused();
+    void startRefusedWithoutTheLock_data();
+    void startRefusedWithoutTheLock();
+    void secondStartBringsTheRunningWindowBack_data();
+    void secondStartBringsTheRunningWindowBack();
     void missingSettingsRowEndsQuietly();
     void forgottenAccountShowsLogin_data();
     void forgottenAccountShowsLogin();
@@ -82,19 +86,79 @@ void TestStartup::cleanup() {
     env.reset();
 }
 
-void TestStartup::secondInstanceIsRefused() {
-    InstanceLock running(env->folder());
-    QVERIFY(running.tryLock());
+void TestStartup::startRefusedWithoutTheLock_data() {
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("cause"); // empty: the program is running
 
-    ProgramStart start(env->folder());
+    QTest::newRow("program already running") << "running"
+                                             << "";
+    QTest::newRow("program folder below a file") << "below a file"
+                                                 << "klasör bulunamadı.";
+}
+
+void TestStartup::startRefusedWithoutTheLock() {
+    QFETCH(QString, obstacle);
+    QFETCH(QString, cause);
+    QString folder = env->folder();
+    InstanceLock running(folder);
+    if (obstacle == "running")
+        QVERIFY(running.tryLock());
+    else
+        folder = env->writeFile(QStringLiteral("dosya"), "x") + "/parlex";
+
+    ProgramStart start(folder);
     QVERIFY(!start.run());
     QCOMPARE(env->ui().boxes.size(), size_t(1));
-    QCOMPARE(env->ui().boxes[0].kind, UiServices::BoxKind::Information);
-    QCOMPARE(env->ui().boxes[0].title, QStringLiteral("Parlex 1.0"));
-    QCOMPARE(env->ui().boxes[0].text, QStringLiteral("Program Zaten Çalışıyor."));
+    const ScriptedUi::Box& box = env->ui().boxes[0];
+    QCOMPARE(box.title, QStringLiteral("Parlex 1.0"));
+    if (cause.isEmpty()) {
+        QCOMPARE(box.kind, UiServices::BoxKind::Information);
+        QCOMPARE(box.text, QStringLiteral("Program Zaten Çalışıyor."));
+    } else {
+        QCOMPARE(box.kind, UiServices::BoxKind::Error);
+        QCOMPARE(box.text, "Program başlatılamıyor: program klasöründe kilit dosyası "
+                           "oluşturulamadı.\r\nKlasör: " +
+                               folder + "\r\nNeden: " + cause);
+    }
     QVERIFY(!start.mainWindow());
     QVERIFY(!start.loginWindow());
     QCOMPARE(sim->sim().requestCount(), 0);
+}
+
+void TestStartup::secondStartBringsTheRunningWindowBack_data() {
+    QTest::addColumn<bool>("tray");
+    QTest::addColumn<bool>("throughLink");
+
+    QTest::newRow("hidden in the notification area") << true << false;
+    QTest::newRow("minimised without a notification area") << false << false;
+    QTest::newRow("started through a link to the folder") << true << true;
+}
+
+void TestStartup::secondStartBringsTheRunningWindowBack() {
+    QFETCH(bool, tray);
+    QFETCH(bool, throughLink);
+    storeAccount(*sim, false, true, SimulatorFixture::Password);
+    ProgramStart first(env->folder());
+    QVERIFY(first.run());
+    frmMenu* menu = first.mainWindow();
+    menu->TrayControl1().forceAvailability(tray);
+    menu->close();
+    if (tray)
+        QTRY_VERIFY(!menu->isVisible());
+    else
+        QTRY_VERIFY(menu->isMinimized());
+
+    QString folder = env->folder();
+    if (throughLink) {
+        folder = env->filePath(QStringLiteral("kendisi"));
+        QVERIFY(QFile::link(env->folder(), folder));
+    }
+    ProgramStart second(folder);
+    QVERIFY(!second.run());
+    QCOMPARE(env->ui().boxes.size(), size_t(1));
+    QCOMPARE(env->ui().boxes[0].text, QStringLiteral("Program Zaten Çalışıyor."));
+    QTRY_VERIFY(menu->isVisible() && !menu->isMinimized());
+    QVERIFY(!menu->TrayControl1().Enabled());
 }
 
 void TestStartup::missingSettingsRowEndsQuietly() {

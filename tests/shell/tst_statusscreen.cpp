@@ -253,7 +253,8 @@ void TestStatusScreen::logGridHidesIdAndSizesColumns() {
     QCOMPARE(grid->model(), &screen->rsLog());
     QVERIFY(grid->isColumnHidden(0));
     QVERIFY(!grid->isColumnHidden(1));
-    QCOMPARE(grid->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("aciklama"));
+    QCOMPARE(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Tarih"));
+    QCOMPARE(grid->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Açıklama"));
 
     screen->parentWidget()->resize(900, 600);
     QTRY_COMPARE(grid->columnWidth(1), qRound(grid->width() * 0.2) - 12);

@@ -39,7 +39,7 @@ QString ScriptedUi::chooseFolder(const QString&, const QString&) {
 
 bool ScriptedUi::openWithDesktop(const QString& pathOrUrl) {
     opened.push_back(pathOrUrl);
-    return true;
+    return opens;
 }
 
 void ScriptedUi::yield() {

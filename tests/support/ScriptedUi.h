@@ -40,6 +40,7 @@ public:
     int yields = 0;
     std::function<void()> onYield; // runs at every yield, as a user's click would
 
+    bool opens = true;             // whether the desktop opens what it is given
     std::deque<bool> answers;      // an empty queue answers No
     std::deque<QString> fileNames; // an empty queue cancels
     QDateTime clock;               // invalid: the real clock

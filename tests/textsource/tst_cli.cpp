@@ -1,6 +1,9 @@
+#include <unistd.h>
+
 #include <QProcess>
 #include <QtTest>
 
+#include "core/DbRoutines.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -47,6 +50,8 @@ private slots:
     void unreadableFile();
     void help_data();
     void help();
+    void runOnceNamesTheCause_data();
+    void runOnceNamesTheCause();
 };
 
 void TestCli::read_data() {
@@ -234,6 +239,43 @@ void TestCli::help() {
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.startsWith(usage), qPrintable(run.out));
     QCOMPARE(run.err, QString());
+}
+
+void TestCli::runOnceNamesTheCause_data() {
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("cause");
+
+    QTest::newRow("another program holds the database")
+        << "locked"
+        << "veritabanı başka bir program tarafından kullanılıyor.";
+    QTest::newRow("lock file cannot be made in a read-only folder") << "read-only"
+                                                                    << "klasöre yazılamıyor.";
+}
+
+void TestCli::runOnceNamesTheCause() {
+    QFETCH(QString, obstacle);
+    QFETCH(QString, cause);
+    TestEnvironment env;
+    OpenDatabase();
+    App().gConnection.close();
+    Database other;
+    if (obstacle == "locked") {
+        other.open(DatabasePath());
+        other.execute(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+        other.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    } else {
+        if (geteuid() == 0)
+            QSKIP("root writes into a read-only folder");
+        QVERIFY(QFile::setPermissions(env.folder(), QFile::ReadOwner | QFile::ExeOwner));
+    }
+    const CliRun run = runCli({"run-once", "--program-folder", env.folder()});
+    QFile::setPermissions(env.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, QString());
+    // The tool's own last word, not only the log of the box.
+    const QStringList said = run.err.split(u'\n').filter(QStringLiteral("parlex-cli run-once: "));
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said.first().endsWith(cause), qPrintable(run.err));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
