@@ -72,9 +72,7 @@ QString DatabaseError::causeText(Kind kind) {
     }
 }
 
-namespace {
-
-std::optional<DatabaseError::Kind> kindOfSystemError(int systemError) {
+std::optional<DatabaseError::Kind> DatabaseError::kindOfSystemError(int systemError) {
     switch (systemError) {
     case ENOSPC:
     case EDQUOT:
@@ -90,8 +88,6 @@ std::optional<DatabaseError::Kind> kindOfSystemError(int systemError) {
         return std::nullopt;
     }
 }
-
-} // namespace
 
 DatabaseError::Kind DatabaseError::kindOf(int engineCode, int systemError) {
     switch (engineCode & 0xff) {

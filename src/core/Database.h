@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 
 #include <QString>
@@ -34,6 +35,8 @@ public:
     // The cause in the user's words ("diskte yer kalmadı."); empty for a
     // kind where the message says more.
     static QString causeText(Kind kind);
+    // The kind a system error (errno) stands for, if it is one of ours.
+    static std::optional<Kind> kindOfSystemError(int systemError);
     // The kind behind an engine result code and the system error under it.
     static Kind kindOf(int engineCode, int systemError);
     // Why a file cannot be made in `folder`: the folder and its disk as they

@@ -264,7 +264,7 @@ QString applyPending() {
             file.writeAt(0, QByteArray(dirty, '\0'), false);
         return QString();
     } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what());
+        return ErrorText(e);
     }
 }
 

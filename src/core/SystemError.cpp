@@ -1,21 +1,27 @@
 #include "SystemError.h"
 
-#include <cerrno>
 #include <cstring>
 
+#include "Database.h"
+
+namespace {
+
+QString withoutFullStop(QString text) {
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
 QString SystemErrorText(int errnoValue) {
-    switch (errnoValue) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("diskte yer kalmadı");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("yazma izni yok");
-    case EROFS:
-        return QStringLiteral("dosya sistemi salt okunur");
-    case ENOENT:
-        return QStringLiteral("klasör bulunamadı");
-    default:
-        return QString::fromLocal8Bit(std::strerror(errnoValue));
-    }
+    if (const auto kind = DatabaseError::kindOfSystemError(errnoValue))
+        return withoutFullStop(DatabaseError::causeText(*kind));
+    return QString::fromLocal8Bit(std::strerror(errnoValue));
+}
+
+QString ErrorText(const std::exception& error) {
+    if (const auto* db = dynamic_cast<const DatabaseError*>(&error); db && !db->cause().isEmpty())
+        return withoutFullStop(db->cause());
+    return QString::fromUtf8(error.what());
 }

@@ -219,8 +219,7 @@ FileResult sendFile(const Rule& rule, const QString& fileName, const QString& ta
             outcome = SubmitPackage(gateway, request);
         } catch (const std::exception& e) {
             // Nothing left for the gateway: the file waits for the next pass.
-            RunnerLog(linePrefix + QStringLiteral(" mesaj paketi gönderilemedi: ") +
-                      QString::fromUtf8(e.what()));
+            RunnerLog(linePrefix + QStringLiteral(" mesaj paketi gönderilemedi: ") + ErrorText(e));
             rejects.settle(false, linePrefix);
             return {};
         }
@@ -436,8 +435,7 @@ void OtoMesaj() {
     try {
         rules = pDizinListe();
     } catch (const std::exception& e) {
-        const QString text =
-            QStringLiteral("Çalışan kurallar okunamadı: ") + QString::fromUtf8(e.what());
+        const QString text = QStringLiteral("Çalışan kurallar okunamadı: ") + ErrorText(e);
         qCWarning(lcRunner).noquote() << text;
         SetStatusText(text);
         return;
@@ -454,8 +452,7 @@ void OtoMesaj() {
             // One broken rule must not stop the others.
             RunnerMemory::notice(QStringLiteral("kural:") + QString::number(rule.id),
                                  RulePrefix(rule.kural_adi) +
-                                     QStringLiteral("Kural çalıştırılamadı: ") +
-                                     QString::fromUtf8(e.what()));
+                                     QStringLiteral("Kural çalıştırılamadı: ") + ErrorText(e));
         }
     }
 }

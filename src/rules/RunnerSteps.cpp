@@ -7,6 +7,7 @@
 
 #include "core/AppState.h"
 #include "core/Routines.h"
+#include "core/SystemError.h"
 #include "rules/RejectFile.h"
 #include "rules/RuleRunner.h"
 #include "rules/RunnerMemory.h"
@@ -178,7 +179,7 @@ void KeepRecord(const QList<PendingRecords::Step>& steps, const QString& what) {
         if (const QString error = PendingRecords::write(steps); !error.isEmpty())
             reportUnrecorded(notYetRecorded(what, error));
     } catch (const std::exception& e) {
-        reportUnrecorded(what + QStringLiteral(" kaydedilemedi: ") + QString::fromUtf8(e.what()));
+        reportUnrecorded(what + QStringLiteral(" kaydedilemedi: ") + ErrorText(e));
     }
 }
 

@@ -29,6 +29,7 @@
 #include "core/AppState.h"
 #include "core/DatabaseSchema.h"
 #include "core/DbRoutines.h"
+#include "core/ExitRequest.h"
 #include "core/Routines.h"
 #include "rules/frmAna.h"
 
@@ -254,7 +255,9 @@ void frmMenu::openHelp() {
 
 void frmMenu::exitChosen() {
     App().gNoMainWindow = true;
-    close();
+    // Refused while a gateway request is in hand: Çıkış is asked again later.
+    if (!close())
+        App().gNoMainWindow = false;
 }
 
 void frmMenu::closeEvent(QCloseEvent* event) {
@@ -276,8 +279,9 @@ void frmMenu::closeEvent(QCloseEvent* event) {
         m_tray->setEnabled(false);
         m_exitConfirmed = true;
         event->accept();
-        // A pass in progress finishes its file first: the event loop ends
-        // once the timer's handler has returned.
+        // A pass in progress finishes its file and starts no other; the
+        // event loop ends once the timer's handler has returned.
+        RequestExit();
         emit exitConfirmed();
         return;
     }

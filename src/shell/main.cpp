@@ -9,6 +9,7 @@
 #include "QtUi.h"
 #include "WaitingTransport.h"
 #include "core/AppState.h"
+#include "core/ExitRequest.h"
 #include "core/ProgramFolder.h"
 
 int main(int argc, char* argv[]) {
@@ -39,9 +40,14 @@ int main(int argc, char* argv[]) {
     // Gateway requests wait off the interface thread, so no window freezes.
     WaitingTransport::install();
 
+    // SIGTERM or Ctrl+C end the program as a confirmed Çıkış does: the file
+    // in hand is sent, recorded and moved, and no other is started.
+    WatchExitSignals([] { QCoreApplication::exit(0); });
+
     ProgramStart start(folder);
     QObject::connect(&start, &ProgramStart::ended, &app, [] { QCoreApplication::exit(0); });
-    if (!start.run())
+    // A signal during start-up came before the loop that would have ended.
+    if (!start.run() || ExitRequested())
         return 0;
     return QApplication::exec();
 }

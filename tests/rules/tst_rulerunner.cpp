@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "RunnerWorld.h"
+#include "support/RunnerWorld.h"
 #include "core/AppState.h"
 #include "core/DbRoutines.h"
 #include "gateway/Submission.h"

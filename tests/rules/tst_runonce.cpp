@@ -1,7 +1,7 @@
 #include <QProcess>
 #include <QtTest>
 
-#include "RunnerWorld.h"
+#include "support/RunnerWorld.h"
 #include "core/AppState.h"
 #include "core/DatabaseSchema.h"
 #include "core/DbRoutines.h"

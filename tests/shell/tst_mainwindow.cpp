@@ -7,10 +7,12 @@
 
 #include "core/AppState.h"
 #include "core/DbRoutines.h"
+#include "rules/RuleRunner.h"
 #include "rules/RuleStore.h"
 #include "shell/QtUi.h"
 #include "shell/TrayControl.h"
 #include "shell/frmMenu.h"
+#include "support/RunnerWorld.h"
 #include "support/TestEnvironment.h"
 
 namespace {
@@ -58,6 +60,7 @@ private slots:
     void rightClickOnTrayOpensProgramMenu();
     void exitAnsweredNoThenCloseBox();
     void exitAnsweredYesEndsTheProgram();
+    void exitDuringAPassFinishesOnlyTheFileInHand();
     void tickRunsOnePassAndFollowsTheSwitch_data();
     void tickRunsOnePassAndFollowsTheSwitch();
     void passThatFailsKeepsTheProgramRunning();
@@ -256,6 +259,24 @@ void TestMainWindow::exitAnsweredYesEndsTheProgram() {
     QVERIFY(!s.menu.TrayControl1().Enabled());
     QVERIFY(!s.menu.isVisible());
     QCOMPARE(env->ui().boxes.size(), size_t(1));
+}
+
+void TestMainWindow::exitDuringAPassFinishesOnlyTheFileInHand() {
+    RunnerWorld w;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        w.drop(QString::fromLatin1(name), "gsm;ad;tutar\n5321234567;Ali;10\n");
+    Shown s(true, &OtoMesaj);
+    // Çıkış is confirmed while the first file is being built.
+    w.env.ui().queueAnswer(true);
+    w.env.ui().onYield = [&s, &w] {
+        if (s.menu.isVisible() && !w.logLines().isEmpty())
+            action(s.menu, "miCikis")->trigger();
+    };
+    s.menu.Timer1().tick();
+    QCOMPARE(w.sim->packageCount(), 1);
+    QCOMPARE(w.packageRows(), 1);
+    QCOMPARE(RunnerWorld::files(w.out), QStringList{"a.txt"});
+    QCOMPARE(RunnerWorld::files(w.in), (QStringList{"Schema.ini", "b.txt", "c.txt"}));
 }
 
 void TestMainWindow::tickRunsOnePassAndFollowsTheSwitch_data() {
