@@ -224,6 +224,7 @@ void TestGatewaySim::requestDocumentsAreReadStrictly_data() {
     QTest::newRow("reference with a capital X") << row("&#X15e;") << QString();
     QTest::newRow("reference to a surrogate") << row("&#xD800;") << QString();
     QTest::newRow("raw control character") << row("a\x01b") << QString();
+    QTest::newRow("control character in CDATA") << row("<![CDATA[a\x0b]]>") << QString();
     QTest::newRow("CDATA end in text") << row("a ]]> b") << QString();
     QTest::newRow("bare less-than") << row("a < b") << QString();
     QTest::newRow("crossed tags")

@@ -1,5 +1,6 @@
 #include "XmlScanner.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -337,6 +338,9 @@ XmlScanner::Token XmlScanner::next() {
         if (end == std::string_view::npos)
             return fail("unfinished CDATA section");
         m_textView = m_doc.substr(m_pos + 9, end - m_pos - 9);
+        // Control characters are refused here as in plain text.
+        if (std::any_of(m_textView.begin(), m_textView.end(), isForbiddenControl))
+            return fail("bad character data");
         m_pos = end + 3;
         return Token::Text;
     }
