@@ -217,6 +217,9 @@ void TestGatewaySim::requestDocumentsAreReadStrictly_data() {
                       "</Message>")
         << QStringLiteral("Ali");
     QTest::newRow("single bracket") << row("a ] b ]] c") << QStringLiteral("a ] b ]] c");
+    QTest::newRow("many comments in a row")
+        << row((QByteArray("a") + QByteArray("<!---->").repeated(200000) + "b").constData())
+        << QStringLiteral("ab");
 
     QTest::newRow("bare ampersand") << row("a & b") << QString();
     QTest::newRow("unknown entity") << row("&nbsp;") << QString();
