@@ -7,9 +7,11 @@
 //           with a byte order mark, as is after a byte order mark; bits 3-4:
 //           opened with the format, through the program's Schema.ini, through
 //           a hand-written Schema.ini section; bit 5: left after a few records
-//           and read again
+//           and read again; bit 6: a first line pushes the rest to byte 3
+//           bytes before the end of the reader's first read
 //   byte 2  MaxScanRows (signed)
-//   byte 3  records read before leaving it (bit 5 of byte 1)
+//   byte 3  records read before leaving it (bit 5 of byte 1); bytes before
+//           the end of the first read (bit 6)
 //   then    the file's bytes
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +27,10 @@
 namespace {
 
 const QString DataFile = QStringLiteral("data.txt");
+
+// What RecordStream reads at a time. Inputs are far shorter, so without a
+// first line this long no record would ever be split between two reads.
+constexpr int ReadSize = 256 * 1024;
 
 enum class Opening { WithFormat, ProgramSchema, WrittenSchema };
 
@@ -108,6 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int writing = (flags >> 1) & 3;
     const auto opening = static_cast<Opening>(((flags >> 3) & 3) % 3);
     const bool leaveEarly = flags & 0x20;
+    const bool acrossReads = flags & 0x40;
 
     static const QString Separators[] = {
         QStringLiteral(";"), QStringLiteral(","),  QStringLiteral("\t"), QStringLiteral("|"),
@@ -139,10 +146,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     default:
         file = ByteOrderMark(TextEncoding::Utf8WithBom) + raw;
     }
+    const bool multiByte = writing == 1 && file.size() != raw.size();
+    if (acrossReads) {
+        const qsizetype head = file.startsWith(ByteOrderMark(TextEncoding::Utf8WithBom)) ? 3 : 0;
+        QByteArray line(ReadSize - head - leaveAfter - 1, 'x');
+        line += '\n';
+        file.insert(head, line);
+    }
     const TextEncoding detected = DetectEncoding(file);
     if (writing >= 2)
         FUZZ_CHECK(detected == TextEncoding::Utf8WithBom);
-    else if (writing == 1 && file.size() != raw.size())
+    else if (multiByte)
         FUZZ_CHECK(detected == TextEncoding::Utf8);
     const QString path = fuzz::WriteFile(DataFile, file);
 
