@@ -217,6 +217,9 @@ void TestGatewaySim::requestDocumentsAreReadStrictly_data() {
                       "</Message>")
         << QStringLiteral("Ali");
     QTest::newRow("single bracket") << row("a ] b ]] c") << QStringLiteral("a ] b ]] c");
+    QTest::newRow("many comments in a row")
+        << row((QByteArray("a") + QByteArray("<!---->").repeated(200000) + "b").constData())
+        << QStringLiteral("ab");
 
     QTest::newRow("bare ampersand") << row("a & b") << QString();
     QTest::newRow("unknown entity") << row("&nbsp;") << QString();
@@ -224,6 +227,7 @@ void TestGatewaySim::requestDocumentsAreReadStrictly_data() {
     QTest::newRow("reference with a capital X") << row("&#X15e;") << QString();
     QTest::newRow("reference to a surrogate") << row("&#xD800;") << QString();
     QTest::newRow("raw control character") << row("a\x01b") << QString();
+    QTest::newRow("control character in CDATA") << row("<![CDATA[a\x0b]]>") << QString();
     QTest::newRow("CDATA end in text") << row("a ]]> b") << QString();
     QTest::newRow("bare less-than") << row("a < b") << QString();
     QTest::newRow("crossed tags")

@@ -1,5 +1,6 @@
 #include "XmlScanner.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -318,37 +319,44 @@ XmlScanner::Token XmlScanner::next() {
             return fail("text outside the root element");
         return startTag();
     }
-    if (m_pos >= m_doc.size())
-        return fail("unclosed element");
-    const std::string_view rest = m_doc.substr(m_pos);
-    if (rest[0] != '<') {
-        const size_t lt = m_doc.find('<', m_pos);
-        const size_t end = lt == std::string_view::npos ? m_doc.size() : lt;
-        const std::string_view raw = m_doc.substr(m_pos, end - m_pos);
-        if (!decodeText(raw, true))
-            return fail("bad character data");
-        m_pos = end;
-        return Token::Text;
+    // A loop, not a call per comment: thousands of comments in a row would
+    // otherwise use up the stack.
+    for (;;) {
+        if (m_pos >= m_doc.size())
+            return fail("unclosed element");
+        const std::string_view rest = m_doc.substr(m_pos);
+        if (rest[0] != '<') {
+            const size_t lt = m_doc.find('<', m_pos);
+            const size_t end = lt == std::string_view::npos ? m_doc.size() : lt;
+            const std::string_view raw = m_doc.substr(m_pos, end - m_pos);
+            if (!decodeText(raw, true))
+                return fail("bad character data");
+            m_pos = end;
+            return Token::Text;
+        }
+        if (rest.substr(0, 2) == "</")
+            return endTag();
+        if (rest.substr(0, 9) == "<![CDATA[") {
+            const size_t end = m_doc.find("]]>", m_pos + 9);
+            if (end == std::string_view::npos)
+                return fail("unfinished CDATA section");
+            m_textView = m_doc.substr(m_pos + 9, end - m_pos - 9);
+            // Control characters are refused here as in plain text.
+            if (std::any_of(m_textView.begin(), m_textView.end(), isForbiddenControl))
+                return fail("bad character data");
+            m_pos = end + 3;
+            return Token::Text;
+        }
+        if (rest.substr(0, 4) == "<!--" || rest.substr(0, 2) == "<?") {
+            const bool comment = rest[1] == '!';
+            const size_t end = m_doc.find(comment ? "-->" : "?>", m_pos + 2);
+            if (end == std::string_view::npos)
+                return fail("unfinished comment or instruction");
+            m_pos = end + (comment ? 3 : 2);
+            continue;
+        }
+        if (rest.substr(0, 2) == "<!")
+            return fail("declaration inside an element");
+        return startTag();
     }
-    if (rest.substr(0, 2) == "</")
-        return endTag();
-    if (rest.substr(0, 9) == "<![CDATA[") {
-        const size_t end = m_doc.find("]]>", m_pos + 9);
-        if (end == std::string_view::npos)
-            return fail("unfinished CDATA section");
-        m_textView = m_doc.substr(m_pos + 9, end - m_pos - 9);
-        m_pos = end + 3;
-        return Token::Text;
-    }
-    if (rest.substr(0, 4) == "<!--" || rest.substr(0, 2) == "<?") {
-        const bool comment = rest[1] == '!';
-        const size_t end = m_doc.find(comment ? "-->" : "?>", m_pos + 2);
-        if (end == std::string_view::npos)
-            return fail("unfinished comment or instruction");
-        m_pos = end + (comment ? 3 : 2);
-        return next();
-    }
-    if (rest.substr(0, 2) == "<!")
-        return fail("declaration inside an element");
-    return startTag();
 }
