@@ -128,8 +128,10 @@ QString columnList(const QStringList& names) {
     return list;
 }
 
-FileResult sendFile(const Rule& rule, const QString& fileName, const QString& targetName,
-                    bool formatFromRule) {
+// Processes one data file of a rule: sent (to be moved on), held back for a
+// later pass, or of unknown outcome (to be set aside).
+FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& targetName,
+                      bool formatFromRule) {
     if (GetParam(QStringLiteral("flg_parlex")) != QLatin1String("1"))
         return {};
 
@@ -371,7 +373,7 @@ void runRule(const Rule& rule) {
             continue;
 
         const QString target = UniqueFileName(rule.giden_klasor, name);
-        const FileResult result = sendFile(rule, name, nameOf(target), !schemaError.isEmpty());
+        const FileResult result = fSMSGonder(rule, name, nameOf(target), !schemaError.isEmpty());
         if (result.kind == FileResult::Sent) {
             App().gFileCounter = 0;
             MoveSentFile(rule, name, target,
@@ -388,23 +390,6 @@ bool IsUnfinishedFileName(const QString& fileName) {
     const QString lower = fileName.toLower();
     return fileName.startsWith(QLatin1String("~$")) || fileName.startsWith(QLatin1Char('.')) ||
            lower.endsWith(QLatin1String(".tmp")) || lower.endsWith(QLatin1String(".part"));
-}
-
-QString fSMSGonder(qint32 prmKuralKodu, const QString& prmKuralAdi, const QString& prmGelenKlasor,
-                   const QString& prmGidenKlasor, const QString& prmDosya,
-                   const QString& prmHataliDosya, const QString& prmSablonMsg,
-                   const QString& prmGonderen, const QString& prmFGSMNo, const QString& prmBaslik) {
-    Rule rule;
-    rule.id = prmKuralKodu;
-    rule.kural_adi = prmKuralAdi;
-    rule.gelen_klasor = prmGelenKlasor;
-    rule.giden_klasor = prmGidenKlasor;
-    rule.mesaj_sablonu = prmSablonMsg;
-    rule.originator = prmGonderen;
-    rule.fgsmno = prmFGSMNo;
-    rule.baslik_var = prmBaslik;
-    const FileResult result = sendFile(rule, prmDosya, prmHataliDosya, false);
-    return result.kind == FileResult::Sent ? QStringLiteral("00") : QStringLiteral("01");
 }
 
 void OtoMesaj() {

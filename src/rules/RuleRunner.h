@@ -9,13 +9,6 @@
 // sent as one package and moved to the rule's outgoing folder.
 void OtoMesaj();
 
-// Processes one data file of a rule: "00" when it is done and must be moved
-// to the outgoing folder, "01" when it stays for a later pass.
-QString fSMSGonder(qint32 prmKuralKodu, const QString& prmKuralAdi, const QString& prmGelenKlasor,
-                   const QString& prmGidenKlasor, const QString& prmDosya,
-                   const QString& prmHataliDosya, const QString& prmSablonMsg,
-                   const QString& prmGonderen, const QString& prmFGSMNo, const QString& prmBaslik);
-
 // Where a file whose submission outcome is unknown is set aside, inside its
 // incoming folder (the runner never looks into sub-folders).
 inline const QString UnknownOutcomeFolderName = QStringLiteral("sonucu_belirsiz");
