@@ -8,9 +8,7 @@
 #include <QLoggingCategory>
 #include <QScreen>
 
-#define Ui FormsUi // uic's namespace would hide the Ui() services accessor
 #include "ui_frmGiris.h"
-#undef Ui
 
 #include "LoginReply.h"
 #include "core/AppState.h"
@@ -98,7 +96,7 @@ void frmGiris::setBusy(bool busy) {
 }
 
 void frmGiris::loginError(const QString& text) {
-    Ui().error(Title, text);
+    UserInterface().error(Title, text);
 }
 
 void frmGiris::btnOturumAc_Click() {

@@ -1,5 +1,6 @@
 #include "AppState.h"
 
+#include "Clock.h"
 #include "ExitRequest.h"
 #include "GatewayMode.h"
 
@@ -16,12 +17,13 @@ AppState& App() {
     return *instance();
 }
 
-UiServices& Ui() {
+UiServices& UserInterface() {
     return *instance()->ui;
 }
 
 void AppState::reset() {
     instance() = std::make_unique<AppState>();
+    Clock::set({});
     ResetExitRequest();
 }
 

@@ -53,4 +53,4 @@ struct AppState {
 };
 
 AppState& App();
-UiServices& Ui();
+UiServices& UserInterface();

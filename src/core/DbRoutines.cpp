@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "AppState.h"
+#include "Clock.h"
 #include "GatewayMode.h"
 #include "RegionalFormat.h"
 
@@ -33,7 +34,7 @@ void ExecuteSql(const QString& sql) {
 }
 
 QString NowText() {
-    return RegionalDateTimeText(Ui().now());
+    return RegionalDateTimeText(Clock::now());
 }
 
 QString GetParam(const QString& name) {

@@ -21,7 +21,7 @@ bool IsErrorReply(const QString& reply) {
 }
 
 void SetStatusText(const QString& text) {
-    Ui().setStatusText(text);
+    UserInterface().setStatusText(text);
 }
 
 QString NormalizeGsm(const QString& text) {

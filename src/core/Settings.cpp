@@ -124,7 +124,7 @@ QString LoadSettings() {
             << "settings could not be loaded:" << QString::fromUtf8(e.what());
         if (const auto* db = dynamic_cast<const DatabaseError*>(&e))
             cause = db->cause();
-        Ui().error(QStringLiteral("Parlex"),
+        UserInterface().error(QStringLiteral("Parlex"),
                    cause.isEmpty() ? app.gStepError
                                    : app.gStepError + CRLF + QStringLiteral("Neden: ") + cause);
     }

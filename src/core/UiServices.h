@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDateTime>
 #include <QString>
 
 // Everything the logic asks of the user's desktop goes through here, so the
@@ -33,8 +32,6 @@ public:
     // Panel 2 of the main window's status bar.
     virtual void setStatusText(const QString& text) = 0;
 
-    virtual QDateTime now() const = 0;
-
     void information(const QString& title, const QString& text) {
         showMessage(BoxKind::Information, title, text);
     }
@@ -55,7 +52,6 @@ public:
     bool openWithDesktop(const QString& pathOrUrl) override;
     void yield() override;
     void setStatusText(const QString& text) override;
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
 
     QString statusText() const { return m_status; }
 

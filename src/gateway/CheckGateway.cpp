@@ -12,7 +12,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcGateway)
 namespace {
 
 void showUnreachable() {
-    Ui().error(QStringLiteral("Parlex"), QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor."));
+    UserInterface().error(QStringLiteral("Parlex"), QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor."));
 }
 
 } // namespace
@@ -28,7 +28,7 @@ QString CheckGateway() {
         if (!IsErrorReply(reply))
             return reply;
         qCInfo(lcGateway).noquote() << "start-up check refused, reply:" << reply.left(200);
-        Ui().error(QStringLiteral("Parlex 1.0"),
+        UserInterface().error(QStringLiteral("Parlex 1.0"),
                    QStringLiteral("Sistem bilgileri kontrol edilemiyor.\r\n"
                                   "Mesaj merkezine bağlantı sağlanamadı.\r\n"
                                   "Parlex uygulaması kapatılıyor..."));

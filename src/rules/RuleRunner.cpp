@@ -164,7 +164,7 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
     rejects.setEncoding(reader.encoding());
 
     RunnerLog(linePrefix + QStringLiteral(" dosyası için mesaj paketi oluşturuluyor..."));
-    Ui().yield();
+    UserInterface().yield();
     bool success = true;
 
     const bool withHeader = rule.baslik_var == QLatin1String("E");
@@ -199,7 +199,7 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
         rejects.settle(false, linePrefix);
         return {};
     }
-    Ui().yield();
+    UserInterface().yield();
 
     std::optional<qint64> journalId;
     if (gateway.basketCount() > 0) {
@@ -272,7 +272,7 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
         }
     }
 
-    Ui().yield();
+    UserInterface().yield();
     rejects.settle(success, linePrefix);
     gateway.clearsmsbasket();
     return {success ? FileResult::Sent : FileResult::Held, journalId.value_or(0), QString()};
@@ -393,7 +393,7 @@ bool IsUnfinishedFileName(const QString& fileName) {
 }
 
 void OtoMesaj() {
-    Ui().yield();
+    UserInterface().yield();
     // Packages taken by the gateway must be in the database before any other
     // file is looked at: a record still missing would make a sent file look
     // unsent, or a later list look like a lost one.

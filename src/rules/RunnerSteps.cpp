@@ -6,6 +6,7 @@
 #include <QLoggingCategory>
 
 #include "core/AppState.h"
+#include "core/Clock.h"
 #include "core/Routines.h"
 #include "core/SystemError.h"
 #include "rules/RejectFile.h"
@@ -106,7 +107,7 @@ bool IsSettled(const Rule& rule, const QString& fileName) {
     const QString state = QString::number(info.size()) + QLatin1Char('|') +
                           QString::number(modified.toMSecsSinceEpoch());
     // How long it has stood still is told by the program's own clock.
-    const QDateTime now = Ui().now();
+    const QDateTime now = Clock::now();
     const std::optional<QString> seen = RunnerMemory::value(key);
     if (seen && seen->section(QLatin1Char('|'), 0, 1) == state) {
         const qint64 since = seen->section(QLatin1Char('|'), 2).toLongLong();

@@ -7,18 +7,18 @@
 #include <QMdiSubWindow>
 #include <QTableView>
 
-#define Ui FormsUi // see frmMenu.cpp: uic's namespace would hide the Ui() services
 #include "ui_frmAna.h"
-#undef Ui
 
 #include "ServiceSummary.h"
 #include "core/AppState.h"
+#include "core/Clock.h"
 #include "core/DbRoutines.h"
 #include "core/Routines.h"
 #include "rules/RuleStore.h"
 #include "shell/Artwork.h"
 #include "shell/GridModels.h"
-#include "shell/frmMenu.h"
+#include "shell/PollingTimer.h"
+#include "shell/WorkingWindowHost.h"
 
 Q_LOGGING_CATEGORY(lcAna, "parlex.status")
 
@@ -41,9 +41,9 @@ void paint(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
 
 } // namespace
 
-frmAna::frmAna(frmMenu& menu, QWidget* parent)
+frmAna::frmAna(WorkingWindowHost& host, QWidget* parent)
     : QWidget(parent)
-    , m_menu(menu)
+    , m_host(host)
     , m_ui(std::make_unique<Ui_frmAna>())
     , m_rsLog(new NewestFirstModel(QStringLiteral("tbl_log_txt"), QStringLiteral("id"), this)) {
     m_ui->setupUi(this);
@@ -92,19 +92,19 @@ void frmAna::Form_Load() {
     paint(m_ui->Label9, QPalette::WindowText, Qt::white);
 
     m_ui->WebBrowser1->Navigate(App().gAdPageUrl);
-    m_menu.showAccount();
+    m_host.showAccount();
 
     m_timer.start();
-    Ui().yield();
+    UserInterface().yield();
 
     guarded("reading the global switch", [this] {
         const QString state = AutoSendSwitch();
         if (state == QLatin1String("0")) {
             showStopped();
-            m_menu.Timer1().setEnabled(false);
+            m_host.pollingTimer().setEnabled(false);
         } else if (state == QLatin1String("1")) {
             showRunning();
-            m_menu.Timer1().setEnabled(true);
+            m_host.pollingTimer().setEnabled(true);
         }
     });
 
@@ -115,12 +115,12 @@ void frmAna::Form_Load() {
 
 void frmAna::Form_Activate() {
     // The polling timer, not the last click, tells whether the rules run.
-    if (m_menu.Timer1().isEnabled()) {
+    if (m_host.pollingTimer().isEnabled()) {
         showRunning();
-        m_menu.Timer1().setEnabled(true);
+        m_host.pollingTimer().setEnabled(true);
     } else {
         showStopped();
-        m_menu.Timer1().setEnabled(false);
+        m_host.pollingTimer().setEnabled(false);
     }
 }
 
@@ -137,7 +137,7 @@ void frmAna::showStopped() {
 }
 
 void frmAna::cmdBaslat_Click() {
-    Ui().yield();
+    UserInterface().yield();
     const QString caption = m_ui->cmdBaslat->text();
     const bool stop = caption == Running;
     if (!stop && caption != Stopped)
@@ -146,19 +146,19 @@ void frmAna::cmdBaslat_Click() {
         if (stop) {
             showStopped();
             SetAutoSendSwitch(false);
-            m_menu.Timer1().setEnabled(false);
+            m_host.pollingTimer().setEnabled(false);
             WriteLog(QStringLiteral("Tüm otomatik gönderim kuralları durduruldu."));
         } else {
             showRunning();
             SetAutoSendSwitch(true);
-            m_menu.Timer1().setEnabled(true);
+            m_host.pollingTimer().setEnabled(true);
             WriteLog(QStringLiteral("Tüm otomatik gönderim kuralları başlatıldı."));
         }
     } catch (const std::exception& e) {
         // The switch could not be stored: say so, and show what really holds.
-        Ui().error(QStringLiteral("Parlex"),
-                   QStringLiteral("Otomatik gönderim durumu kaydedilemedi.") + CRLF +
-                       QString::fromUtf8(e.what()));
+        UserInterface().error(QStringLiteral("Parlex"),
+                              QStringLiteral("Otomatik gönderim durumu kaydedilemedi.") + CRLF +
+                                  QString::fromUtf8(e.what()));
         Form_Activate();
         return;
     }
@@ -180,7 +180,7 @@ void frmAna::Timer1_Timer() {
 }
 
 void frmAna::refreshCounters() {
-    const ServiceSummary s = ReadServiceSummary(Ui().now().date());
+    const ServiceSummary s = ReadServiceSummary(Clock::now().date());
     m_ui->lblToplamDosya->setText(s.totalFiles);
     m_ui->lblBugunSay->setText(s.todayFiles);
     m_ui->lblToplamSMSSay->setText(s.totalMessages);

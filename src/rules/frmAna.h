@@ -6,7 +6,7 @@
 #include <QWidget>
 
 class NewestFirstModel;
-class frmMenu;
+class WorkingWindowHost;
 class Ui_frmAna;
 
 // The status screen: switches automatic sending on and off for all rules,
@@ -18,7 +18,7 @@ class frmAna : public QWidget {
 public:
     static constexpr int RefreshIntervalMs = 1000;
 
-    explicit frmAna(frmMenu& menu, QWidget* parent = nullptr);
+    explicit frmAna(WorkingWindowHost& host, QWidget* parent = nullptr);
     ~frmAna() override;
 
     // Called by the main window after creating the screen, and each time
@@ -48,7 +48,7 @@ private:
     // take the program down with it.
     template <typename Step> void guarded(const char* what, Step step);
 
-    frmMenu& m_menu;
+    WorkingWindowHost& m_host;
     std::unique_ptr<Ui_frmAna> m_ui;
     NewestFirstModel* m_rsLog;
     QTimer m_timer;

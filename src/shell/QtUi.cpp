@@ -117,7 +117,3 @@ void QtUi::setStatusText(const QString& text) {
     if (frmMenu* menu = frmMenu::current())
         menu->setStatusPanel(2, text);
 }
-
-QDateTime QtUi::now() const {
-    return QDateTime::currentDateTime();
-}

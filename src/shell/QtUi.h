@@ -18,7 +18,6 @@ public:
     bool openWithDesktop(const QString& pathOrUrl) override;
     void yield() override;
     void setStatusText(const QString& text) override;
-    QDateTime now() const override;
 
     // Qt's own texts (file dialogs, context menus) in Turkish, from Qt's
     // translations where they are installed. False when they are not.

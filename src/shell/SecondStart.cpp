@@ -10,7 +10,7 @@ void ExplainRefusedStart(const InstanceLock& lock) {
     const QString title = QStringLiteral("Parlex 1.0");
     if (lock.failure() == InstanceLock::Failure::CannotCreate) {
         const QString CRLF = QStringLiteral("\r\n");
-        Ui().error(title, QStringLiteral("Program başlatılamıyor: program klasöründe kilit dosyası "
+        UserInterface().error(title, QStringLiteral("Program başlatılamıyor: program klasöründe kilit dosyası "
                                          "oluşturulamadı.") +
                               CRLF + QStringLiteral("Klasör: ") +
                               QDir::toNativeSeparators(lock.programFolder()) + CRLF +
@@ -19,5 +19,5 @@ void ExplainRefusedStart(const InstanceLock& lock) {
     }
     // The running program comes forward; a parlex-cli run has nothing to show.
     InstanceChannel::askToShow(lock.programFolder());
-    Ui().information(title, QStringLiteral("Program Zaten Çalışıyor."));
+    UserInterface().information(title, QStringLiteral("Program Zaten Çalışıyor."));
 }

@@ -39,5 +39,5 @@ void WebPane::Navigate(const QString& address) {
 
 void WebPane::openAddress() {
     if (!m_address.isEmpty())
-        Ui().openWithDesktop(m_address);
+        UserInterface().openWithDesktop(m_address);
 }

@@ -2,9 +2,7 @@
 
 #include <QScreen>
 
-#define Ui FormsUi // uic's namespace would hide the Ui() services accessor
 #include "ui_frmBaslangic.h"
-#undef Ui
 
 #include "Artwork.h"
 

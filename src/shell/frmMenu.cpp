@@ -16,11 +16,7 @@
 #include <QTimer>
 #include <QUrl>
 
-// uic puts its classes into a namespace Ui, which would collide with the Ui()
-// services accessor; the generated Ui_frmMenu class is used directly.
-#define Ui FormsUi
 #include "ui_frmMenu.h"
-#undef Ui
 
 #include "Artwork.h"
 #include "ElidedLabel.h"
@@ -248,7 +244,7 @@ void frmMenu::openHelp() {
     }
     // No program for the file type, say: the user would otherwise see
     // nothing happen.
-    if (!Ui().openWithDesktop(path))
+    if (!UserInterface().openWithDesktop(path))
         SetStatusText(QStringLiteral("Yardım dosyası açılamadı: ") +
                       QDir::toNativeSeparators(path));
 }
@@ -267,7 +263,7 @@ void frmMenu::closeEvent(QCloseEvent* event) {
     }
     AppState& app = App();
     if (app.gNoMainWindow) {
-        const bool yes = Ui().askQuestion(
+        const bool yes = UserInterface().askQuestion(
             QStringLiteral("Uyarı"),
             QStringLiteral("Programı kapattığınızda otomatik gönderim işlemi kapatılacaktır.") +
                 CRLF + QStringLiteral("Yinede programı kapatmak istediğinizden emin misiniz?"));

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include "PollingTimer.h"
+#include "WorkingWindowHost.h"
 
 class QLabel;
 class QMdiArea;
@@ -19,7 +20,7 @@ class Ui_frmMenu;
 // the menus, the status bar, the notification icon and the polling timer of
 // automatic sending. Its close box hides it into the notification area; only
 // Çıkış, once confirmed, ends the program.
-class frmMenu : public QMainWindow {
+class frmMenu : public QMainWindow, public WorkingWindowHost {
     Q_OBJECT
 
 public:
@@ -34,6 +35,7 @@ public:
     Ui_frmMenu& form() { return *m_ui; }
     QMdiArea* mdiArea() const { return m_mdi; }
     PollingTimer& Timer1() { return m_timer; }
+    PollingTimer& pollingTimer() override { return m_timer; }
     TrayControl& TrayControl1() { return *m_tray; }
 
     // Panels are numbered 1 to 6 from the left. Panel 2 shows the end of a
@@ -41,7 +43,12 @@ public:
     void setStatusPanel(int panel, const QString& text);
     QString statusPanel(int panel) const;
     // Panel 4 shows the active user, panel 6 the account mode.
-    void showAccount();
+    void showAccount() override;
+    // The advertisement window comes with its own work; until then the main
+    // window only keeps whether it is wanted.
+    void unloadAdvertisement() override { m_advertisementWanted = false; }
+    void loadAdvertisement() override { m_advertisementWanted = true; }
+    bool advertisementWanted() const { return m_advertisementWanted; }
 
     // "Hizmet durumu": opens the status screen, or brings it forward.
     frmAna* openStatusScreen();
@@ -77,6 +84,7 @@ private:
     QPointer<frmAna> m_ana;
     QPointer<QMdiSubWindow> m_anaWindow;
     bool m_exitConfirmed = false;
+    bool m_advertisementWanted = true;
     // Where the window was when it went into the notification area.
     QByteArray m_geometryBeforeTray;
 };

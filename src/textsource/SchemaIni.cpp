@@ -16,7 +16,7 @@ constexpr qint64 kMaxSchemaBytes = 64 * 1024 * 1024;
 const QString kCrLf = QStringLiteral("\r\n");
 
 void showSchemaError(const QString& description) {
-    Ui().error(QStringLiteral("Şema bilgisi"),
+    UserInterface().error(QStringLiteral("Şema bilgisi"),
                QStringLiteral("Şema bilgisi oluşturulamadı.") + kCrLf +
                    QStringLiteral("Sistemin ürettiği hata mesajı : ") + description);
 }

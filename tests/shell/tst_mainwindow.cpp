@@ -318,7 +318,7 @@ void TestMainWindow::passThatFailsKeepsTheProgramRunning() {
 void TestMainWindow::statusTextGoesToPanelTwo() {
     App().ui = std::make_shared<QtUi>();
     frmMenu menu;
-    Ui().setStatusText(QStringLiteral("[kural] Hata kodu : 07"));
+    UserInterface().setStatusText(QStringLiteral("[kural] Hata kodu : 07"));
     QCOMPARE(menu.statusPanel(2), QStringLiteral("[kural] Hata kodu : 07"));
 }
 

@@ -1,5 +1,7 @@
 #include "ScriptedUi.h"
 
+#include "core/Clock.h"
+
 void ScriptedUi::showMessage(BoxKind kind, const QString& title, const QString& text) {
     boxes.push_back(Box{kind, title, text});
 }
@@ -52,6 +54,6 @@ void ScriptedUi::setStatusText(const QString& text) {
     statusTexts.push_back(text);
 }
 
-QDateTime ScriptedUi::now() const {
-    return clock.isValid() ? clock : QDateTime::currentDateTime();
+void ScriptedUi::setNow(const QDateTime& when) {
+    Clock::set([when] { return when; });
 }

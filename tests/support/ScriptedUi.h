@@ -4,10 +4,12 @@
 #include <functional>
 #include <vector>
 
+#include <QDateTime>
+
 #include "core/UiServices.h"
 
 // A Ui for tests: records every box, answers questions and file dialogs from
-// queues, and tells the time from a clock the test sets.
+// queues, and sets the program's clock for a test.
 class ScriptedUi : public UiServices {
 public:
     struct Box {
@@ -26,12 +28,12 @@ public:
     bool openWithDesktop(const QString& pathOrUrl) override;
     void yield() override;
     void setStatusText(const QString& text) override;
-    QDateTime now() const override;
 
     // Script
     void queueAnswer(bool yes) { answers.push_back(yes); }
     void queueFileName(const QString& name) { fileNames.push_back(name); }
-    void setNow(const QDateTime& when) { clock = when; }
+    // The program's clock stands at `when` (until the next AppState::reset).
+    void setNow(const QDateTime& when);
 
     // Record
     std::vector<Box> boxes;
@@ -43,5 +45,4 @@ public:
     bool opens = true;             // whether the desktop opens what it is given
     std::deque<bool> answers;      // an empty queue answers No
     std::deque<QString> fileNames; // an empty queue cancels
-    QDateTime clock;               // invalid: the real clock
 };
