@@ -2,7 +2,6 @@
 
 #include <QtTest>
 
-#include "core/AppState.h"
 #include "gateway/Gateway.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestEnvironment.h"

@@ -157,6 +157,7 @@ void TestGateway::transportFailures_data() {
     QTest::addColumn<bool>("requestComplete");
     QTest::newRow("refused port") << "http://127.0.0.1:%1/sms/com.corvane" << false;
     QTest::newRow("local file") << "file:///etc/hostname" << false;
+    QTest::newRow("ftp") << "ftp://127.0.0.1:%1/" << false;
     QTest::newRow("connection cut") << "close" << true;
     QTest::newRow("request taken, then silence") << "stall" << true;
 }

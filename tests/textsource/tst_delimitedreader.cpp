@@ -433,6 +433,8 @@ void TestDelimitedReader::failureIsShownAndCallerGoesOn() {
     // The system's description follows.
     const QString said = u"Şema bilgisi oluşturulamadı.\r\nSistemin ürettiği hata mesajı : "_s;
     QVERIFY2(box.text.startsWith(said) && box.text.size() > said.size(), qPrintable(box.text));
+    // The runner goes on with its rule's own layout, in which T is a tab.
+    QCOMPARE(RuleTextFormat(u"T"_s, u"E"_s).separator, u"\t"_s);
 }
 
 QTEST_GUILESS_MAIN(TestDelimitedReader)
