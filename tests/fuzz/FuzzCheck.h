@@ -24,51 +24,42 @@ namespace fuzz {
 
 // One folder for the whole run: making one per input would cost more than
 // the reading it serves.
-inline const QString& Folder() {
+inline QString Folder() {
     static const QTemporaryDir dir;
-    static const QString path = dir.path();
-    return path;
+    return dir.path();
 }
 
 inline QString WriteFile(const QString& name, const QByteArray& bytes) {
-    const QString path = Folder() + QLatin1Char('/') + name;
-    QFile file(path);
-    FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    FUZZ_CHECK(file.write(bytes) == bytes.size());
-    return path;
+    QFile file(Folder() + QLatin1Char('/') + name);
+    FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               file.write(bytes) == bytes.size());
+    return file.fileName();
 }
 
 // Reads the input front to back: a few setting bytes, then the rest.
 class Input {
 public:
     Input(const uint8_t* data, size_t size)
-        : m_data(data)
-        , m_size(size) {}
+        : m_bytes(QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size))) {}
 
-    uint8_t byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
-    QByteArray bytes(size_t count) {
-        const size_t n = std::min(count, m_size - m_pos);
-        QByteArray out(reinterpret_cast<const char*>(m_data + m_pos), static_cast<qsizetype>(n));
-        m_pos += n;
-        return out;
+    uint8_t byte() { return m_pos < m_bytes.size() ? uint8_t(m_bytes[m_pos++]) : 0; }
+    QByteArray bytes(qsizetype count) {
+        const QByteArray out = m_bytes.mid(m_pos, count);
+        m_pos += out.size();
+        return QByteArray(out.constData(), out.size()); // a copy: the input goes away
     }
-    QByteArray rest() { return bytes(m_size - m_pos); }
+    QByteArray rest() { return bytes(m_bytes.size()); }
     // Up to the next `stop` byte, which is consumed; the rest when there is none.
-    QByteArray until(uint8_t stop) {
-        size_t end = m_pos;
-        while (end < m_size && m_data[end] != stop)
-            ++end;
-        QByteArray out = bytes(end - m_pos);
-        if (m_pos < m_size)
-            ++m_pos;
+    QByteArray until(char stop) {
+        const qsizetype end = m_bytes.indexOf(stop, m_pos);
+        const QByteArray out = bytes(end < 0 ? m_bytes.size() : end - m_pos);
+        m_pos += end >= 0;
         return out;
     }
-    bool atEnd() const { return m_pos >= m_size; }
 
 private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_pos = 0;
+    QByteArray m_bytes;
+    qsizetype m_pos = 0;
 };
 
 } // namespace fuzz

@@ -37,21 +37,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const qint64 creditBefore = state.account(User)->credit;
         const size_t packagesBefore = state.packages().size();
         const SimReply reply = handler.handle(body);
-        FUZZ_CHECK(reply.status == 200);
-        FUZZ_CHECK(!reply.body.empty());
         const qint64 credit = state.account(User)->credit;
-        FUZZ_CHECK(credit >= 0);
+        FUZZ_CHECK(reply.status == 200 && !reply.body.empty() && credit >= 0);
         if (reply.body.rfind("00 ", 0) == 0) {
             // An accepted package is kept and paid for, message by message.
             FUZZ_CHECK(state.packages().size() == packagesBefore + 1);
             const SimPackage& package = state.packages().back();
-            FUZZ_CHECK(reply.body == "00 " + package.id);
-            FUZZ_CHECK(!package.messages.empty());
-            FUZZ_CHECK(creditBefore - credit == static_cast<qint64>(package.messages.size()));
-            FUZZ_CHECK(reply.stateChanged);
+            FUZZ_CHECK(reply.body == "00 " + package.id && !package.messages.empty());
+            FUZZ_CHECK(creditBefore - credit == qint64(package.messages.size()) &&
+                       reply.stateChanged);
         } else {
-            FUZZ_CHECK(state.packages().size() == packagesBefore);
-            FUZZ_CHECK(credit == creditBefore);
+            FUZZ_CHECK(state.packages().size() == packagesBefore && credit == creditBefore);
         }
     }
     return 0;

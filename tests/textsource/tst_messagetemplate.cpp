@@ -1,25 +1,30 @@
 #include <QtTest>
 
-#include "ReaderTestSupport.h"
 #include "core/Recordset.h"
 #include "core/Routines.h"
+#include "support/TestEnvironment.h"
+#include "textsource/DelimitedReader.h"
 #include "textsource/MessageTemplate.h"
+#include "textsource/SchemaIni.h"
+#include "textsource/TextSample.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
 // The first record of a ";"-separated file with a header line.
-TextRecord firstRecord(TestEnvironment& env, const QByteArray& bytes) {
-    env.writeFile("in/data.txt", bytes);
-    WriteSchemaIni(env.filePath("in"), ";", "E");
+TextRecord FirstRecord(TestEnvironment& env, const QByteArray& bytes) {
+    env.writeFile(u"in/data.txt"_s, bytes);
+    WriteSchemaIni(env.filePath(u"in"_s), u";"_s, u"E"_s);
     DelimitedReader reader;
-    if (!reader.open(env.filePath("in"), "data.txt") || !reader.next())
+    if (!reader.open(env.filePath(u"in"_s), u"data.txt"_s) || !reader.next())
         qFatal("test file cannot be read");
     return reader.record();
 }
 
-const QByteArray kPeople = "ad;soyad;tutar;gsm;bos\n"
-                           "Ay\xFE"
-                           "e;Y\xFDlmaz;12,5;05321234567;\n";
+const QByteArray People = "ad;soyad;tutar;gsm;bos\nAy\xFE\x65;Y\xFDlmaz;12,5;05321234567;\n";
+// The same row in another file, its columns elsewhere.
+const QByteArray Moved = "bos;x;TUTAR;gsm;soyad;AD\n;y;12,5;05321234567;Y\xFDlmaz;Ay\xFE\x65\n";
 
 } // namespace
 
@@ -29,13 +34,9 @@ class TestMessageTemplate : public QObject {
 private slots:
     void fill_data();
     void fill();
-    void compiledTemplateFollowsEachFilesColumns();
-    void fillFromSampleRecordset();
-    void classify_data();
-    void classify();
+    void sampleFillsAsTheFile();
     void prepare_data();
     void prepare();
-    void counters_data();
     void counters();
 };
 
@@ -43,155 +44,83 @@ void TestMessageTemplate::fill_data() {
     QTest::addColumn<QString>("templateText");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("one placeholder") << "Merhaba [##ad##]!" << QStringLiteral("Merhaba Ayşe!");
-    QTest::newRow("two placeholders touching")
-        << "[##ad##][##soyad##]" << QStringLiteral("AyşeYılmaz");
-    QTest::newRow("text around and between") << "Sayın [##ad##], borcunuz [##tutar##] TL."
-                                             << QStringLiteral("Sayın Ayşe, borcunuz 12,5 TL.");
-    QTest::newRow("Null gives nothing") << "[##bos##]"
-                                        << "";
-    QTest::newRow("Null keeps the text around it") << "a [##bos##] b"
-                                                   << "a  b";
-    QTest::newRow("missing column gives nothing") << "x[##yok##]y"
-                                                  << "xy";
-    QTest::newRow("no placeholders") << "Kampanya başladı"
-                                     << "Kampanya başladı";
-    QTest::newRow("empty template") << ""
-                                    << "";
-    QTest::newRow("column name in other case") << "Sayın [##AD##]" << QStringLiteral("Sayın Ayşe");
-    QTest::newRow("Turkish capital I")
-        << "[##SOYAD##] [##TUTAR##]" << QStringLiteral("Yılmaz 12,5");
-    QTest::newRow("markers must be exact")
-        << "[#ad#] [## ad ##] [##ad##]" << QStringLiteral("[#ad#]  Ayşe");
-    QTest::newRow("number column renders without its leading zero") << "[##gsm##]"
-                                                                    << "5321234567";
-    QTest::newRow("same placeholder twice") << "[##ad##]/[##ad##]" << QStringLiteral("Ayşe/Ayşe");
-    QTest::newRow("placeholders only, text after the last") << "[##bos##][##bos##] son"
-                                                            << " son";
-    // Malformed templates: a placeholder is an opening marker and the first
-    // closing marker after it; anything else is text.
-    QTest::newRow("opening marker never closed") << "Sayın [##ad"
-                                                 << "Sayın [##ad";
-    QTest::newRow("opening marker alone") << "[##"
-                                          << "[##";
-    QTest::newRow("closing marker before any opening")
-        << "a##]b [##ad##]" << QStringLiteral("a##]b Ayşe");
-    QTest::newRow("closing marker only") << "##]"
-                                         << "##]";
-    QTest::newRow("closing marker overlapping the opening") << "[##]"
-                                                            << "[##]";
-    QTest::newRow("unclosed after a good one")
-        << "[##ad##] ve [##soyad" << QStringLiteral("Ayşe ve [##soyad");
-    QTest::newRow("opening inside a name") << "[##a[##ad##]"
-                                           << "";
-    QTest::newRow("empty name") << "<[####]>"
-                                << "<>";
+    const auto row = [](const char* name, const char* templateText, const char* expected) {
+        QTest::newRow(name) << QString::fromUtf8(templateText) << QString::fromUtf8(expected);
+    };
+    row("text around and between", "Sayın [##ad##], borcunuz [##tutar##] TL.",
+        "Sayın Ayşe, borcunuz 12,5 TL.");
+    row("placeholders touching, one twice", "[##ad##][##soyad##]/[##ad##]", "AyşeYılmaz/Ayşe");
+    row("Null keeps the text around it", "a [##bos##] b", "a  b");
+    row("missing column gives nothing", "x[##yok##]y", "xy");
+    row("no placeholders", "Kampanya başladı", "Kampanya başladı");
+    row("name in other case, Turkish capital I", "[##AD##] [##SOYAD##] [##TUTAR##]",
+        "Ayşe Yılmaz 12,5");
+    row("markers must be exact", "[#ad#] [## ad ##] [##ad##]", "[#ad#]  Ayşe");
+    row("number column without its leading zero", "[##gsm##]", "5321234567");
+    row("placeholders only, text after the last", "[##bos##][##bos##] son", " son");
+    // Malformed: a placeholder is an opening marker and the first closing
+    // marker after it; anything else is text.
+    row("opening marker never closed", "Sayın [##ad", "Sayın [##ad");
+    row("closing marker before any opening", "a##]b [##ad##]", "a##]b Ayşe");
+    row("closing marker overlapping the opening", "[##]", "[##]");
+    row("unclosed after a good one", "[##ad##] ve [##soyad", "Ayşe ve [##soyad");
+    row("opening inside a name", "[##a[##ad##]", "");
+    row("empty name", "<[####]>", "<>");
 }
 
 void TestMessageTemplate::fill() {
     QFETCH(QString, templateText);
     QFETCH(QString, expected);
     TestEnvironment env;
-    const TextRecord row = firstRecord(env, kPeople);
+    const TextRecord row = FirstRecord(env, People);
+    const TextRecord moved = FirstRecord(env, Moved);
     QCOMPARE(FillTemplate(templateText, row), expected);
-    // Read once, filled per row: the same result.
+    // Read once and filled for file after file (the runner's way): the same.
     const MessageTemplate compiled(templateText);
-    QCOMPARE(compiled.fill(row), expected);
-    QCOMPARE(compiled.fill(row), expected);
+    for (const TextRecord* record : {&row, &moved, &row})
+        QCOMPARE(compiled.fill(*record), expected);
 }
 
-void TestMessageTemplate::compiledTemplateFollowsEachFilesColumns() {
-    // The runner fills one rule's template for file after file; the columns
-    // may stand elsewhere in each.
+void TestMessageTemplate::sampleFillsAsTheFile() {
+    // The windows show the first rows of a file as a grid and fill templates
+    // from it with the same result as the senders.
     TestEnvironment env;
-    const MessageTemplate compiled(u"[##ad##]: [##tutar##]");
-    const TextRecord first = firstRecord(env, "ad;tutar\nAli;5\n");
-    QCOMPARE(compiled.fill(first), QStringLiteral("Ali: 5"));
-    const TextRecord second = firstRecord(env, "tutar;x;AD\n7;y;Veli\n");
-    QCOMPARE(compiled.fill(second), QStringLiteral("Veli: 7"));
-    const TextRecord third = firstRecord(env, "gsm\n5321234567\n");
-    QCOMPARE(compiled.fill(third), QStringLiteral(": "));
-    QCOMPARE(compiled.fill(first), QStringLiteral("Ali: 5"));
-}
-
-void TestMessageTemplate::fillFromSampleRecordset() {
-    // The windows fill templates from a loaded sample with the same rules.
-    Recordset rs;
-    rs.appendField("ad");
-    rs.appendField("tutar", FieldType::Double);
-    rs.appendField("bos");
-    rs.appendRow({QStringLiteral("Ayşe"), 12.5, QVariant()});
-    rs.moveFirst();
-    QCOMPARE(FillTemplate(u"Sayın [##AD##], [##tutar##] TL[##bos##][##yok##].", rs),
-             QStringLiteral("Sayın Ayşe, 12,5 TL."));
-    QCOMPARE(FillTemplate(u"[##ad", rs), QStringLiteral("[##ad"));
-}
-
-void TestMessageTemplate::classify_data() {
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<RowOutcome>("outcome");
-
-    const QString fits = QString(160, QLatin1Char('a'));
-    const QString over = QString(161, QLatin1Char('a'));
-    QTest::newRow("160 with number") << fits << "5321234567" << RowOutcome::Queued;
-    QTest::newRow("161 with number") << over << "5321234567" << RowOutcome::TooLong;
-    QTest::newRow("160 without number") << fits << "" << RowOutcome::NoNumber;
-    QTest::newRow("161 without number") << over << "" << RowOutcome::NoNumberTooLong;
-    QTest::newRow("empty message with number") << ""
-                                               << "5321234567" << RowOutcome::Queued;
-    QTest::newRow("Turkish letters count one each")
-        << QString(160, QChar(0x15F)) << "5321234567" << RowOutcome::Queued;
-    // Counted before cleaning: the cleaned text would have 159 characters.
-    QTest::newRow("line break counts before cleaning")
-        << QString(80, QLatin1Char('a')) + "\r\n" + QString(79, QLatin1Char('b')) << "5321234567"
-        << RowOutcome::TooLong;
-}
-
-void TestMessageTemplate::classify() {
-    QFETCH(QString, message);
-    QFETCH(QString, number);
-    QFETCH(RowOutcome, outcome);
-    QCOMPARE(ClassifyRow(message, number), outcome);
+    const QString templateText = u"Sayın [##AD##] [##soyad##], [##tutar##] TL[##bos##][##yok##]."_s;
+    const TextRecord row = FirstRecord(env, People + "Veli;;1;;\nCan;;2;;\n");
+    TextSample sample = LoadTextSample(env.filePath(u"in"_s), u"data.txt"_s, 2);
+    QVERIFY2(sample.ok, qPrintable(sample.error));
+    QCOMPARE(sample.rows.fieldNames(), QStringList({"ad", "soyad", "tutar", "gsm", "bos"}));
+    QCOMPARE(sample.rows.field(2).type, FieldType::Double);
+    QCOMPARE(sample.rows.recordCount(), 2);
+    QCOMPARE(FillTemplate(templateText, sample.rows), FillTemplate(templateText, row));
+    QVERIFY(!LoadTextSample(env.filePath(u"in"_s), u"yok.txt"_s, 10).ok);
 }
 
 void TestMessageTemplate::prepare_data() {
+    // A row of a file with a "gsm" column through template, number and
+    // length test: queued, or the reject file it goes to.
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("templateText");
     QTest::addColumn<QString>("outcome");
     QTest::addColumn<QString>("number");
-    QTest::addColumn<QString>("message");
 
-    QTest::newRow("queued, cleaned") << QByteArray("ad;gsm\nAy\xFE"
-                                                   "e;05321234567\n")
-                                     << "Merhaba [##ad##]!"
-                                     << "queued"
-                                     << "5321234567"
-                                     << "Merhaba Ayse!";
-    QTest::newRow("number with country code as a number")
-        << QByteArray("ad;gsm\nAli;905321234567\n") << "x"
-        << "queued"
-        << "5321234567"
-        << "x";
-    QTest::newRow("number as text with blanks") << QByteArray("ad;gsm\nAli;0532 123 45 67\n") << "x"
-                                                << "queued"
-                                                << "5321234567"
-                                                << "x";
-    QTest::newRow("Null number") << QByteArray("ad;gsm\nAli;\n") << "x"
-                                 << "h01"
-                                 << ""
-                                 << "";
-    QTest::newRow("fixed line") << QByteArray("ad;gsm\nAli;02121234567\n") << "x"
-                                << "h01"
-                                << ""
-                                << "";
-    QTest::newRow("too long") << QByteArray("ad;gsm\nAli;5321234567\n") << QString(161, 'x')
-                              << "h02"
-                              << "5321234567"
-                              << "";
-    QTest::newRow("both") << QByteArray("ad;gsm\nAli;123\n") << QString(200, 'x') << "h03"
-                          << ""
-                          << "";
+    const QByteArray mobile = "gsm\n5321234567\n", none = "gsm;ad\n;Ali\n";
+    const auto row = [](const char* name, const QByteArray& bytes, const QString& templateText,
+                        const char* outcome, const char* number = "5321234567") {
+        QTest::newRow(name) << bytes << templateText << outcome << number;
+    };
+    row("Turkish letters", "ad;gsm\nAy\xFE\x65;05321234567\n", u"Merhaba [##ad##]!"_s, "queued");
+    row("country code, number column", "gsm\n905321234567\n", u"x"_s, "queued");
+    row("number as text with blanks", "gsm\n0532 123 45 67\n", u"x"_s, "queued");
+    row("fixed line", "gsm\n02121234567\n", u"x"_s, "h01", "");
+    row("160 characters", mobile, QString(160, u'a'), "queued");
+    row("160 Turkish letters, one each", mobile, QString(160, u'ş'), "queued");
+    row("161 characters", mobile, QString(161, u'a'), "h02");
+    // Counted before cleaning: the cleaned text would have 159 characters.
+    row("line break counts before cleaning", mobile,
+        QString(80, u'a') + u"\r\n"_s + QString(79, u'b'), "h02");
+    row("160, Null number", none, QString(160, u'a'), "h01", "");
+    row("161, Null number", none, QString(161, u'a'), "h03", "");
 }
 
 void TestMessageTemplate::prepare() {
@@ -199,54 +128,29 @@ void TestMessageTemplate::prepare() {
     QFETCH(QString, templateText);
     QFETCH(QString, outcome);
     QFETCH(QString, number);
-    QFETCH(QString, message);
     TestEnvironment env;
-    const TextRecord row = firstRecord(env, bytes);
+    const TextRecord row = FirstRecord(env, bytes);
     const PreparedRow prepared = PrepareRow(templateText, row, row.columnIndex(u"GSM"));
     QCOMPARE(RowOutcomeName(prepared.outcome), outcome);
     QCOMPARE(prepared.number, number);
-    QCOMPARE(prepared.message, message);
     QCOMPARE(prepared.filled, FillTemplate(templateText, row));
 
     // The senders' per-file tester, after a longer row of another file: its
     // reused buffers must hold this row's values only.
     const TextRecord before =
-        firstRecord(env, "GSM;ad\n0532 999 88 77;" + QByteArray(150, 'x') + "\n");
+        FirstRecord(env, "GSM;ad\n0532 999 88 77;" + QByteArray(150, 'x') + "\n");
     const MessageTemplate compiled(templateText);
     RowTester tester(compiled, row.columnIndex(u"GSM"));
     tester.test(before);
     QCOMPARE(RowOutcomeName(tester.test(row)), outcome);
     QCOMPARE(tester.number(), number);
     QCOMPARE(tester.filled(), prepared.filled);
-    if (prepared.outcome == RowOutcome::Queued)
-        QCOMPARE(CleanMessageText(tester.filled()), message);
-}
-
-void TestMessageTemplate::counters_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("wizard");
-    QTest::addColumn<QString>("editor");
-
-    QTest::newRow("empty") << ""
-                           << "0/160"
-                           << "0 / 160";
-    QTest::newRow("37 characters") << QString(37, 'a') << "37/160"
-                                   << "37 / 160";
-    QTest::newRow("placeholders counted as typed") << "[##ad##]"
-                                                   << "8/160"
-                                                   << "8 / 160";
-    QTest::newRow("Turkish letters") << QStringLiteral("çğış") << "4/160"
-                                     << "4 / 160";
-    QTest::newRow("beyond the limit, nothing cut") << QString(180, 'a') << "180/160"
-                                                   << "180 / 160";
 }
 
 void TestMessageTemplate::counters() {
-    QFETCH(QString, text);
-    QFETCH(QString, wizard);
-    QFETCH(QString, editor);
-    QCOMPARE(WizardCounterText(text), wizard);
-    QCOMPARE(EditorCounterText(text), editor);
+    // Under the message boxes, counting the template as typed.
+    QCOMPARE(WizardCounterText(QString(37, u'a')), u"37/160"_s);
+    QCOMPARE(EditorCounterText(u"çğış[##ad##]"_s + QString(170, u'a')), u"182 / 160"_s);
 }
 
 QTEST_GUILESS_MAIN(TestMessageTemplate)
