@@ -6,8 +6,8 @@
 
 #include "core/UiServices.h"
 
-// A Ui for tests: records every box, answers questions and file dialogs from
-// queues, and tells the time from a clock the test sets.
+// A Ui for tests: records every box and status text, answers questions from
+// a queue, cancels file dialogs and tells the time from a clock the test sets.
 class ScriptedUi : public UiServices {
 public:
     struct Box {
@@ -16,32 +16,40 @@ public:
         QString text;
     };
 
-    void showMessage(BoxKind kind, const QString& title, const QString& text) override;
-    bool askQuestion(const QString& title, const QString& text) override;
-    QString getOpenFileName(const QString& title, const QString& folder,
-                            const QString& filter) override;
-    QString getSaveFileName(const QString& title, const QString& folder,
-                            const QString& filter) override;
-    QString chooseFolder(const QString& title, const QString& folder) override;
-    bool openWithDesktop(const QString& pathOrUrl) override;
-    void yield() override;
-    void setStatusText(const QString& text) override;
-    QDateTime now() const override;
+    void showMessage(BoxKind kind, const QString& title, const QString& text) override {
+        boxes.push_back(Box{kind, title, text});
+    }
+    bool askQuestion(const QString& title, const QString& text) override {
+        boxes.push_back(Box{BoxKind::Question, title, text});
+        const bool yes = !answers.empty() && answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return yes;
+    }
+    QString getOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString getSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString chooseFolder(const QString&, const QString&) override { return {}; }
+    bool openWithDesktop(const QString& pathOrUrl) override {
+        opened.push_back(pathOrUrl);
+        return opens;
+    }
+    void yield() override {
+        if (onYield)
+            onYield();
+    }
+    void setStatusText(const QString& text) override { statusTexts.push_back(text); }
+    QDateTime now() const override {
+        return clock.isValid() ? clock : QDateTime::currentDateTime();
+    }
 
-    // Script
     void queueAnswer(bool yes) { answers.push_back(yes); }
-    void queueFileName(const QString& name) { fileNames.push_back(name); }
     void setNow(const QDateTime& when) { clock = when; }
 
-    // Record
     std::vector<Box> boxes;
     std::vector<QString> statusTexts;
     std::vector<QString> opened;
-    int yields = 0;
     std::function<void()> onYield; // runs at every yield, as a user's click would
-
     bool opens = true;             // whether the desktop opens what it is given
     std::deque<bool> answers;      // an empty queue answers No
-    std::deque<QString> fileNames; // an empty queue cancels
     QDateTime clock;               // invalid: the real clock
 };
