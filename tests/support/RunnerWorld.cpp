@@ -15,13 +15,11 @@ RunnerWorld::RunnerWorld(const QString& headerFlag) {
     rule.originator = QStringLiteral("PARLEX");
     rule.metin_ayraci = QStringLiteral(";");
     rule.baslik_var = headerFlag;
-    if (headerFlag == QLatin1String("E")) {
-        rule.mesaj_sablonu = QStringLiteral("Sayın [##ad##], borcunuz [##tutar##] TL.");
-        rule.fgsmno = QStringLiteral("gsm");
-    } else {
-        rule.mesaj_sablonu = QStringLiteral("Sayın [##F2##], borcunuz [##F3##] TL.");
-        rule.fgsmno = QStringLiteral("F1");
-    }
+    // Without a header line the columns are F1, F2, ...
+    const bool named = headerFlag == QLatin1String("E");
+    rule.mesaj_sablonu = named ? QStringLiteral("Sayın [##ad##], borcunuz [##tutar##] TL.")
+                               : QStringLiteral("Sayın [##F2##], borcunuz [##F3##] TL.");
+    rule.fgsmno = named ? QStringLiteral("gsm") : QStringLiteral("F1");
     rule.id = InsertRule(rule);
     SetAutoSendSwitch(true);
 }
@@ -30,12 +28,12 @@ QString RunnerWorld::drop(const QString& name, const QByteArray& bytes, int ageS
                           const QString& folder) {
     const QString path = QDir(folder.isEmpty() ? in : folder).filePath(name);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Written before the time is set, or closing would reset it.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush() ||
+        !file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                          QFileDevice::FileModificationTime))
         qFatal("cannot write a data file");
-    file.write(bytes);
-    file.flush(); // written before the time is set, or closing would reset it
-    file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
-                     QFileDevice::FileModificationTime);
     return path;
 }
 
@@ -47,35 +45,21 @@ QStringList RunnerWorld::logLines() const {
     return lines;
 }
 
-QStringList RunnerWorld::newLogLines() {
-    const QStringList all = logLines();
-    const QStringList fresh = all.mid(m_seenLog);
-    m_seenLog = static_cast<int>(all.size());
-    return fresh;
-}
-
 QStringList RunnerWorld::files(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 QByteArray RunnerWorld::read(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 int RunnerWorld::packageRows() const {
-    Recordset rs = OpenRecordset(QStringLiteral("SELECT COUNT(*) FROM tbl_giden_txt"));
-    return rs.value(0).toInt();
+    return OpenRecordset(QStringLiteral("SELECT COUNT(*) FROM tbl_giden_txt")).value(0).toInt();
 }
 
-bool FlakyFileSystem::moveFile(const QString& from, const QString& to, QString* error) {
-    ++attempts;
-    if (failing) {
-        if (error)
-            *error = QStringLiteral("No space left on device");
-        return false;
-    }
-    return FileSystem::moveFile(from, to, error);
+void RunnerWorld::restart() {
+    App().gConnection.close();
+    App().runnerNotices.clear();
+    App().runnerMemoryLoaded = false;
 }

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QStringList>
 
-#include "core/FileSystem.h"
 #include "rules/RuleStore.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestEnvironment.h"
@@ -27,20 +26,9 @@ public:
     QString drop(const QString& name, const QByteArray& bytes, int ageSeconds = 60,
                  const QString& folder = QString());
     QStringList logLines() const;
-    // The lines written since the last call.
-    QStringList newLogLines();
     static QStringList files(const QString& folder);
     static QByteArray read(const QString& path);
     int packageRows() const;
-
-private:
-    int m_seenLog = 0;
-};
-
-// Moves that fail while `failing` is set, as with a full disk.
-class FlakyFileSystem : public FileSystem {
-public:
-    bool failing = true;
-    int attempts = 0;
-    bool moveFile(const QString& from, const QString& to, QString* error) override;
+    // As when the program starts again: a new connection, its notes read anew.
+    static void restart();
 };

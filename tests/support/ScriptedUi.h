@@ -6,10 +6,11 @@
 
 #include <QDateTime>
 
+#include "core/Clock.h"
 #include "core/UiServices.h"
 
-// A Ui for tests: records every box, answers questions and file dialogs from
-// queues, and sets the program's clock for a test.
+// A Ui for tests: records every box and status text, answers questions and
+// file dialogs from queues, and sets the program's clock for a test.
 class ScriptedUi : public UiServices {
 public:
     struct Box {
@@ -18,31 +19,53 @@ public:
         QString text;
     };
 
-    void showMessage(BoxKind kind, const QString& title, const QString& text) override;
-    bool askQuestion(const QString& title, const QString& text) override;
-    QString getOpenFileName(const QString& title, const QString& folder,
-                            const QString& filter) override;
-    QString getSaveFileName(const QString& title, const QString& folder,
-                            const QString& filter) override;
-    QString chooseFolder(const QString& title, const QString& folder) override;
-    bool openWithDesktop(const QString& pathOrUrl) override;
-    void yield() override;
-    void setStatusText(const QString& text) override;
+    void showMessage(BoxKind kind, const QString& title, const QString& text) override {
+        boxes.push_back(Box{kind, title, text});
+    }
+    bool askQuestion(const QString& title, const QString& text) override {
+        boxes.push_back(Box{BoxKind::Question, title, text});
+        return next(answers, false);
+    }
+    QString getOpenFileName(const QString&, const QString&, const QString&) override {
+        return next(fileNames, QString());
+    }
+    QString getSaveFileName(const QString&, const QString&, const QString&) override {
+        return next(fileNames, QString());
+    }
+    QString chooseFolder(const QString&, const QString&) override {
+        return next(fileNames, QString());
+    }
+    bool openWithDesktop(const QString& pathOrUrl) override {
+        opened.push_back(pathOrUrl);
+        return opens;
+    }
+    void yield() override {
+        if (onYield)
+            onYield();
+    }
+    void setStatusText(const QString& text) override { statusTexts.push_back(text); }
 
-    // Script
     void queueAnswer(bool yes) { answers.push_back(yes); }
     void queueFileName(const QString& name) { fileNames.push_back(name); }
     // The program's clock stands at `when` (until the next AppState::reset).
-    void setNow(const QDateTime& when);
+    void setNow(const QDateTime& when) {
+        Clock::set([when] { return when; });
+    }
 
-    // Record
     std::vector<Box> boxes;
     std::vector<QString> statusTexts;
     std::vector<QString> opened;
-    int yields = 0;
     std::function<void()> onYield; // runs at every yield, as a user's click would
-
     bool opens = true;             // whether the desktop opens what it is given
     std::deque<bool> answers;      // an empty queue answers No
     std::deque<QString> fileNames; // an empty queue cancels
+
+private:
+    template <typename T> static T next(std::deque<T>& queue, T otherwise) {
+        if (queue.empty())
+            return otherwise;
+        T value = queue.front();
+        queue.pop_front();
+        return value;
+    }
 };

@@ -2,6 +2,9 @@
 
 #include <memory>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "ScriptedUi.h"
@@ -11,15 +14,31 @@
 // The database is created on the first OpenDatabase, as on a first start.
 class TestEnvironment {
 public:
-    TestEnvironment();
-    ~TestEnvironment();
+    TestEnvironment()
+        : m_ui(std::make_shared<ScriptedUi>()) {
+        if (!m_dir.isValid())
+            qFatal("cannot create a temporary program folder");
+        AppState::reset();
+        App().programFolder = m_dir.path();
+        App().ui = m_ui;
+    }
+    // Releases the database file before the folder goes.
+    ~TestEnvironment() { AppState::reset(); }
 
     QString folder() const { return m_dir.path(); }
     QString filePath(const QString& name) const { return m_dir.filePath(name); }
     ScriptedUi& ui() { return *m_ui; }
 
     // Writes a file in the program folder (or below it) with these bytes.
-    QString writeFile(const QString& name, const QByteArray& bytes) const;
+    QString writeFile(const QString& name, const QByteArray& bytes) const {
+        const QString path = m_dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write a test file");
+        file.write(bytes);
+        return path;
+    }
 
 private:
     QTemporaryDir m_dir;
