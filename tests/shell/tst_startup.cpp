@@ -104,7 +104,7 @@ private slots:
         ProgramStart program(folder);
         QVERIFY(!program.run());
         QCOMPARE(shownBoxes(env->ui()), boxes.replaceInStrings("%1", folder));
-        QVERIFY(!program.mainWindow() && !program.loginWindow());
+        QVERIFY(!program.mainWindow() && !program.loginWindow() && !shownWindow("frmBaslangic"));
         QCOMPARE(sim->sim().requestCount(), int(obstacle == "refused"));
     }
 
