@@ -1,382 +1,290 @@
-#include <QAction>
+#include <QAbstractItemModelTester>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
-#include <QSignalSpy>
-#include <QtTest>
+#include <QPushButton>
+#include <QTableView>
 
-#include "core/AppState.h"
-#include "core/DbRoutines.h"
+#include "WindowTestSupport.h"
 #include "rules/RuleRunner.h"
 #include "rules/RuleStore.h"
+#include "rules/frmAna.h"
+#include "shell/GridModels.h"
 #include "shell/QtUi.h"
-#include "shell/TrayControl.h"
-#include "shell/frmMenu.h"
 #include "support/RunnerWorld.h"
-#include "support/TestEnvironment.h"
 
 namespace {
 
-const QString ExitQuestion =
-    QStringLiteral("Programı kapattığınızda otomatik gönderim işlemi kapatılacaktır.\r\n"
-                   "Yinede programı kapatmak istediğinizden emin misiniz?");
-
-QAction* action(frmMenu& menu, const char* name) {
-    auto* found = menu.findChild<QAction*>(QLatin1String(name));
-    if (!found)
-        qFatal("no action %s", name);
-    return found;
+// What the status screen shows: the state, the four counters (files in all
+// and today, messages in all and today), the button, then the log's lines.
+QStringList shown(QWidget& screen) {
+    QStringList texts;
+    for (const char* name :
+         {"lblDurum", "lblToplamDosya", "lblBugunSay", "lblToplamSMSSay", "lblBugunSMSSay"})
+        texts << control<QLabel>(screen, name)->text();
+    texts << control<QPushButton>(screen, "cmdBaslat")->text();
+    const QAbstractItemModel* log = control<QTableView>(screen, "DataGrid1")->model();
+    for (int row = 0; log && row < log->rowCount(); ++row)
+        texts << log->data(log->index(row, 2)).toString();
+    return texts;
 }
 
-// A main window as start-up leaves it, on a desktop with or without a
-// notification area.
-struct Shown {
-    explicit Shown(
-        bool tray, PollingTimer::Pass pass = [] {})
-        : menu(nullptr, std::move(pass)) {
-        menu.TrayControl1().forceAvailability(tray);
-        menu.show();
-    }
-    frmMenu menu;
-};
+void recordPackage(const QString& deliveredAt, int size) {
+    ExecuteSql(QString("INSERT INTO tbl_giden_txt (msgid,paket_boyut,gtarih) VALUES ('p',%1,'%2')")
+                   .arg(size)
+                   .arg(deliveredAt));
+}
 
 } // namespace
 
+// The main window with its notification icon, its polling timer and its
+// status bar; the status screen it opens; the grids' models.
 class TestMainWindow : public QObject {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-
-    void loadShowsFrameAndAccount();
-    void menusCarryTheirCaptions_data();
-    void menusCarryTheirCaptions();
-    void windowsOfLaterWorkAreNotYetAvailable();
-    void closeBoxHidesIntoTrayWithoutQuestion();
-    void closeBoxWithoutTrayMinimisesNormally();
-    void trayRestoresTheWindowWhereItWas_data();
-    void trayRestoresTheWindowWhereItWas();
-    void rightClickOnTrayOpensProgramMenu();
-    void exitAnsweredNoThenCloseBox();
-    void exitAnsweredYesEndsTheProgram();
-    void exitDuringAPassFinishesOnlyTheFileInHand();
-    void tickRunsOnePassAndFollowsTheSwitch_data();
-    void tickRunsOnePassAndFollowsTheSwitch();
-    void passThatFailsKeepsTheProgramRunning();
-    void statusTextGoesToPanelTwo();
-    void longStatusTextIsElidedToFit_data();
-    void longStatusTextIsElidedToFit();
-    void helpOpensDeliveredFileOrSaysWhy_data();
-    void helpOpensDeliveredFileOrSaysWhy();
-
-private:
     std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<frmMenu> menu;
+    std::function<void()> pass;
+
+    frmAna* openStatusScreen() {
+        click(*menu, "miHizDurumu");
+        return menu->statusScreen();
+    }
+    bool inTray() {
+        return !menu->isVisible() && menu->TrayControl1().Enabled() &&
+               control<QAction>(*menu, "miGoster")->isVisible();
+    }
+
+private slots:
+    void init() {
+        env = std::make_unique<TestEnvironment>();
+        App().gUserName = QStringLiteral("veli");
+        App().gGatewayMode = QStringLiteral("Hollin");
+        env->ui().setNow(QDateTime(QDate(2026, 3, 5), QTime(12, 0, 0)));
+        pass = std::function<void()>([] {});
+        menu = std::make_unique<frmMenu>(nullptr, [this] { pass(); });
+        menu->TrayControl1().forceAvailability(true);
+        // Passes run when a test ticks, not when an hour has gone by.
+        menu->Timer1().setInterval(3600 * 1000);
+        menu->show();
+    }
+    void cleanup() {
+        menu.reset();
+        env.reset();
+    }
+
+    void trayRestoresTheWindowWhereItWas_data() {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("double click") << "double click";
+        QTest::newRow("Programı göster") << "miGoster";
+        QTest::newRow("notification area goes away") << "area gone";
+    }
+    void trayRestoresTheWindowWhereItWas() {
+        QFETCH(QString, way);
+        menu->Timer1().setEnabled(true);
+        const QRect where(140, 90, 880, 640);
+        menu->setGeometry(where);
+        QTRY_COMPARE(menu->geometry(), where);
+        // Çıkış asks first; answered Hayır, the program goes on.
+        click(*menu, "miCikis");
+        QCOMPARE(shownBoxes(env->ui()).join("").section("\r\n", 0, 0),
+                 "Uyarı: Programı kapattığınızda otomatik gönderim işlemi kapatılacaktır.");
+        // The close box hides the window behind the icon, asking nothing;
+        // automatic sending goes on.
+        QVERIFY(!menu->close());
+        QTRY_VERIFY(inTray());
+        QVERIFY(env->ui().boxes.size() == 1 && menu->Timer1().isCounting());
+        // A left click does nothing, a right click opens the Program menu.
+        auto* program = control<QMenu>(*menu, "miProgram");
+        menu->TrayControl1().deliverActivation(QSystemTrayIcon::Trigger);
+        QVERIFY(!program->isVisible() && inTray());
+        menu->TrayControl1().deliverActivation(QSystemTrayIcon::Context);
+        QTRY_VERIFY(program->isVisible());
+        program->hide();
+
+        menu->move(0, 0); // a window manager may place a window anew when shown again
+        if (way == "double click")
+            menu->TrayControl1().deliverActivation(QSystemTrayIcon::DoubleClick);
+        else if (way == "miGoster")
+            click(*menu, "miGoster");
+        else
+            menu->TrayControl1().forceAvailability(false);
+        QTRY_VERIFY(menu->isVisible() && !menu->isMinimized());
+        QCOMPARE(menu->geometry(), where);
+        QVERIFY(!menu->TrayControl1().Enabled());
+        QVERIFY(!control<QAction>(*menu, "miGoster")->isVisible());
+    }
+
+    void exitDuringAPassFinishesOnlyTheFileInHand() {
+        RunnerWorld w;
+        for (const char* name : {"a.txt", "b.txt", "c.txt"})
+            w.drop(QString::fromLatin1(name), "gsm;ad;tutar\n5321234567;Ali;10\n");
+        pass = &OtoMesaj;
+        // Çıkış is confirmed while the first file is being built.
+        w.env.ui().queueAnswer(true);
+        w.env.ui().onYield = [this, &w] {
+            if (menu->isVisible() && !w.logLines().isEmpty())
+                click(*menu, "miCikis");
+        };
+        menu->Timer1().tick();
+        QCOMPARE(w.sim->packageCount() + w.packageRows(), 2);
+        QCOMPARE(RunnerWorld::files(w.out), QStringList{"a.txt"});
+        QCOMPARE(RunnerWorld::files(w.in), (QStringList{"Schema.ini", "b.txt", "c.txt"}));
+    }
+
+    void longStatusTextIsElidedToFit() {
+        const QString text = "[Borç] " + QStringLiteral("/home/kullanici/gelen").repeated(8) +
+                             "/liste.txt dosyası okunamadı.";
+        auto* panel = control<QLabel>(*menu, "Panel2");
+        QtUi().setStatusText(text);
+        for (int width : {4000, 820, 4000}) {
+            menu->resize(width, 600);
+            const bool elided = width < 1000;
+            QTRY_COMPARE(panel->text().endsWith(u'…'), elided);
+            QCOMPARE(panel->text(), elided ? text.left(panel->text().size() - 1) + u'…' : text);
+            QCOMPARE(panel->toolTip(), elided ? text : QString());
+        }
+    }
+
+    void helpOpensDeliveredFileOrSaysWhy_data() {
+        QTest::addColumn<bool>("delivered");
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QString>("status"); // %1: the file
+        // Beside the test program there is no guide.
+        QTest::newRow("no help file") << false << true << "Yardım dosyası bulunamadı.";
+        QTest::newRow("delivered file opens") << true << true << "";
+        QTest::newRow("delivered file will not open")
+            << true << false << "Yardım dosyası açılamadı: %1";
+    }
+    void helpOpensDeliveredFileOrSaysWhy() {
+        QFETCH(bool, delivered);
+        QFETCH(bool, opens);
+        QFETCH(QString, status);
+        const QString chm = delivered ? env->writeFile("parlex.chm", "ITSF") : QString();
+        env->ui().opens = opens;
+        click(*menu, "miTxtYardim");
+        QCOMPARE(env->ui().opened, delivered ? std::vector{chm} : std::vector<QString>{});
+        QCOMPARE(QStringList(env->ui().statusTexts.begin(), env->ui().statusTexts.end()).join(""),
+                 status.replace("%1", chm));
+    }
+
+    void passFollowsTheSwitchOfAllRules_data() {
+        QTest::addColumn<bool>("on");         // the stored switch as the status screen opens
+        QTest::addColumn<QString>("during");  // what happens while the pass runs
+        QTest::addColumn<bool>("after");      // the switch, and the timer counting, after it
+        QTest::addColumn<QString>("logLine"); // what the log says of it
+        const auto row = [](const char* name, bool on, const char* during, bool after,
+                            const char* log) {
+            QTest::newRow(name) << on << QString(during) << after << QString(log);
+        };
+        row("nothing", true, "", true, "");
+        row("user stops", true, "click", false, "Tüm otomatik gönderim kuralları durduruldu.");
+        row("user starts", false, "click", true, "Tüm otomatik gönderim kuralları başlatıldı.");
+        row("stopped by another program", true, "switch off", false, "");
+        row("pass fails", true, "throw", true, "");
+    }
+    void passFollowsTheSwitchOfAllRules() {
+        QFETCH(bool, on);
+        QFETCH(QString, during);
+        QFETCH(bool, after);
+        QFETCH(QString, logLine);
+        const QStringList running{"Tüm kurallar başlatıldı", "0", "0", "0", "0",
+                                  "Kuralları durdur"};
+        const QStringList stopped{"Tüm kurallar durduruldu", "0", "0", "0", "0",
+                                  "Kuralları başlat"};
+        SetAutoSendSwitch(on);
+        frmAna* ana = openStatusScreen();
+        QCOMPARE(shown(*ana), on ? running : stopped);
+        QCOMPARE(menu->Timer1().isCounting(), on);
+        QStringList passes; // passes never overlap: the timer waits during one
+        pass = [&] {
+            passes << (menu->Timer1().isCounting() ? "counting" : "waiting");
+            if (during == "click")
+                click(*ana, "cmdBaslat");
+            else if (during == "switch off")
+                SetAutoSendSwitch(false);
+            else if (during == "throw")
+                throw std::runtime_error("klasör okunamadı");
+        };
+        menu->Timer1().tick();
+        QCOMPARE(passes, QStringList{"waiting"});
+        QCOMPARE(AutoSendSwitch(), after ? "1" : "0");
+        QCOMPARE(menu->Timer1().isCounting(), after);
+        ana->Form_Activate();
+        QTRY_COMPARE(shown(*ana),
+                     QStringList(after ? running : stopped)
+                         << (logLine.isEmpty() ? QStringList() : QStringList{logLine}));
+        // A failed pass says why, and the program goes on.
+        QCOMPARE(env->ui().statusTexts,
+                 during == "throw"
+                     ? std::vector<QString>{"Otomatik gönderimde hata oluştu: klasör okunamadı"}
+                     : std::vector<QString>{});
+    }
+
+    void todayCountersCoverTheWholeDay() {
+        // Sizes of one bit each tell which packages were counted as today's.
+        recordPackage(QStringLiteral("04.03.2026 23:59:59"), 1);
+        recordPackage(QStringLiteral("05.03.2026 00:00:00"), 2);
+        recordPackage(QStringLiteral("05.03.2026 10:00:00"), 4);
+        recordPackage(QStringLiteral("05.03.2026 23:59:59"), 8);
+        recordPackage(QStringLiteral("06.03.2026 00:00:00"), 16);
+        QCOMPARE(shown(*openStatusScreen()).mid(1, 4), (QStringList{"5", "3", "31", "14"}));
+    }
+
+    void logGridShowsNewLinesOnTopEverySecond() {
+        for (int i = 1; i <= 3; ++i)
+            WriteLog(QString::number(i));
+        menu->setStatusPanel(4, QString()); // the screen shows the account again
+        frmAna* ana = openStatusScreen();
+        openStatusScreen(); // brings the same screen forward
+        QCOMPARE(menu->mdiArea()->subWindowList().size(), 1);
+        auto* grid = control<QTableView>(*ana, "DataGrid1");
+        QCOMPARE(grid->model()->headerData(1, Qt::Horizontal).toString() + " " +
+                     grid->model()->headerData(2, Qt::Horizontal).toString(),
+                 "Tarih Açıklama");
+        QVERIFY(grid->isColumnHidden(0));
+        QCOMPARE(menu->statusPanel(4) + " " + menu->statusPanel(6), "veli Hollin");
+        // Read a page at a time, so that a long log costs no more than a short one.
+        NewestFirstModel& log = ana->rsLog();
+        QAbstractItemModelTester tester(&log,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        log.setPageSize(2);
+        log.reload();
+        QCOMPARE(shown(*ana).mid(6), (QStringList{"3", "2"}));
+        log.fetchMore({});
+        QSignalSpy resets(&log, &QAbstractItemModel::modelReset);
+        WriteLog(QStringLiteral("4"));
+        recordPackage(QStringLiteral("01.01.2020 10:00:00"), 3);
+        QTRY_COMPARE(shown(*ana).mid(1),
+                     (QStringList{"1", "0", "3", "0", "Kuralları başlat", "4", "3", "2", "1"}));
+        QVERIFY(resets.isEmpty()); // what the user scrolled to stays
+        // More new lines than a page: the newest page afresh.
+        for (int i = 5; i <= 7; ++i)
+            WriteLog(QString::number(i));
+        QTRY_COMPARE(shown(*ana).mid(6), (QStringList{"7", "6"}));
+
+        // Closing the screen leaves automatic sending as it was.
+        click(*ana, "cmdBaslat");
+        click(*ana, "cmdEkranKapat");
+        QTRY_VERIFY(!menu->statusScreen());
+        QVERIFY(menu->mdiArea()->subWindowList().isEmpty() && menu->Timer1().isCounting());
+    }
+
+    void recordsetGridShowsTheVisibleRecords() {
+        Recordset rs;
+        rs.appendField(QStringLiteral("GSM"));
+        rs.appendField(QStringLiteral("Tarih"), FieldType::DateTime);
+        rs.appendRow({QStringLiteral("5321112233"), QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7))});
+        rs.appendRow({QStringLiteral("5324445566"), QVariant()});
+        rs.setFilter(QStringLiteral("GSM = '5321112233'"));
+        RecordsetModel model;
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setRecordset(rs);
+        QCOMPARE(model.index(0, 1).data().toString() + " " + QString::number(model.rowCount()),
+                 "04.03.2026 05:06:07 1");
+    }
 };
-
-void TestMainWindow::init() {
-    env = std::make_unique<TestEnvironment>();
-    App().gUserName = QStringLiteral("ali");
-    App().gGatewayMode = QStringLiteral("Parlex");
-}
-
-void TestMainWindow::cleanup() {
-    env.reset();
-}
-
-void TestMainWindow::loadShowsFrameAndAccount() {
-    App().gFileCounter = 7;
-    App().gNoMainWindow = true;
-    Shown s(true);
-    QCOMPARE(s.menu.windowTitle(), QStringLiteral("Parlex 1.0"));
-    QCOMPARE(App().gFileCounter, 0);
-    QVERIFY(!App().gNoMainWindow);
-    const QStringList panels{"Durum", "Hazır", "Aktif kullanıcı", "ali", "SMS Gateway", "Parlex"};
-    for (int i = 0; i < panels.size(); ++i)
-        QCOMPARE(s.menu.statusPanel(i + 1), panels.at(i));
-    QVERIFY(!s.menu.TrayControl1().Enabled());
-    QCOMPARE(s.menu.TrayControl1().ToolTipText(), QStringLiteral("Parlex 1.0"));
-    QVERIFY(!action(s.menu, "miGoster")->isVisible());
-    // No pass runs until the status screen has been opened.
-    QVERIFY(!s.menu.Timer1().isEnabled());
-    QVERIFY(!s.menu.Timer1().isCounting());
-}
-
-void TestMainWindow::menusCarryTheirCaptions_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("Program") << "miProgram"
-                             << "&Program";
-    QTest::newRow("SMS") << "miSMS"
-                         << "&SMS";
-    QTest::newRow("Raporlar") << "miRapor"
-                              << "&Raporlar";
-    QTest::newRow("Yardım") << "miYardim"
-                            << "Yardım";
-    QTest::newRow("göster") << "miGoster"
-                            << "Programı &göster";
-    QTest::newRow("çıkış") << "miCikis"
-                           << "Çı&kış";
-    QTest::newRow("hesap") << "miHesapAyar"
-                           << "&Hesap ayarları";
-    QTest::newRow("dosya") << "miDosyaSMS"
-                           << "&Dosyadan SMS gönder";
-    QTest::newRow("otomatik") << "miOtoMesaj"
-                              << "&Otomatik gönderim ayarları";
-    QTest::newRow("raporlar") << "miSMSRapor"
-                              << "&Mesaj gönderim raporları";
-    QTest::newRow("hizmet") << "miHizDurumu"
-                            << "&Hizmet durumu";
-    QTest::newRow("yardım") << "miTxtYardim"
-                            << "Parlex Yardımı";
-    QTest::newRow("hakkında") << "miHakkinda"
-                              << "Parlex Hakkında";
-    QTest::newRow("web") << "miWeb"
-                         << "destek.parlex.invalid";
-}
-
-void TestMainWindow::menusCarryTheirCaptions() {
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    frmMenu menu;
-    if (auto* m = menu.findChild<QMenu*>(name)) {
-        QCOMPARE(m->title(), caption);
-        return;
-    }
-    auto* item = menu.findChild<QAction*>(name);
-    QVERIFY(item);
-    QCOMPARE(item->text(), caption);
-}
-
-void TestMainWindow::windowsOfLaterWorkAreNotYetAvailable() {
-    frmMenu menu;
-    for (const char* name :
-         {"miHesapAyar", "miDosyaSMS", "miOtoMesaj", "miSMSRapor", "miHakkinda", "miWeb"})
-        QVERIFY2(!action(menu, name)->isEnabled(), name);
-    for (const char* name : {"miCikis", "miHizDurumu", "miTxtYardim"})
-        QVERIFY2(action(menu, name)->isEnabled(), name);
-}
-
-void TestMainWindow::closeBoxHidesIntoTrayWithoutQuestion() {
-    Shown s(true);
-    s.menu.Timer1().setEnabled(true);
-
-    QVERIFY(!s.menu.close());
-    QTRY_VERIFY(!s.menu.isVisible());
-    QVERIFY(s.menu.TrayControl1().Enabled());
-    QVERIFY(action(s.menu, "miGoster")->isVisible());
-    QVERIFY(env->ui().boxes.empty());
-    // Automatic sending goes on behind the icon.
-    QVERIFY(s.menu.Timer1().isCounting());
-}
-
-void TestMainWindow::closeBoxWithoutTrayMinimisesNormally() {
-    Shown s(false);
-    QVERIFY(!s.menu.close());
-    QTRY_VERIFY(s.menu.isMinimized());
-    // Let the deferred tray handling run; the window must stay reachable.
-    QCoreApplication::processEvents();
-    QVERIFY(s.menu.isVisible());
-    QVERIFY(!s.menu.TrayControl1().Enabled());
-    QVERIFY(env->ui().boxes.empty());
-}
-
-void TestMainWindow::trayRestoresTheWindowWhereItWas_data() {
-    QTest::addColumn<QString>("way");
-    QTest::newRow("double click") << "double click";
-    QTest::newRow("Programı göster") << "miGoster";
-    QTest::newRow("notification area goes away") << "area gone";
-}
-
-void TestMainWindow::trayRestoresTheWindowWhereItWas() {
-    QFETCH(QString, way);
-    Shown s(true);
-    const QRect where(140, 90, 880, 640);
-    s.menu.setGeometry(where);
-    QTRY_COMPARE(s.menu.geometry(), where);
-    s.menu.close();
-    QTRY_VERIFY(!s.menu.isVisible());
-    // A window manager may place a window anew when it is shown again.
-    s.menu.move(0, 0);
-    if (way == "double click")
-        s.menu.TrayControl1().deliverActivation(QSystemTrayIcon::DoubleClick);
-    else if (way == "miGoster")
-        action(s.menu, "miGoster")->trigger();
-    else
-        s.menu.TrayControl1().forceAvailability(false);
-    QTRY_VERIFY(s.menu.isVisible());
-    QVERIFY(!s.menu.isMinimized());
-    QCOMPARE(s.menu.geometry(), where);
-    QVERIFY(!s.menu.TrayControl1().Enabled());
-    QVERIFY(!action(s.menu, "miGoster")->isVisible());
-}
-
-void TestMainWindow::rightClickOnTrayOpensProgramMenu() {
-    Shown s(true);
-    s.menu.close();
-    QTRY_VERIFY(!s.menu.isVisible());
-    auto* program = s.menu.findChild<QMenu*>(QStringLiteral("miProgram"));
-
-    s.menu.TrayControl1().deliverActivation(QSystemTrayIcon::Trigger);
-    QVERIFY(!program->isVisible());
-    QVERIFY(!s.menu.isVisible());
-
-    s.menu.TrayControl1().deliverActivation(QSystemTrayIcon::Context);
-    QTRY_VERIFY(program->isVisible());
-    QVERIFY(action(s.menu, "miGoster")->isVisible());
-    QVERIFY(action(s.menu, "miCikis")->isVisible());
-    program->hide();
-}
-
-void TestMainWindow::exitAnsweredNoThenCloseBox() {
-    Shown s(true);
-    QSignalSpy exits(&s.menu, &frmMenu::exitConfirmed);
-    env->ui().queueAnswer(false);
-
-    action(s.menu, "miCikis")->trigger();
-    QCOMPARE(env->ui().boxes.size(), size_t(1));
-    QCOMPARE(env->ui().boxes[0].kind, UiServices::BoxKind::Question);
-    QCOMPARE(env->ui().boxes[0].title, QStringLiteral("Uyarı"));
-    QCOMPARE(env->ui().boxes[0].text, ExitQuestion);
-    QVERIFY(s.menu.isVisible());
-    QVERIFY(!App().gNoMainWindow);
-
-    // The flag was cleared: the close box minimises again, asking nothing.
-    s.menu.close();
-    QTRY_VERIFY(!s.menu.isVisible());
-    QCOMPARE(env->ui().boxes.size(), size_t(1));
-    QCOMPARE(exits.count(), 0);
-}
-
-void TestMainWindow::exitAnsweredYesEndsTheProgram() {
-    Shown s(true);
-    s.menu.TrayControl1().setEnabled(true);
-    QSignalSpy exits(&s.menu, &frmMenu::exitConfirmed);
-    env->ui().queueAnswer(true);
-
-    action(s.menu, "miCikis")->trigger();
-    QCOMPARE(exits.count(), 1);
-    QVERIFY(!s.menu.TrayControl1().Enabled());
-    QVERIFY(!s.menu.isVisible());
-    QCOMPARE(env->ui().boxes.size(), size_t(1));
-}
-
-void TestMainWindow::exitDuringAPassFinishesOnlyTheFileInHand() {
-    RunnerWorld w;
-    for (const char* name : {"a.txt", "b.txt", "c.txt"})
-        w.drop(QString::fromLatin1(name), "gsm;ad;tutar\n5321234567;Ali;10\n");
-    Shown s(true, &OtoMesaj);
-    // Çıkış is confirmed while the first file is being built.
-    w.env.ui().queueAnswer(true);
-    w.env.ui().onYield = [&s, &w] {
-        if (s.menu.isVisible() && !w.logLines().isEmpty())
-            action(s.menu, "miCikis")->trigger();
-    };
-    s.menu.Timer1().tick();
-    QCOMPARE(w.sim->packageCount(), 1);
-    QCOMPARE(w.packageRows(), 1);
-    QCOMPARE(RunnerWorld::files(w.out), QStringList{"a.txt"});
-    QCOMPARE(RunnerWorld::files(w.in), (QStringList{"Schema.ini", "b.txt", "c.txt"}));
-}
-
-void TestMainWindow::tickRunsOnePassAndFollowsTheSwitch_data() {
-    QTest::addColumn<bool>("switchOn");
-    QTest::newRow("switch on") << true;
-    QTest::newRow("switch off") << false;
-}
-
-void TestMainWindow::tickRunsOnePassAndFollowsTheSwitch() {
-    QFETCH(bool, switchOn);
-    SetAutoSendSwitch(switchOn);
-    int passes = 0;
-    bool countingDuringPass = true;
-    frmMenu* menu = nullptr;
-    Shown s(true, [&] {
-        ++passes;
-        countingDuringPass = menu->Timer1().isCounting();
-    });
-    menu = &s.menu;
-    s.menu.Timer1().setEnabled(true);
-
-    s.menu.Timer1().tick();
-    QCOMPARE(passes, 1);
-    QVERIFY(!countingDuringPass);
-    QCOMPARE(s.menu.Timer1().isEnabled(), switchOn);
-    QCOMPARE(s.menu.Timer1().isCounting(), switchOn);
-}
-
-void TestMainWindow::passThatFailsKeepsTheProgramRunning() {
-    SetAutoSendSwitch(true);
-    Shown s(true, [] { throw std::runtime_error("klasör okunamadı"); });
-    s.menu.Timer1().setEnabled(true);
-    s.menu.Timer1().tick();
-    QVERIFY(s.menu.Timer1().isCounting());
-    QVERIFY(!env->ui().statusTexts.empty());
-    QVERIFY(env->ui().statusTexts.back().contains(QStringLiteral("klasör okunamadı")));
-}
-
-void TestMainWindow::statusTextGoesToPanelTwo() {
-    App().ui = std::make_shared<QtUi>();
-    frmMenu menu;
-    UserInterface().setStatusText(QStringLiteral("[kural] Hata kodu : 07"));
-    QCOMPARE(menu.statusPanel(2), QStringLiteral("[kural] Hata kodu : 07"));
-}
-
-void TestMainWindow::longStatusTextIsElidedToFit_data() {
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("to");
-    QTest::addColumn<bool>("elided");
-    QTest::newRow("window made narrower") << 4000 << 820 << true;
-    QTest::newRow("window made wider") << 820 << 4000 << false;
-}
-
-void TestMainWindow::longStatusTextIsElidedToFit() {
-    QFETCH(int, from);
-    QFETCH(int, to);
-    QFETCH(bool, elided);
-    Shown s(true);
-    s.menu.resize(from, 600);
-    const QString text = "[Borç] " + QStringLiteral("/home/kullanici/parlex/gelen").repeated(6) +
-                         "/liste.txt dosyası okunamadı.";
-    s.menu.setStatusPanel(2, text);
-    s.menu.resize(to, 600);
-
-    auto* panel = s.menu.findChild<QLabel*>(QStringLiteral("Panel2"));
-    QTRY_COMPARE(panel->text().endsWith(u'…'), elided);
-    QCOMPARE(s.menu.statusPanel(2), text);
-    if (elided) {
-        QVERIFY(text.startsWith(panel->text().chopped(1)));
-        QCOMPARE(panel->toolTip(), text);
-    } else {
-        QCOMPARE(panel->text(), text);
-    }
-}
-
-void TestMainWindow::helpOpensDeliveredFileOrSaysWhy_data() {
-    QTest::addColumn<bool>("delivered");
-    QTest::addColumn<bool>("opens");
-    QTest::addColumn<QString>("status"); // empty: nothing to say
-    // Beside the test program there is no guide.
-    QTest::newRow("no help file") << false << true << "Yardım dosyası bulunamadı.";
-    QTest::newRow("delivered file opens") << true << true << "";
-    QTest::newRow("delivered file will not open") << true << false << "Yardım dosyası açılamadı: ";
-}
-
-void TestMainWindow::helpOpensDeliveredFileOrSaysWhy() {
-    QFETCH(bool, delivered);
-    QFETCH(bool, opens);
-    QFETCH(QString, status);
-    const QString chm =
-        delivered ? env->writeFile(QStringLiteral("parlex.chm"), "ITSF") : QString();
-    env->ui().opens = opens;
-    frmMenu menu;
-    menu.openHelp();
-    QCOMPARE(env->ui().opened, delivered ? std::vector<QString>{chm} : std::vector<QString>{});
-    if (status.endsWith(u' '))
-        status += chm;
-    QCOMPARE(env->ui().statusTexts,
-             status.isEmpty() ? std::vector<QString>{} : std::vector<QString>{status});
-}
 
 QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QWindow>
+#include <QtTest>
+
+#include "core/AppState.h"
+#include "core/DbRoutines.h"
+#include "shell/TrayControl.h"
+#include "shell/frmMenu.h"
+#include "support/ScriptedUi.h"
+#include "support/SimulatorFixture.h"
+#include "support/TestEnvironment.h"
+
+// The desktop's windows driven as a user drives them: controls found by the
+// names the design gives them, boxes answered once they are open, windows
+// looked for as the window system shows them.
+
+// A control by objectName; a renamed control fails the test loudly.
+template <typename T = QWidget> T* control(const QObject& window, const char* name) {
+    auto* found = window.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
+// Clicks the button or triggers the menu item of that name.
+inline void click(const QObject& window, const char* name) {
+    if (auto* action = window.findChild<QAction*>(QLatin1String(name)))
+        action->trigger();
+    else
+        control<QAbstractButton>(window, name)->click();
+}
+
+// The top-level window of that name while the window system shows it.
+inline QWidget* shownWindow(const char* name) {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QLatin1String(name) && window->isVisible() &&
+            window->windowHandle() && window->windowHandle()->isExposed())
+            return window;
+    return nullptr;
+}
+
+// The boxes a scripted Ui was asked to show, as "title: text".
+inline QStringList shownBoxes(const ScriptedUi& ui) {
+    QStringList shown;
+    for (const ScriptedUi::Box& box : ui.boxes)
+        shown << box.title + QStringLiteral(": ") + box.text;
+    return shown;
+}
+
+// Queued before a real message box's exec(): answers it with `button` as
+// soon as it is open, noting "title: text [its buttons, sorted]" and its icon.
+inline void answerNextBox(QMessageBox::StandardButton button, QString* shown,
+                          QMessageBox::Icon* icon) {
+    QTimer::singleShot(0, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return answerNextBox(button, shown, icon);
+        QStringList buttons;
+        for (QAbstractButton* b : box->buttons())
+            buttons << b->text();
+        buttons.sort();
+        *shown = box->windowTitle() + ": " + box->text() + " [" + buttons.join(' ') + "]";
+        *icon = box->icon();
+        box->button(button)->click();
+    });
+}
