@@ -43,7 +43,8 @@ const QString SendProxy = QStringLiteral("Ağınız Proxy Sunucusu denetiminde o
 const QString UnknownRunner = QStringLiteral(" dosyasının gönderim sonucu bilinmiyor: ");
 const QString UnknownFile = QStringLiteral(" mesaj paketinin gönderim sonucu bilinmiyor: ");
 const QString UnknownFileAdvice =
-    QStringLiteral(" Paketi yeniden göndermeden önce mesaj merkezindeki raporları kontrol edin.");
+    QStringLiteral(" Paket mesaj merkezine ulaşmış olabilir; yeniden göndermeden önce mesaj "
+                   "merkezindeki raporları kontrol edin.");
 
 // A reply quoted in a log line: one line, and short enough to read.
 constexpr qsizetype QuotedReplyLength = 200;

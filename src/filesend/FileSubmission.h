@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+
+#include <QDateTime>
+#include <QString>
+
+#include "gateway/Submission.h"
+
+class PackageList;
+
+// Sends the wizard's package list as one package: the basket gets the
+// entries left in the list, the credit is compared with that number, and an
+// accepted package is recorded with it as paket_boyut. The log lines and
+// boxes of every outcome are shown here; an accepted package's row goes
+// through PendingRecords, so a full disk or a held database cannot lose it.
+struct FileSendRequest {
+    QString fileName; // the data file, without folder
+    QString originator;
+    // The chosen delivery time; none for immediate delivery.
+    std::optional<QDateTime> scheduled;
+};
+
+struct FileSendResult {
+    // Set unless the package was stopped before any request (an error).
+    std::optional<SubmissionOutcome> outcome;
+    bool accepted = false;
+    // Why nothing was sent, when no outcome came.
+    QString error;
+};
+
+FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& request);
+
+// The sendsms date of a scheduled delivery: ddMMyyyyHHmm.
+QString ScheduledSendDate(const QDateTime& when);
+// gtarih of a scheduled delivery: dd.MM.yyyy HH:mm:00.
+QString ScheduledRecordDate(const QDateTime& when);
+
+inline const QString FileSendBoxTitle = QStringLiteral("Parlex");

@@ -1,0 +1,168 @@
+#include "PackageBuilder.h"
+
+#include <exception>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+#include "core/AppState.h"
+#include "core/DbRoutines.h"
+#include "core/Routines.h"
+#include "core/UiServices.h"
+#include "rules/RejectFile.h"
+#include "textsource/DelimitedReader.h"
+#include "textsource/MessageTemplate.h"
+#include "textsource/TextValues.h"
+
+Q_LOGGING_CATEGORY(lcFileSend, "parlex.filesend")
+
+namespace {
+
+// Rows between two looks at the clock.
+constexpr int RowsBetweenLooks = 256;
+
+const QString Prefixes[3] = {QStringLiteral("h01_"), QStringLiteral("h02_"),
+                             QStringLiteral("h03_")};
+
+int rejectIndex(RowOutcome outcome) {
+    switch (outcome) {
+    case RowOutcome::NoNumber:
+        return 0;
+    case RowOutcome::TooLong:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
+// CleanMessageText into a reused buffer.
+void cleanInto(const QString& text, QString& out) {
+    out.resize(text.size());
+    char16_t* to = reinterpret_cast<char16_t*>(out.data());
+    char16_t* const first = to;
+    for (const QChar c : text) {
+        bool keep = false;
+        *to = CleanText::Unit(c.unicode(), keep);
+        to += keep ? 1 : 0;
+    }
+    out.resize(to - first);
+}
+
+} // namespace
+
+void FileSendWriteLog(const QString& text) {
+    try {
+        WriteLog(text);
+    } catch (const std::exception& e) {
+        // The work goes on; the line is not lost to the developer's log.
+        qCWarning(lcFileSend).noquote() << text << "(not logged:" << e.what() << ")";
+    }
+}
+
+void FileSendLog(const QString& text) {
+    FileSendWriteLog(text);
+    SetStatusText(text);
+}
+
+PackageBuilder::PackageBuilder(Source source)
+    : m_source(std::move(source)) {}
+
+PackageBuilder::~PackageBuilder() = default;
+
+PackageBuilder::Result PackageBuilder::build(const QString& templateText, const QString& gsmColumn,
+                                             PackageList& list) {
+    list.clear();
+    m_accepted = 0;
+    m_counts[0] = m_counts[1] = m_counts[2] = 0;
+    m_kept.clear();
+    const QString& file = m_source.fileName;
+
+    std::unique_ptr<RejectFile> rejects[3];
+    for (int i = 0; i < 3; ++i) {
+        App().gFileCounter = 0;
+        rejects[i] = std::make_unique<RejectFile>(
+            UniqueFileName(m_source.folder, Prefixes[i] + file), QString());
+    }
+    // Unless kept below, every reject file goes with the builder's end.
+    auto dropRejects = [&] {
+        for (auto& r : rejects)
+            r->settle(false);
+    };
+
+    FileSendLog(Tag + file + QStringLiteral(" dosyası açılıyor..."));
+    DelimitedReader reader;
+    if (!reader.openWithFormat(JoinPath(m_source.folder, file), m_source.format)) {
+        m_error = reader.errorString();
+        FileSendLog(Tag + file + QStringLiteral(" dosyası okunamadı: ") + m_error);
+        dropRejects();
+        return Result::Unreadable;
+    }
+    if (reader.isEmpty()) {
+        FileSendWriteLog(Tag + file + QStringLiteral(" dosyada kayıt bulunamadı..."));
+        dropRejects();
+        return Result::Empty;
+    }
+    for (auto& r : rejects)
+        r->setEncoding(reader.encoding());
+
+    FileSendLog(Tag + file + QStringLiteral(" dosyası için mesaj paketi oluşturuluyor..."));
+    UserInterface().yield();
+
+    const MessageTemplate messageTemplate(templateText);
+    RowTester tester(messageTemplate, reader.columnIndex(gsmColumn));
+    QString cleaned;
+    QElapsedTimer sinceYield;
+    sinceYield.start();
+    int rows = 0;
+    while (!m_cancel && reader.next()) {
+        const TextRecord& row = reader.record();
+        const RowOutcome outcome = tester.test(row);
+        if (outcome == RowOutcome::Queued) {
+            cleanInto(tester.filled(), cleaned);
+            list.append(tester.number(), cleaned);
+            ++m_accepted;
+        } else {
+            const int i = rejectIndex(outcome);
+            ++m_counts[i];
+            rejects[i]->addRow(QString(), JoinedValues(row, m_source.rejectSeparator));
+        }
+        if (++rows == RowsBetweenLooks) {
+            rows = 0;
+            if (sinceYield.elapsed() >= YieldIntervalMs) {
+                UserInterface().yield();
+                if (onProgress)
+                    onProgress(list);
+                sinceYield.restart();
+            }
+        }
+    }
+    UserInterface().yield();
+
+    if (m_cancel) {
+        // Half a list would be sent as if it were the file.
+        list.clear();
+        dropRejects();
+        return Result::Cancelled;
+    }
+    if (reader.hasError()) {
+        m_error = reader.errorString();
+        FileSendLog(Tag + file + QStringLiteral(" dosyası okunamadı: ") + m_error);
+        list.clear();
+        dropRejects();
+        return Result::Unreadable;
+    }
+    for (auto& r : rejects) {
+        if (r->count() > 0)
+            m_kept << r->path();
+        if (r->count() > 0 && !r->isOpen())
+            FileSendLog(Tag + file + QStringLiteral(" red dosyası yazılamadı: ") +
+                        QFileInfo(r->path()).fileName() + QStringLiteral(" (") + r->errorString() +
+                        QLatin1Char(')'));
+        r->settle(true);
+    }
+    if (onProgress)
+        onProgress(list);
+    return Result::Built;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+
+#include "SchemaIni.h"
+
+// The part of loading a sample file (the send wizard's "Gözat", the rule
+// editor's "Belirle") that needs no window: the open dialog for data files,
+// the checks of the separator and header choices, and describing the chosen
+// file's folder. The windows show the sample and fill their field lists.
+
+// The texts in which the two windows differ.
+struct SampleTexts {
+    QString noSeparator;
+    QString noHeader;
+};
+inline const SampleTexts WizardSampleTexts{
+    QStringLiteral("Lütfen alan ayracını belirtiniz."),
+    QStringLiteral("Lütfen başlık bilgisinin olup olmadığını belirtiniz.")};
+inline const SampleTexts EditorSampleTexts{
+    QStringLiteral("Alan ayracını belirtiniz."),
+    QStringLiteral("Başlık bilgisinin olup olmadığını belirtiniz.")};
+
+inline const QString NoFileChosenText = QStringLiteral("Dosya seçmediniz.");
+
+// What the user chose in the window before the dialog opens.
+struct SampleChoice {
+    bool tab = false;      // the tab option, else the custom separator
+    QString separatorText; // the custom separator as typed
+    QString headerText;    // the header combo: "Var", "Yok" or blank
+};
+
+enum class SampleProblem { None, NoSeparator, NoHeader };
+// The first choice still missing: a custom separator that is empty or one
+// blank, then a header answer that is empty or one blank.
+SampleProblem CheckSampleChoice(const SampleChoice& choice);
+
+// "T" for the tab, otherwise the custom separator; "E" or "H".
+QString SampleSeparator(const SampleChoice& choice);
+QString SampleHeaderFlag(const SampleChoice& choice);
+
+// The open dialog for data files, through the Ui services; an empty text
+// when the user cancels.
+QString GetTextFileToOpen();
+
+// A chosen file, its folder described in Schema.ini (failures shown in the
+// "Şema bilgisi" box; the file is still read with the format chosen).
+struct SampleFile {
+    QString path;
+    QString folder;
+    QString file;
+    TextFormat format;
+    QString separator; // "T" or the custom one, for the reject files
+};
+SampleFile DescribeSampleFile(const QString& path, const SampleChoice& choice);

@@ -1,0 +1,215 @@
+#include <QtTest>
+
+#include "core/DbRoutines.h"
+#include "filesend/FileSubmission.h"
+#include "filesend/PackageBuilder.h"
+#include "support/SimulatorFixture.h"
+#include "support/TestEnvironment.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A data folder with liste.txt, the main account at the simulator.
+struct World {
+    TestEnvironment env;
+    SimulatorFixture sim;
+    QString folder = env.filePath(u"listeler"_s);
+
+    PackageBuilder::Result build(const QByteArray& bytes, PackageList& list,
+                                 const QString& templateText = u"Sayın [##ad##]"_s,
+                                 PackageBuilder* builder = nullptr) {
+        env.writeFile(u"listeler/liste.txt"_s, bytes);
+        PackageBuilder own({folder, u"liste.txt"_s, RuleTextFormat(u";"_s, u"E"_s), u";"_s});
+        return (builder ? *builder : own).build(templateText, u"gsm"_s, list);
+    }
+    QStringList files() const { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+    QByteArray read(const QString& name) const {
+        QFile f(QDir(folder).filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    QStringList logLines() const {
+        Recordset rs = OpenRecordset(u"SELECT aciklama FROM tbl_log_txt ORDER BY id"_s);
+        QStringList lines;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+            lines << rs.text(0);
+        return lines;
+    }
+    Recordset packages() const {
+        return OpenRecordset(u"SELECT msgtip,paket_boyut,kural,originator,gtarih,dosya_adi "
+                             "FROM tbl_giden_txt"_s);
+    }
+};
+
+QByteArray rows(int n) {
+    QByteArray bytes = "gsm;ad\r\n";
+    for (int i = 0; i < n; ++i)
+        bytes += "0532" + QByteArray::number(1000000 + i) + ";Ali\r\n";
+    return bytes;
+}
+
+} // namespace
+
+class TestPackageList : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The list as a user sees it: taking entries off keeps the others in
+    // order, and a list emptied entry by entry is empty.
+    void removingEntriesKeepsTheRestInOrder() {
+        PackageList list;
+        for (int i = 0; i < 1000; ++i)
+            list.append(QString::number(5000000000LL + i), u"m%1"_s.arg(i));
+        QVERIFY(list.removeAt(10));
+        QVERIFY(list.removeAt(10));
+        QVERIFY(list.removeAt(0));
+        QCOMPARE(list.size(), 997);
+        QCOMPARE(list.message(0), u"m1"_s);
+        QCOMPARE(list.message(9), u"m12"_s);
+        QCOMPARE(list.number(996), u"5000000999"_s);
+        while (!list.isEmpty())
+            QVERIFY(list.removeAt(list.size() / 2));
+        QVERIFY(!list.removeAt(0));
+        QCOMPARE(list.added(), 1000);
+    }
+
+    // The same mobile number written three ways, and a fixed-line number.
+    void numbersInThreeFormsAndAFixedLine() {
+        World w;
+        PackageList list;
+        const QByteArray file = "gsm;ad\r\n05321234567;Ali\r\n+90 532 123 45 67;Ay\xFE"
+                                "e\r\n2121234567;Veli \xFE\r\n";
+        QCOMPARE(w.build(file, list), PackageBuilder::Result::Built);
+        QCOMPARE(list.size(), 2);
+        QCOMPARE(list.number(0), u"5321234567"_s);
+        QCOMPARE(list.number(1), u"5321234567"_s);
+        QCOMPARE(list.message(1), u"Sayin Ayse"_s);
+        QCOMPARE(w.files(), QStringList({u"h01_liste.txt"_s, u"liste.txt"_s}));
+        // The row as it was, no header, CR LF, in the file's own encoding.
+        QCOMPARE(w.read(u"h01_liste.txt"_s), QByteArray("2121234567;Veli \xFE\r\n"));
+    }
+
+    // 160 characters go, 161 are too long, with or without a number; an
+    // h01_ file from an earlier run is kept and the new one named beside it.
+    void longMessagesAndEarlierRejectFiles() {
+        World w;
+        w.env.writeFile(u"listeler/h01_liste.txt"_s, "eski");
+        PackageList list;
+        const QByteArray a160(154, 'a'); // "Sayın " is 6
+        const QByteArray file = "gsm;ad\r\n5321234567;" + a160 + "\r\n5321234567;" + a160 +
+                                "b\r\n;" + a160 + "b\r\n;kisa\r\n";
+        QCOMPARE(w.build(file, list), PackageBuilder::Result::Built);
+        QCOMPARE(list.size(), 1);
+        QCOMPARE(list.message(0).size(), 160);
+        QCOMPARE(w.files(), QStringList({u"h01_liste(1).txt"_s, u"h01_liste.txt"_s,
+                                         u"h02_liste.txt"_s, u"h03_liste.txt"_s, u"liste.txt"_s}));
+        QCOMPARE(w.read(u"h01_liste.txt"_s), QByteArray("eski"));
+        QCOMPARE(w.read(u"h02_liste.txt"_s), "5321234567;" + a160 + "b\r\n");
+    }
+
+    void emptyFileLeavesNothingBehind() {
+        World w;
+        PackageList list;
+        QCOMPARE(w.build("gsm;ad\r\n", list), PackageBuilder::Result::Empty);
+        QVERIFY(list.isEmpty());
+        QCOMPARE(w.files(), QStringList({u"liste.txt"_s}));
+        QVERIFY(w.logLines().contains(u"[DosyadanSMS] liste.txt dosyada kayıt bulunamadı..."_s));
+    }
+
+    // Cancelling stops the build at the next yield; half a list is never
+    // left to be sent, nor half-written reject files.
+    void cancelDuringBuilding() {
+        World w;
+        PackageList list;
+        PackageBuilder builder({w.folder, u"liste.txt"_s, RuleTextFormat(u";"_s, u"E"_s), u";"_s});
+        int yields = 0;
+        w.env.ui().onYield = [&] {
+            if (++yields == 2)
+                builder.cancel();
+        };
+        QByteArray file = rows(300000);
+        file += ";yok\r\n";
+        QCOMPARE(w.build(file, list, u"Sayın [##ad##]"_s, &builder),
+                 PackageBuilder::Result::Cancelled);
+        QVERIFY(list.isEmpty());
+        QCOMPARE(w.files(), QStringList({u"liste.txt"_s}));
+    }
+
+    // The credit is compared with the messages actually queued, and the
+    // package row counts them: entries taken off the list are not sent.
+    void creditAndPackageSizeCountTheListAsSent_data() {
+        QTest::addColumn<int>("built");
+        QTest::addColumn<int>("removed");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("100 of 100") << 100 << 0 << true;
+        QTest::newRow("101 of 100") << 101 << 0 << false;
+        QTest::newRow("101, one taken off") << 101 << 1 << true;
+        QTest::newRow("103, three taken off") << 103 << 3 << true;
+    }
+    void creditAndPackageSizeCountTheListAsSent() {
+        QFETCH(int, built);
+        QFETCH(int, removed);
+        QFETCH(bool, sent);
+        World w;
+        w.sim->setCredit(SimulatorFixture::MainUser, 100);
+        PackageList list;
+        QCOMPARE(w.build(rows(built), list), PackageBuilder::Result::Built);
+        for (int i = 0; i < removed; ++i)
+            list.removeAt(0);
+        const FileSendResult result = SendPackageList(list, {u"liste.txt"_s, u"ACME"_s, {}});
+        QCOMPARE(result.accepted, sent);
+        QCOMPARE(w.sim->packageCount(), sent ? 1 : 0);
+        Recordset rs = w.packages();
+        QCOMPARE(rs.recordCount(), sent ? 1 : 0);
+        if (sent) {
+            QCOMPARE(w.sim->packages().front().messageCount, size_t(built - removed));
+            QCOMPARE(rs.value(u"paket_boyut"_s).toInt(), built - removed);
+            QCOMPARE(rs.text(u"msgtip"_s), u"Dosyadan gönderim"_s);
+            QCOMPARE(rs.value(u"kural"_s).toInt(), 1);
+            QCOMPARE(rs.text(u"originator"_s), u"ACME"_s);
+        } else {
+            QVERIFY(w.logLines().contains(
+                u"[DosyadanSMS] liste.txt mesaj paketi gönderilemedi. Yetersiz kredi miktarı."_s));
+        }
+    }
+
+    // Scheduled for the fifth of a month at 14:30.
+    void scheduledDelivery() {
+        World w;
+        PackageList list;
+        w.build(rows(2), list);
+        const QDateTime when(QDate(2027, 3, 5), QTime(14, 30, 17));
+        QVERIFY(SendPackageList(list, {u"liste.txt"_s, u"PARLEX"_s, when}).accepted);
+        QCOMPARE(w.sim->packages().front().sendDate, std::string("050320271430"));
+        QCOMPARE(w.packages().value(u"gtarih"_s).toDateTime(),
+                 QDateTime(QDate(2027, 3, 5), QTime(14, 30)));
+    }
+
+    // A package that may have reached the gateway is not recorded as sent,
+    // and the user is told to check the reports before sending again.
+    void unknownOutcomeIsNotRecorded() {
+        World w;
+        PackageList list;
+        w.build(rows(3), list);
+        w.sim->setFault(1, SimFault::close(true));
+        QVERIFY(!SendPackageList(list, {u"liste.txt"_s, u"PARLEX"_s, {}}).accepted);
+        QCOMPARE(w.packages().recordCount(), 0);
+        const QString box = w.env.ui().boxes.back().text;
+        QVERIFY2(box.contains(u"ulaşmış olabilir"_s) && box.contains(u"raporları kontrol"_s),
+                 qPrintable(box));
+    }
+
+    // A refusal with no text of its own still tells the user.
+    void refusalWithoutOwnTextIsShown() {
+        World w;
+        PackageList list;
+        w.build(rows(1), list);
+        w.sim->setFault(1, SimFault::reply("09"));
+        QVERIFY(!SendPackageList(list, {u"liste.txt"_s, u"PARLEX"_s, {}}).accepted);
+        QCOMPARE(w.env.ui().boxes.back().text,
+                 u"liste.txt mesaj paketi gönderilemedi. Hata kodu : 09"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPackageList)
+#include "tst_packagelist.moc"
