@@ -27,6 +27,7 @@
 #include "core/DbRoutines.h"
 #include "core/ExitRequest.h"
 #include "core/Routines.h"
+#include "filesend/frmDosyaSMS.h"
 #include "rules/frmAna.h"
 
 Q_LOGGING_CATEGORY(lcMenu, "parlex.menu")
@@ -115,11 +116,12 @@ frmMenu::frmMenu(QWidget* parent, PollingTimer::Pass pass)
     connect(m_ui->miCikis, &QAction::triggered, this, &frmMenu::exitChosen);
     connect(m_ui->miHizDurumu, &QAction::triggered, this, [this] { openStatusScreen(); });
     connect(m_ui->miTxtYardim, &QAction::triggered, this, &frmMenu::openHelp);
+    connect(m_ui->miDosyaSMS, &QAction::triggered, this, [this] { openFileSend(); });
 
     // Windows that later parts of the program bring are listed but not yet
     // available.
-    for (QAction* later : {m_ui->miHesapAyar, m_ui->miDosyaSMS, m_ui->miOtoMesaj, m_ui->miSMSRapor,
-                           m_ui->miHakkinda, m_ui->miWeb})
+    for (QAction* later :
+         {m_ui->miHesapAyar, m_ui->miOtoMesaj, m_ui->miSMSRapor, m_ui->miHakkinda, m_ui->miWeb})
         later->setEnabled(false);
 
     Form_Load();
@@ -192,6 +194,33 @@ frmAna* frmMenu::openStatusScreen() {
     window->show();
     m_mdi->setActiveSubWindow(window);
     return screen;
+}
+
+frmDosyaSMS* frmMenu::fileSend() const {
+    return m_dosyaSMS;
+}
+
+frmDosyaSMS* frmMenu::openFileSend() {
+    if (m_dosyaSMS && m_dosyaSMSWindow) {
+        m_mdi->setActiveSubWindow(m_dosyaSMSWindow);
+        return m_dosyaSMS;
+    }
+    auto* wizard = new frmDosyaSMS(*this);
+    m_dosyaSMS = wizard;
+    QMdiSubWindow* window = m_mdi->addSubWindow(wizard);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowIcon(windowIcon());
+    // The wizard keeps its design size: no maximise, no resizing.
+    window->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    m_dosyaSMSWindow = window;
+    wizard->Form_Load();
+    window->show();
+    // Centred in the client area.
+    window->move(QPoint(qMax(0, (m_mdi->viewport()->width() - window->width()) / 2),
+                        qMax(0, (m_mdi->viewport()->height() - window->height()) / 2)));
+    m_mdi->setActiveSubWindow(window);
+    return wizard;
 }
 
 void frmMenu::closeStatusScreen() {

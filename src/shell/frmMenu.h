@@ -13,6 +13,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class TrayControl;
 class frmAna;
+class frmDosyaSMS;
 
 class Ui_frmMenu;
 
@@ -55,6 +56,9 @@ public:
     frmAna* statusScreen() const;
     // Unloads the status screen if it is loaded.
     void closeStatusScreen();
+    // "Dosyadan SMS gönder": opens the send wizard, or brings it forward.
+    frmDosyaSMS* openFileSend();
+    frmDosyaSMS* fileSend() const;
 
     // Back from the notification area: "Programı göster" or a double click.
     void restoreFromTray();
@@ -83,6 +87,8 @@ private:
     PollingTimer m_timer;
     QPointer<frmAna> m_ana;
     QPointer<QMdiSubWindow> m_anaWindow;
+    QPointer<frmDosyaSMS> m_dosyaSMS;
+    QPointer<QMdiSubWindow> m_dosyaSMSWindow;
     bool m_exitConfirmed = false;
     bool m_advertisementWanted = true;
     // Where the window was when it went into the notification area.

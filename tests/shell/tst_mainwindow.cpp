@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "WindowTestSupport.h"
+#include "support/WindowTestSupport.h"
 #include "rules/RuleRunner.h"
 #include "rules/RuleStore.h"
 #include "rules/frmAna.h"

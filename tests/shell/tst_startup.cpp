@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "WindowTestSupport.h"
+#include "support/WindowTestSupport.h"
 #include "account/frmGiris.h"
 #include "core/InstanceLock.h"
 #include "gateway/Gateway.h"

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include "PackageList.h"
+
+// The package list in the grid DataGrid2: columns GSMNO and MESAJ, one row
+// per entry left. Rows are made as the grid paints them, so a list of a
+// million entries costs the grid nothing more than a short one.
+class PackageListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit PackageListModel(QObject* parent = nullptr);
+
+    PackageList& list() { return m_list; }
+    const PackageList& list() const { return m_list; }
+    // After the list was rebuilt behind the model's back.
+    void reset(PackageList list);
+    void clear() { reset(PackageList()); }
+    bool removeEntry(int row);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    PackageList m_list;
+};

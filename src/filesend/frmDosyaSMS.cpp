@@ -1,0 +1,300 @@
+#include "frmDosyaSMS.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QHeaderView>
+#include <QMdiSubWindow>
+
+#include "ui_frmDosyaSMS.h"
+
+#include "FileSubmission.h"
+#include "PackageBuilder.h"
+#include "PackageListModel.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/RegionalFormat.h"
+#include "core/Routines.h"
+#include "gateway/Gateway.h"
+#include "shell/SampleLoader.h"
+#include "shell/WorkingWindowHost.h"
+#include "shell/frmPop.h"
+#include "textsource/MessageTemplate.h"
+
+namespace {
+
+const QString Title = QStringLiteral("Parlex");
+const QString Close = QStringLiteral("Kapat");
+const QString Crlf = QStringLiteral("\r\n");
+
+bool isBlank(const QString& text) {
+    return text.isEmpty() || text == QLatin1String(" ");
+}
+
+} // namespace
+
+frmDosyaSMS::frmDosyaSMS(WorkingWindowHost& host, QWidget* parent)
+    : QWidget(parent)
+    , m_host(host)
+    , m_ui(std::make_unique<Ui_frmDosyaSMS>())
+    , m_rsPaket(new PackageListModel(this))
+    , m_rsDosya(new SampleFileModel(this)) {
+    m_ui->setupUi(this);
+    setFixedSize(DesignWidth, DesignHeight);
+    m_ui->cmbBaslik->addItems({QStringLiteral(" "), QStringLiteral("Var"), QStringLiteral("Yok")});
+    m_ui->DataGrid2->setModel(m_rsPaket);
+    m_ui->DataGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_ui->DataGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Rows of one line each: the grid need not measure a million of them.
+    m_ui->DataGrid2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_ui->DataGrid2->setColumnWidth(0, 90);
+    m_ui->DataGrid2->horizontalHeader()->setStretchLastSection(true);
+    m_ui->DataGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+
+    connect(m_ui->cmdGozat, &QPushButton::clicked, this, &frmDosyaSMS::cmdGozat_Click);
+    connect(m_ui->cmdAlanEkle, &QPushButton::clicked, this, &frmDosyaSMS::cmdAlanEkle_Click);
+    connect(m_ui->cmdIleri_1, &QPushButton::clicked, this, &frmDosyaSMS::cmdIleri_1_Click);
+    connect(m_ui->Command1, &QPushButton::clicked, this, &frmDosyaSMS::Command1_Click);
+    connect(m_ui->cmdVazgec_1, &QPushButton::clicked, this, &frmDosyaSMS::cmdVazgec_1_Click);
+    connect(m_ui->cmdVazgec_2, &QPushButton::clicked, this, &frmDosyaSMS::cmdVazgec_2_Click);
+    connect(m_ui->cmdGonder, &QPushButton::clicked, this, &frmDosyaSMS::cmdGonder_Click);
+    connect(m_ui->txtMesaj, &QPlainTextEdit::textChanged, this,
+            [this] { m_ui->Label11->setText(WizardCounterText(m_ui->txtMesaj->toPlainText())); });
+    connect(m_ui->chkIleriTarih, &QCheckBox::toggled, this, [this](bool on) {
+        m_ui->DTPicker1->setEnabled(on);
+        m_ui->DTPicker2->setEnabled(on);
+    });
+    m_timer.setInterval(1000);
+    connect(&m_timer, &QTimer::timeout, this, &frmDosyaSMS::Timer1_Timer);
+}
+
+frmDosyaSMS::~frmDosyaSMS() = default;
+
+void frmDosyaSMS::Form_Load() {
+    m_host.unloadAdvertisement();
+    Timer1_Timer();
+    m_timer.start();
+    m_ui->txtDosyaAdi->clear();
+    m_ui->txtAyrac->clear();
+    m_ui->txtMesaj->clear();
+    m_ui->Label11->setText(WizardCounterText(QString()));
+    const QDateTime now = Clock::now();
+    m_ui->DTPicker1->setDate(now.date());
+    m_ui->DTPicker2->setTime(now.time());
+    m_ui->DTPicker1->setEnabled(false);
+    m_ui->DTPicker2->setEnabled(false);
+    m_ui->SSTab1->setTabEnabled(1, false);
+}
+
+void frmDosyaSMS::Timer1_Timer() {
+    m_ui->lblSimdi->setText(RegionalDateTimeText(Clock::now()));
+}
+
+void frmDosyaSMS::cmdGozat_Click() {
+    SampleControls controls;
+    controls.optSekme = m_ui->optSekme;
+    controls.txtAyrac = m_ui->txtAyrac;
+    controls.cmbBaslik = m_ui->cmbBaslik;
+    controls.txtDosyaAdi = m_ui->txtDosyaAdi;
+    controls.pressed = m_ui->cmdGozat;
+    controls.grid = m_ui->DataGrid1;
+    controls.gridCaption = m_ui->lblOrnekDosya;
+    controls.cmbFGSMNo = m_ui->cmbFGSMNo;
+    controls.model = m_rsDosya;
+    std::optional<SampleFile> sample =
+        LoadSampleFile(controls, WizardSampleTexts, WizardSampleFailure);
+    if (!sample)
+        return;
+    m_sample = std::move(sample);
+    m_ui->txtMesaj->setEnabled(true);
+    m_ui->txtMesaj->clear();
+    m_ui->cmdAlanEkle->setEnabled(true);
+    m_ui->cmbFGSMNo->setEnabled(true);
+    m_ui->cmdIleri_1->setEnabled(true);
+}
+
+void frmDosyaSMS::cmdAlanEkle_Click() {
+    frmPop::instance().popup(this, m_ui->txtMesaj, QCursor::pos());
+}
+
+void frmDosyaSMS::cmdIleri_1_Click() {
+    if (isBuilding() || m_submitted || !m_sample)
+        return;
+    m_ui->Command1->setEnabled(false);
+    if (isBlank(m_ui->txtMesaj->toPlainText())) {
+        UserInterface().information(
+            Title, QStringLiteral("Lütfen göndermek istediğiniz mesajı belirtiniz."));
+        m_ui->txtMesaj->setFocus();
+        return;
+    }
+    m_ui->SSTab1->setTabEnabled(1, true);
+    m_ui->SSTab1->setCurrentIndex(1);
+    if (!buildList() || m_closeAfterBuild)
+        return;
+    if (!askAccount())
+        return;
+    if (m_credit && *m_credit < m_rsPaket->list().size())
+        UserInterface().information(Title,
+                                    QStringLiteral("Gönderim yapabilecek kadar kontörünüz yok."));
+    m_ui->Command1->setEnabled(true);
+}
+
+bool frmDosyaSMS::buildList() {
+    m_credit.reset();
+    updateSendButton();
+    m_rsPaket->clear();
+    m_ui->lblToplam->clear();
+    m_ui->cmdVazgec_2->setText(QStringLiteral("Vazgeç"));
+    // Nothing on tab 1 may start another build or change the file meanwhile.
+    m_ui->Tab1->setEnabled(false);
+    m_ui->Frame5->show();
+    UserInterface().yield();
+
+    PackageBuilder builder(
+        {m_sample->folder, m_sample->file, m_sample->format,
+         m_sample->separator == QLatin1String("T") ? QStringLiteral("\t") : m_sample->separator});
+    builder.onProgress = [this](const PackageList& list) {
+        m_ui->lblToplam->setText(QStringLiteral(" ") + QString::number(list.added()));
+    };
+    m_builder = &builder;
+    PackageList list;
+    const PackageBuilder::Result result =
+        builder.build(m_ui->txtMesaj->toPlainText(), m_ui->cmbFGSMNo->currentText(), list);
+    m_builder = nullptr;
+
+    m_rsPaket->reset(std::move(list));
+    showTotal();
+    m_ui->Frame5->hide();
+    m_ui->Tab1->setEnabled(true);
+    UserInterface().yield();
+    if (m_closeAfterBuild) {
+        closeWindow();
+        return false;
+    }
+    if (result == PackageBuilder::Result::Unreadable)
+        UserInterface().error(Title, m_sample->file + QStringLiteral(" dosyası okunamadı: ") +
+                                         builder.errorString());
+    return result == PackageBuilder::Result::Built || result == PackageBuilder::Result::Empty;
+}
+
+bool frmDosyaSMS::askAccount() {
+    Gateway gateway;
+    const QString reply = gateway.GetInfo(App().gatewayUserName(), App().gPassword);
+    // Any error reply, not just the four the window once knew: a code must
+    // never be read as a credit.
+    if (reply.isEmpty() || IsErrorReply(reply)) {
+        UserInterface().error(
+            Title, QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor. ") + Crlf +
+                       QStringLiteral("Bilgisayarınız, güvenlik duvarı denetiminde olabilir.") +
+                       Crlf +
+                       QStringLiteral("SMS göndermek için internete bağlı olmanız gerekmektedir!") +
+                       Crlf + QStringLiteral("Lütfen güvenlik ayarlarınızı kontrol ediniz."));
+        return false;
+    }
+    m_credit = CreditOf(reply);
+    m_ui->lblKontor->setText(QStringLiteral(" ") + reply.section(QLatin1Char('\n'), 0, 0));
+    if (m_ui->cmbGonderen->count() == 0) {
+        m_ui->cmbGonderen->addItems(OriginatorsOf(reply));
+        m_ui->cmbGonderen->setCurrentIndex(0);
+    }
+    updateSendButton();
+    return true;
+}
+
+void frmDosyaSMS::showTotal() {
+    m_ui->lblToplam->setText(QStringLiteral(" ") + QString::number(m_rsPaket->list().size()));
+}
+
+void frmDosyaSMS::updateSendButton() {
+    m_ui->cmdGonder->setEnabled(!m_submitted && !isBuilding() && m_credit &&
+                                *m_credit >= m_rsPaket->list().size());
+}
+
+void frmDosyaSMS::Command1_Click() {
+    if (m_rsPaket->list().isEmpty())
+        return;
+    const int row =
+        m_ui->DataGrid2->currentIndex().isValid() ? m_ui->DataGrid2->currentIndex().row() : 0;
+    m_rsPaket->removeEntry(row);
+    showTotal();
+    updateSendButton();
+}
+
+void frmDosyaSMS::cmdVazgec_1_Click() {
+    FileSendLog(CancelledText);
+    leave();
+}
+
+void frmDosyaSMS::cmdVazgec_2_Click() {
+    if (m_ui->cmdVazgec_2->text() != Close) {
+        if (m_builder)
+            m_builder->cancel();
+        FileSendLog(CancelledText);
+        m_ui->cmdVazgec_2->setText(Close);
+        return;
+    }
+    leave();
+}
+
+void frmDosyaSMS::cmdGonder_Click() {
+    if (m_submitted || isBuilding())
+        return;
+    // Disabled from the question on: a second click cannot send twice.
+    m_ui->cmdGonder->setEnabled(false);
+    const qint64 count = m_rsPaket->list().size();
+    std::optional<QDateTime> scheduled;
+    QString question = QStringLiteral("Mesajınız ") + QString::number(count);
+    if (m_ui->chkIleriTarih->isChecked()) {
+        scheduled = QDateTime(m_ui->DTPicker1->date(), m_ui->DTPicker2->time());
+        question += QStringLiteral(" kişiye, ") + RegionalDateText(m_ui->DTPicker1->date()) +
+                    QStringLiteral(" saat ") +
+                    m_ui->DTPicker2->time().toString(QStringLiteral("HH:mm")) +
+                    QStringLiteral(" de gönderilecektir. Devam etmek istiyor musunuz?");
+    } else {
+        question += QStringLiteral(" kişiye gönderilecektir. Devam etmek istiyor musunuz?");
+    }
+    if (!UserInterface().askQuestion(QStringLiteral("Parlex Mesaj Gönderim Onayı"), question)) {
+        updateSendButton();
+        return;
+    }
+    if (count == 0) {
+        UserInterface().information(Title, QStringLiteral("Gönderilecek Mesaj Listesi Boş !"));
+        updateSendButton();
+        return;
+    }
+    m_submitted = true;
+    const FileSendResult result = SendPackageList(
+        m_rsPaket->list(), {m_sample->file, m_ui->cmbGonderen->currentText(), scheduled});
+    if (result.accepted) {
+        m_ui->SSTab1->setTabEnabled(0, false);
+        m_ui->cmdVazgec_2->setText(Close);
+    }
+    UserInterface().yield();
+    leave();
+}
+
+void frmDosyaSMS::leave() {
+    frmPop::unload();
+    m_host.loadAdvertisement();
+    closeWindow();
+}
+
+void frmDosyaSMS::closeWindow() {
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->close();
+    else
+        close();
+}
+
+void frmDosyaSMS::closeEvent(QCloseEvent* event) {
+    // The build runs in a handler further down the stack: the window goes
+    // once it has stopped.
+    if (isBuilding()) {
+        m_builder->cancel();
+        m_closeAfterBuild = true;
+        event->ignore();
+        return;
+    }
+    m_timer.stop();
+    event->accept();
+    emit finished();
+}

@@ -1,0 +1,140 @@
+#include "SampleLoader.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTableView>
+
+#include "core/AppState.h"
+#include "core/UiServices.h"
+#include "frmPop.h"
+#include "textsource/DelimitedReader.h"
+
+SampleFileModel::SampleFileModel(QObject* parent)
+    : QAbstractTableModel(parent) {}
+
+SampleFileModel::~SampleFileModel() = default;
+
+bool SampleFileModel::open(const QString& path, const TextFormat& format) {
+    beginResetModel();
+    m_rows.clear();
+    m_columns.clear();
+    m_error.clear();
+    m_reader = std::make_unique<DelimitedReader>();
+    const bool ok = m_reader->openWithFormat(path, format);
+    if (ok) {
+        m_columns = m_reader->columnNames();
+        m_atEnd = false;
+    } else {
+        m_error = m_reader->errorString();
+        m_reader.reset();
+        m_atEnd = true;
+    }
+    endResetModel();
+    if (ok)
+        fetchMore({});
+    if (m_reader && m_reader->hasError()) {
+        m_error = m_reader->errorString();
+        return false;
+    }
+    return ok;
+}
+
+int SampleFileModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int SampleFileModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+QVariant SampleFileModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid())
+        return {};
+    const QStringList& row = m_rows[static_cast<size_t>(index.row())];
+    return index.column() < row.size() ? row.at(index.column()) : QString();
+}
+
+QVariant SampleFileModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return section < m_columns.size() ? m_columns.at(section) : QVariant();
+    return section + 1;
+}
+
+bool SampleFileModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && !m_atEnd && !m_fetching;
+}
+
+void SampleFileModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent))
+        return;
+    std::vector<QStringList> page;
+    while (static_cast<int>(page.size()) < PageRows && m_reader->next()) {
+        const TextRecord& record = m_reader->record();
+        QStringList row;
+        for (int i = 0; i < record.size(); ++i)
+            row << (record.isNull(i) ? QString() : record.text(i));
+        page.push_back(std::move(row));
+    }
+    if (static_cast<int>(page.size()) < PageRows)
+        m_atEnd = true;
+    if (page.empty())
+        return;
+    const int first = rowCount();
+    m_fetching = true;
+    beginInsertRows({}, first, first + static_cast<int>(page.size()) - 1);
+    for (QStringList& row : page)
+        m_rows.push_back(std::move(row));
+    endInsertRows();
+    m_fetching = false;
+}
+
+std::optional<SampleFile> LoadSampleFile(const SampleControls& c, const SampleTexts& texts,
+                                         const SampleFailureTexts& failure) {
+    const SampleChoice choice{c.optSekme->isChecked(), c.txtAyrac->text(),
+                              c.cmbBaslik->currentText()};
+    switch (CheckSampleChoice(choice)) {
+    case SampleProblem::NoSeparator:
+        UserInterface().information(QStringLiteral("Parlex"), texts.noSeparator);
+        c.txtAyrac->setFocus();
+        return std::nullopt;
+    case SampleProblem::NoHeader:
+        UserInterface().information(QStringLiteral("Parlex"), texts.noHeader);
+        c.cmbBaslik->setFocus();
+        return std::nullopt;
+    case SampleProblem::None:
+        break;
+    }
+
+    const QString path = GetTextFileToOpen();
+    if (c.txtDosyaAdi)
+        c.txtDosyaAdi->setText(path);
+    if (path.isEmpty()) {
+        UserInterface().information(QStringLiteral("Parlex"), NoFileChosenText);
+        c.pressed->setFocus();
+        return std::nullopt;
+    }
+
+    const SampleFile sample = DescribeSampleFile(path, choice);
+    if (!c.model->open(path, sample.format)) {
+        QString text = failure.text;
+        if (failure.withSystemError)
+            text += QStringLiteral("\r\nSistemin ürettiği hata mesajı : ") + c.model->errorString();
+        UserInterface().error(failure.title, text);
+        return std::nullopt;
+    }
+    c.grid->setModel(c.model);
+    c.gridCaption->setText(QStringLiteral("Örnek dosya : ") + path);
+
+    const QStringList columns = c.model->columnNames();
+    frmPop::instance().setColumns(columns);
+    c.cmbFGSMNo->clear();
+    c.cmbFGSMNo->addItems(columns);
+    c.cmbFGSMNo->setCurrentIndex(0);
+    return sample;
+}

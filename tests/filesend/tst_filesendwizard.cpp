@@ -1,0 +1,334 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimeEdit>
+
+#include "filesend/PackageListModel.h"
+#include "filesend/frmDosyaSMS.h"
+#include "shell/SampleLoader.h"
+#include "shell/frmBekle.h"
+#include "shell/frmKlasorSec.h"
+#include "shell/frmPop.h"
+#include "support/WindowTestSupport.h"
+#include "textsource/SchemaIni.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray TwoRows = "gsm;ad\r\n05321234567;Ali\r\n0532 765 43 21;Veli\r\n";
+
+QByteArray manyRows(int n) {
+    QByteArray bytes = "gsm;ad\r\n";
+    for (int i = 0; i < n; ++i)
+        bytes += "0532" + QByteArray::number(1000000 + i) + ";Ali\r\n";
+    return bytes;
+}
+
+} // namespace
+
+// The send wizard as a user drives it, from the menu item to the package.
+class TestFileSendWizard : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<SimulatorFixture> sim;
+    std::unique_ptr<frmMenu> menu;
+    QPointer<frmDosyaSMS> wizard;
+
+    ScriptedUi& ui() { return env->ui(); }
+    template <typename T = QWidget> T* get(const char* name) { return control<T>(*wizard, name); }
+
+    // Opens the wizard from the menu and loads `bytes` as liste.txt.
+    void open(const QByteArray& bytes, const QString& header = u"Var"_s) {
+        click(*menu, "miDosyaSMS");
+        wizard = menu->fileSend();
+        QVERIFY(wizard);
+        get<QLineEdit>("txtAyrac")->setText(u";"_s);
+        get<QComboBox>("cmbBaslik")->setCurrentText(header);
+        ui().queueFileName(env->writeFile(u"liste/liste.txt"_s, bytes));
+        click(*wizard, "cmdGozat");
+    }
+    void next(const QString& templateText = u"Sayın [##ad##]"_s) {
+        get<QPlainTextEdit>("txtMesaj")->setPlainText(templateText);
+        click(*wizard, "cmdIleri_1");
+    }
+    QString text(const char* name) { return get<QLabel>(name)->text(); }
+    QStringList boxes() { return shownBoxes(ui()); }
+    QStringList files() {
+        return QDir(env->filePath(u"liste"_s)).entryList(QDir::Files, QDir::Name);
+    }
+
+private slots:
+    void init() {
+        env = std::make_unique<TestEnvironment>();
+        sim = std::make_unique<SimulatorFixture>();
+        ui().setNow(QDateTime(QDate(2026, 3, 5), QTime(12, 0, 0)));
+        menu = std::make_unique<frmMenu>();
+        menu->show();
+    }
+    void cleanup() {
+        menu.reset();
+        frmPop::unload();
+        sim.reset();
+        env.reset();
+    }
+
+    // A new user's first package: file, template from the field menu, a look
+    // at the list, one entry off, a sender, and the package is on its way.
+    void sendingAFile() {
+        open(TwoRows);
+        QCOMPARE(wizard->windowTitle(), u" Dosyadan SMS Gönderimi"_s);
+        QVERIFY(!menu->advertisementWanted());
+        QCOMPARE(wizard->size(), QSize(585, 450));
+        QCOMPARE(frmPop::instance().columns(), QStringList({u"gsm"_s, u"ad"_s}));
+        QCOMPARE(get<QComboBox>("cmbFGSMNo")->currentText(), u"gsm"_s);
+        QCOMPARE(text("lblOrnekDosya"), u"Örnek dosya : "_s + env->filePath(u"liste/liste.txt"_s));
+        next();
+        QCOMPARE(get<QTabWidget>("SSTab1")->currentIndex(), 1);
+        QCOMPARE(text("lblToplam"), u" 2"_s);
+        QCOMPARE(text("lblKontor"), u" 1000"_s);
+        QCOMPARE(get<QComboBox>("cmbGonderen")->count(), 2);
+        get<QComboBox>("cmbGonderen")->setCurrentText(u"ACME"_s);
+        auto* grid = get<QTableView>("DataGrid2");
+        QAbstractItemModelTester tester(grid->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(grid->model()->index(1, 1).data().toString(), u"Sayin Veli"_s);
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        click(*wizard, "Command1");
+        QCOMPARE(text("lblToplam"), u" 1"_s);
+        ui().queueAnswer(true);
+        click(*wizard, "cmdGonder");
+        QCOMPARE(ui().boxes.front().text,
+                 u"Mesajınız 1 kişiye gönderilecektir. Devam etmek istiyor musunuz?"_s);
+        QCOMPARE(sim->sim().packages().front().messageCount, size_t(1));
+        QCOMPARE(sim->sim().packages().front().originator, std::string("ACME"));
+        QVERIFY2(
+            boxes().last().startsWith(u"Parlex: Mesaj paketi başarıyla gönderildi. MsgID : "_s),
+            qPrintable(boxes().join('\n')));
+        QCOMPARE(OpenRecordset(u"SELECT paket_boyut FROM tbl_giden_txt"_s).value(0).toInt(), 1);
+        QTRY_VERIFY(!wizard);
+        QVERIFY(menu->advertisementWanted());
+    }
+
+    // What the user is told when something is missing; nothing else happens.
+    void missingChoices_data() {
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<bool>("chooses");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("no separator") << " "
+                                      << "Var" << true << "Lütfen alan ayracını belirtiniz.";
+        QTest::newRow("no header")
+            << ";"
+            << " " << true << "Lütfen başlık bilgisinin olup olmadığını belirtiniz.";
+        QTest::newRow("no file") << ";"
+                                 << "Var" << false << "Dosya seçmediniz.";
+    }
+    void missingChoices() {
+        QFETCH(QString, separator);
+        QFETCH(QString, header);
+        QFETCH(bool, chooses);
+        QFETCH(QString, box);
+        click(*menu, "miDosyaSMS");
+        wizard = menu->fileSend();
+        get<QLineEdit>("txtAyrac")->setText(separator);
+        get<QComboBox>("cmbBaslik")->setCurrentText(header);
+        if (chooses)
+            ui().queueFileName(env->writeFile(u"liste/liste.txt"_s, TwoRows));
+        click(*wizard, "cmdGozat");
+        QCOMPARE(boxes(), QStringList(u"Parlex: "_s + box));
+        QVERIFY(!get("cmdIleri_1")->isEnabled());
+    }
+
+    void noTemplate() {
+        open(TwoRows);
+        next(u" "_s);
+        QCOMPARE(boxes(),
+                 QStringList(u"Parlex: Lütfen göndermek istediğiniz mesajı belirtiniz."_s));
+        QVERIFY(!get<QTabWidget>("SSTab1")->isTabEnabled(1));
+    }
+
+    // Taking every entry off leaves nothing to send; the wizard stays.
+    void removingEveryEntry() {
+        open(TwoRows);
+        next();
+        click(*wizard, "Command1");
+        click(*wizard, "Command1");
+        QCOMPARE(text("lblToplam"), u" 0"_s);
+        ui().queueAnswer(true);
+        click(*wizard, "cmdGonder");
+        QCOMPARE(boxes().last(), u"Parlex: Gönderilecek Mesaj Listesi Boş !"_s);
+        QCOMPARE(sim->sim().requestCount(1), 0);
+        QVERIFY(wizard && wizard->isVisible());
+    }
+
+    // Impatient clicks while the package goes out send it once.
+    void sendingOnce() {
+        open(TwoRows);
+        next();
+        ui().queueAnswer(true);
+        ui().queueAnswer(true);
+        ui().onYield = [this] {
+            if (wizard)
+                get<QPushButton>("cmdGonder")->click();
+        };
+        click(*wizard, "cmdGonder");
+        QCOMPARE(sim->sim().packageCount(), 1);
+        QCOMPARE(ui().answers.size(), size_t(1));
+    }
+
+    // Credit 100: 101 entries cannot go until one is taken off.
+    void creditAgainstTheList() {
+        sim->sim().setCredit(SimulatorFixture::MainUser, 100);
+        open(manyRows(101));
+        next();
+        QCOMPARE(boxes(), QStringList(u"Parlex: Gönderim yapabilecek kadar kontörünüz yok."_s));
+        QVERIFY(!get("cmdGonder")->isEnabled());
+        click(*wizard, "Command1");
+        QVERIFY(get("cmdGonder")->isEnabled());
+    }
+
+    // Vazgeç while the list is built stops it: no list to send, no reject
+    // files half-written; a second press closes the wizard.
+    void cancelWhileBuilding() {
+        QByteArray file = manyRows(300000);
+        file += ";yok\r\n";
+        open(file);
+        ui().onYield = [this] {
+            if (wizard && wizard->isBuilding() &&
+                get<QPushButton>("cmdVazgec_2")->text() != "Kapat")
+                click(*wizard, "cmdVazgec_2");
+        };
+        next();
+        QCOMPARE(get<QPushButton>("cmdVazgec_2")->text(), u"Kapat"_s);
+        QCOMPARE(wizard->rsPaket().rowCount(), 0);
+        QVERIFY(!get("cmdGonder")->isEnabled());
+        QCOMPARE(files(), QStringList({u"Schema.ini"_s, u"liste.txt"_s}));
+        QCOMPARE(sim->sim().requestCount(4), 0);
+        click(*wizard, "cmdVazgec_2");
+        QTRY_VERIFY(!wizard);
+        QVERIFY(menu->advertisementWanted());
+    }
+
+    // Another reader of the folder meanwhile (the automatic sender rewrites
+    // its Schema.ini) does not change how the list reads the file.
+    void automaticSenderDuringTheBuild() {
+        open(manyRows(200000));
+        bool once = true;
+        ui().onYield = [&] {
+            if (std::exchange(once, false))
+                WriteSchemaIni(env->filePath(u"liste"_s), u"T"_s, u"H"_s);
+        };
+        next();
+        QCOMPARE(wizard->rsPaket().rowCount(), 200000);
+    }
+
+    void scheduledQuestion() {
+        open(TwoRows);
+        next();
+        get<QCheckBox>("chkIleriTarih")->setChecked(true);
+        get<QDateEdit>("DTPicker1")->setDate(QDate(2026, 4, 5));
+        get<QTimeEdit>("DTPicker2")->setTime(QTime(14, 30));
+        click(*wizard, "cmdGonder");
+        QCOMPARE(ui().boxes.back().title, u"Parlex Mesaj Gönderim Onayı"_s);
+        QCOMPARE(ui().boxes.back().text, u"Mesajınız 2 kişiye, 05.04.2026 saat 14:30 de "
+                                         "gönderilecektir. Devam etmek istiyor musunuz?"_s);
+        QVERIFY(get("cmdGonder")->isEnabled()); // No: nothing happened
+    }
+
+    // The field menu inserts at the caret and puts the caret at the end;
+    // the counter follows.
+    void fieldMenuAtTheCaret() {
+        open("x;y\r\n5321234567;1\r\n");
+        auto* box = get<QPlainTextEdit>("txtMesaj");
+        box->setPlainText(u"AB"_s);
+        QTextCursor caret = box->textCursor();
+        caret.setPosition(1);
+        box->setTextCursor(caret);
+        click(*wizard, "cmdAlanEkle");
+        frmPop::instance().mnuGizli()->hide();
+        control<QAction>(frmPop::instance(), "AltmnuAry_0")->trigger();
+        QCOMPARE(box->toPlainText(), u"A[##x##]B"_s);
+        QCOMPARE(box->textCursor().position(), 9);
+        QCOMPARE(text("Label11"), u"9/160"_s);
+        // A second sample's columns replace the first's.
+        ui().queueFileName(env->writeFile(u"liste/ikinci.txt"_s, "tel;isim;borc\r\n"));
+        click(*wizard, "cmdGozat");
+        QCOMPARE(frmPop::instance().columns(), QStringList({u"tel"_s, u"isim"_s, u"borc"_s}));
+        QCOMPARE(get<QComboBox>("cmbFGSMNo")->currentText(), u"tel"_s);
+    }
+
+    // A long list opens at once and reads on as the grid scrolls.
+    void sampleGridReadsAsItScrolls() {
+        open(manyRows(1000));
+        auto* model = get<QTableView>("DataGrid1")->model();
+        QVERIFY(model->rowCount() < 1000);
+        QAbstractItemModelTester tester(model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        while (model->canFetchMore({}))
+            model->fetchMore({});
+        QCOMPARE(model->rowCount(), 1000);
+        QCOMPARE(model->index(999, 0).data().toString(), u"5321000999"_s);
+    }
+
+    void progressWindow_data() {
+        QTest::addColumn<int>("done");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("bar");
+        QTest::addColumn<QString>("rate");
+        QTest::newRow("35 of 120") << 35 << 120 << 1 << "35/120 (%29)" << 29 << "35 kayıt/saniye";
+        QTest::newRow("under one percent")
+            << 1 << 1000 << 1 << "1/1000 (%1)" << 1 << "1 kayıt/saniye";
+        QTest::newRow("10 s, 240 done")
+            << 240 << 1000 << 10 << "240/1000 (%24)" << 24 << "24 kayıt/saniye";
+    }
+    void progressWindow() {
+        QFETCH(int, done);
+        QFETCH(int, total);
+        QFETCH(int, ticks);
+        frmBekle window;
+        window.Timer1().stop();
+        App().gProgressTotal = total;
+        App().gProgressDone = done;
+        for (int i = 0; i < ticks; ++i)
+            window.Timer1_Timer();
+        QTEST(window.windowTitle(), "caption");
+        QTEST(control<QProgressBar>(window, "ProgressBar1")->value(), "bar");
+        QTEST(control<QLabel>(window, "lblIslemHiz")->text(), "rate");
+    }
+
+    void folderWindow() {
+        QLineEdit target(u"eski"_s);
+        QVERIFY(frmKlasorSec::drives().contains(QDir::homePath()));
+        auto* chooser = new frmKlasorSec;
+        chooser->setTarget(&target);
+        chooser->show();
+        QCOMPARE(chooser->windowTitle(), u"Klasör Seç"_s);
+        chooser->close(); // by its frame: nothing changes
+        QCOMPARE(target.text(), u"eski"_s);
+        chooser = new frmKlasorSec;
+        QPointer<frmKlasorSec> alive(chooser);
+        chooser->setTarget(&target);
+        chooser->show();
+        chooser->selectFolder(env->folder());
+        click(*chooser, "cmdSec");
+        QCOMPARE(target.text(), env->folder());
+        QTRY_VERIFY(!alive);
+    }
+};
+
+QTEST_MAIN(TestFileSendWizard)
+#include "tst_filesendwizard.moc"
