@@ -33,7 +33,12 @@ void PackageList::append(QStringView number, QStringView message) {
                         static_cast<std::uint64_t>(message.size()));
     m_removed.push_back(false);
     ++m_left;
-    m_treeSize = -1;
+    // The new node covers itself and the nodes just below it.
+    const auto i = static_cast<std::size_t>(m_entries.size());
+    std::int32_t covered = 1;
+    for (std::size_t step = 1; step < (i & (~i + 1)); step *= 2)
+        covered += m_tree[i - step];
+    m_tree.push_back(covered);
 }
 
 void PackageList::clear() {
@@ -56,27 +61,12 @@ bool PackageList::isRemoved(qint64 index) const {
     return m_removed[static_cast<std::size_t>(index)];
 }
 
-// The tree holds, at i (1-based), the entries left in (i - lowbit(i), i].
-void PackageList::ensureIndex() const {
-    if (m_treeSize == added())
-        return;
-    const auto n = static_cast<std::size_t>(added());
-    m_tree.assign(n + 1, 0);
-    for (std::size_t i = 1; i <= n; ++i) {
-        m_tree[i] += m_removed[i - 1] ? 0 : 1;
-        const std::size_t parent = i + (i & (~i + 1));
-        if (parent <= n)
-            m_tree[parent] += m_tree[i];
-    }
-    m_treeSize = added();
-}
-
+// The tree holds, at i (from 1), the entries left in (i - lowbit(i), i].
 qint64 PackageList::indexOf(qint64 place) const {
     if (place < 0 || place >= m_left)
         return -1;
     if (m_left == added())
         return place; // nothing taken off yet
-    ensureIndex();
     // The entry with `place` entries left before it.
     std::size_t at = 0;
     qint64 rest = place + 1;
@@ -106,7 +96,6 @@ bool PackageList::removeAt(qint64 place) {
     const qint64 index = indexOf(place);
     if (index < 0)
         return false;
-    ensureIndex();
     m_removed[static_cast<std::size_t>(index)] = true;
     for (auto i = static_cast<std::size_t>(index) + 1; i < m_tree.size(); i += i & (~i + 1))
         --m_tree[i];
@@ -117,5 +106,5 @@ bool PackageList::removeAt(qint64 place) {
 qint64 PackageList::bytesHeld() const {
     return static_cast<qint64>(m_blocks.size()) * BlockChars * sizeof(char16_t) +
            added() * static_cast<qint64>(sizeof(std::uint64_t)) +
-           static_cast<qint64>(m_tree.capacity() * sizeof(std::int32_t)) + added() / 8;
+           static_cast<qint64>(m_tree.size() * sizeof(std::int32_t)) + added() / 8;
 }

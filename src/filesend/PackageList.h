@@ -56,7 +56,6 @@ private:
     bool isRemoved(qint64 index) const;
     QStringView textOf(qint64 index, bool numberPart) const;
     qint64 indexOf(qint64 place) const;
-    void ensureIndex() const;
 
     static constexpr qsizetype BlockChars = 1 << 20;
     std::vector<std::unique_ptr<char16_t[]>> m_blocks;
@@ -66,9 +65,9 @@ private:
     // without moving what it holds.
     std::deque<std::uint64_t> m_entries;
     qint64 m_left = 0;
-    // Entries left per range, a binary indexed tree over the entries, built
-    // on the first removal or look-up after a change; removed entries marked.
-    mutable std::vector<std::int32_t> m_tree;
-    mutable qint64 m_treeSize = -1;
+    // Entries left per range, a binary indexed tree over the entries (from
+    // 1; 0 unused), kept as entries come and go, so neither a removal nor a
+    // look-up ever walks the list.
+    std::deque<std::int32_t> m_tree{0};
     std::vector<bool> m_removed;
 };
