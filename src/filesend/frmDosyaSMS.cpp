@@ -42,6 +42,7 @@ frmDosyaSMS::frmDosyaSMS(WorkingWindowHost& host, QWidget* parent)
     setFixedSize(DesignWidth, DesignHeight);
     m_ui->cmbBaslik->addItems({QStringLiteral(" "), QStringLiteral("Var"), QStringLiteral("Yok")});
     m_ui->DataGrid2->setModel(m_rsPaket);
+    m_ui->DataGrid2->setWordWrap(false);
     m_ui->DataGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_ui->DataGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
     // Rows of one line each: the grid need not measure a million of them.

@@ -129,6 +129,8 @@ std::optional<SampleFile> LoadSampleFile(const SampleControls& c, const SampleTe
         return std::nullopt;
     }
     c.grid->setModel(c.model);
+    c.grid->setWordWrap(false);
+    c.grid->resizeColumnsToContents(); // of the first page only
     c.gridCaption->setText(QStringLiteral("Örnek dosya : ") + path);
 
     const QStringList columns = c.model->columnNames();
