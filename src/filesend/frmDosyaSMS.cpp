@@ -106,6 +106,13 @@ void frmDosyaSMS::cmdGozat_Click() {
     if (!sample)
         return;
     m_sample = std::move(sample);
+    // A list built from the file before is not this file's: it must not be
+    // sent, nor recorded, under the new file's name.
+    m_rsPaket->clear();
+    m_credit.reset();
+    updateSendButton();
+    m_ui->lblToplam->clear();
+    m_ui->SSTab1->setTabEnabled(1, false);
     m_ui->txtMesaj->setEnabled(true);
     m_ui->txtMesaj->clear();
     m_ui->cmdAlanEkle->setEnabled(true);
@@ -144,6 +151,7 @@ bool frmDosyaSMS::buildList() {
     updateSendButton();
     m_rsPaket->clear();
     m_ui->lblToplam->clear();
+    m_ui->lblKontor->clear();
     m_ui->cmdVazgec_2->setText(QStringLiteral("Vazgeç"));
     // Nothing on tab 1 may start another build or change the file meanwhile.
     m_ui->Tab1->setEnabled(false);

@@ -151,14 +151,6 @@ private slots:
         QVERIFY(!get("cmdIleri_1")->isEnabled());
     }
 
-    void noTemplate() {
-        open(TwoRows);
-        next(u" "_s);
-        QCOMPARE(boxes(),
-                 QStringList(u"Parlex: Lütfen göndermek istediğiniz mesajı belirtiniz."_s));
-        QVERIFY(!get<QTabWidget>("SSTab1")->isTabEnabled(1));
-    }
-
     // Taking every entry off leaves nothing to send; the wizard stays.
     void removingEveryEntry() {
         open(TwoRows);
@@ -219,6 +211,39 @@ private slots:
         click(*wizard, "cmdVazgec_2");
         QTRY_VERIFY(!wizard);
         QVERIFY(menu->advertisementWanted());
+    }
+
+    // Closed by its frame while the list is built: the build stops first.
+    void closedWhileBuilding() {
+        open(manyRows(300000));
+        ui().onYield = [this] {
+            if (wizard && wizard->isBuilding())
+                qobject_cast<QMdiSubWindow*>(wizard->parentWidget())->close();
+        };
+        next();
+        QTRY_VERIFY(!wizard);
+        QCOMPARE(files(), QStringList({u"Schema.ini"_s, u"liste.txt"_s}));
+    }
+
+    // A refusal code is never read as a credit.
+    void accountCheckRefused() {
+        sim->sim().setFault(4, SimFault::reply("05"));
+        open(TwoRows);
+        next();
+        QVERIFY(boxes().last().startsWith(u"Parlex: Mesaj merkeziyle bağlantı kurulamıyor. "_s));
+        QCOMPARE(text("lblKontor"), QString());
+        QVERIFY(!get("cmdGonder")->isEnabled());
+    }
+
+    // Another file loaded after the list was built: that list cannot go.
+    void anotherFileAfterBuilding() {
+        open(TwoRows);
+        next();
+        ui().queueFileName(env->writeFile(u"liste/ikinci.txt"_s, TwoRows));
+        click(*wizard, "cmdGozat");
+        QVERIFY(!get<QTabWidget>("SSTab1")->isTabEnabled(1));
+        QVERIFY(!get("cmdGonder")->isEnabled());
+        QCOMPARE(wizard->rsPaket().rowCount(), 0);
     }
 
     // Another reader of the folder meanwhile (the automatic sender rewrites
