@@ -188,8 +188,7 @@ bool frmDosyaSMS::buildList() {
 bool frmDosyaSMS::askAccount() {
     Gateway gateway;
     const QString reply = gateway.GetInfo(App().gatewayUserName(), App().gPassword);
-    // Any error reply, not just the four the window once knew: a code must
-    // never be read as a credit.
+    // Any error reply: a refusal code must never be read as a credit.
     if (reply.isEmpty() || IsErrorReply(reply)) {
         UserInterface().error(
             Title, QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor. ") + Crlf +
