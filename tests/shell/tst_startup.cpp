@@ -111,14 +111,21 @@ private slots:
     void secondStartBringsTheRunningWindowBack_data() {
         QTest::addColumn<bool>("tray");
         QTest::addColumn<bool>("throughLink");
-        QTest::newRow("hidden in the notification area") << true << false;
-        QTest::newRow("minimised without a notification area") << false << false;
-        QTest::newRow("started through a link to the folder") << true << true;
+        QTest::addColumn<QString>("period"); // kontrol_periyot as stored
+        QTest::addColumn<int>("interval");   // the polling timer's
+        QTest::newRow("hidden in the notification area") << true << false << "120000" << 120000;
+        // A period of 0 must not run passes back to back.
+        QTest::newRow("minimised without a notification area") << false << false << "0" << 1000;
+        QTest::newRow("started through a link to the folder") << true << true << "120000" << 120000;
     }
     void secondStartBringsTheRunningWindowBack() {
         QFETCH(bool, tray);
         QFETCH(bool, throughLink);
+        QFETCH(QString, period);
+        QFETCH(int, interval);
         storeAccount(false, true, SimulatorFixture::Password);
+        SetParam(QStringLiteral("kontrol_periyot"), period);
+        App().gConnection.close();
         // The check's reply is held until the start window has been seen.
         sim->sim().setFault(12, SimFault::delayed(std::chrono::minutes(1)));
         bool startWindowShowsWhileTheCheckWaits = false;
@@ -136,7 +143,7 @@ private slots:
         QVERIFY(first.run());
         QVERIFY(startWindowShowsWhileTheCheckWaits && !shownWindow("frmBaslangic"));
         frmMenu* menu = first.mainWindow();
-        QCOMPARE(menu->Timer1().interval(), 120000);
+        QCOMPARE(menu->Timer1().interval(), interval);
         QVERIFY(!menu->Timer1().isCounting()); // polling waits for the status screen
         menu->TrayControl1().forceAvailability(tray);
         QVERIFY(!menu->close());
