@@ -229,7 +229,7 @@ void frmDosyaSMS::Command1_Click() {
 
 void frmDosyaSMS::cmdVazgec_1_Click() {
     FileSendLog(CancelledText);
-    leave();
+    closeWindow();
 }
 
 void frmDosyaSMS::cmdVazgec_2_Click() {
@@ -240,7 +240,7 @@ void frmDosyaSMS::cmdVazgec_2_Click() {
         m_ui->cmdVazgec_2->setText(Close);
         return;
     }
-    leave();
+    closeWindow();
 }
 
 void frmDosyaSMS::cmdGonder_Click() {
@@ -277,12 +277,6 @@ void frmDosyaSMS::cmdGonder_Click() {
         m_ui->cmdVazgec_2->setText(Close);
     }
     UserInterface().yield();
-    leave();
-}
-
-void frmDosyaSMS::leave() {
-    frmPop::unload();
-    m_host.loadAdvertisement();
     closeWindow();
 }
 
@@ -303,6 +297,9 @@ void frmDosyaSMS::closeEvent(QCloseEvent* event) {
         return;
     }
     m_timer.stop();
+    // However the window goes (Vazgeç, its frame, the main window closing).
+    frmPop::unload();
+    m_host.loadAdvertisement();
     event->accept();
     emit finished();
 }

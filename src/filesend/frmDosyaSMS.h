@@ -62,8 +62,6 @@ private:
     void showTotal();
     // SMS Gönder is available while a credit is known and covers the list.
     void updateSendButton();
-    // Leaves through the wizard's own buttons: the advertisement comes back.
-    void leave();
     // Its frame in the main window, or itself.
     void closeWindow();
 

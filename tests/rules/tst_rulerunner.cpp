@@ -81,12 +81,12 @@ void TestRuleRunner::oneFileEndToEnd() {
 
     const QString msgid = QString::fromStdString(id);
     const QString line = P + name;
-    QCOMPARE(w.logLines(), (QStringList{
-                               line + " dosyası açılıyor...",
-                               line + " dosyası için mesaj paketi oluşturuluyor...",
-                               line + " mesaj paketi gönderiliyor...",
-                               line + " mesaj paketi başarıyla gönderildi. MsgID : " + msgid,
-                           }));
+    QCOMPARE(w.env.logLines(), (QStringList{
+                                   line + " dosyası açılıyor...",
+                                   line + " dosyası için mesaj paketi oluşturuluyor...",
+                                   line + " mesaj paketi gönderiliyor...",
+                                   line + " mesaj paketi başarıyla gönderildi. MsgID : " + msgid,
+                               }));
     Recordset row = OpenRecordset(QStringLiteral(
         "SELECT msgid,msgtip,gateway,paket_boyut,dosya_adi,kural,originator FROM tbl_giden_txt"));
     QStringList stored;
@@ -114,7 +114,7 @@ void TestRuleRunner::allRowsRejectedSendsNothing() {
     QCOMPARE(w.sim->requestCount(), 0);
     QCOMPARE(w.packageRows(), 0);
     QCOMPARE(RunnerWorld::files(w.out), (QStringList{"h01_liste.txt", "liste.txt"}));
-    QCOMPARE(w.logLines().size(), 2); // opening and building, nothing sent
+    QCOMPARE(w.env.logLines().size(), 2); // opening and building, nothing sent
 }
 
 void TestRuleRunner::failedSubmissionKeepsOrSetsAsideTheFile_data() {
@@ -188,7 +188,7 @@ void TestRuleRunner::failedSubmissionKeepsOrSetsAsideTheFile() {
 
     // One line says what became of the file; an unknown outcome is set aside
     // in the same pass and never called a failure.
-    const QStringList lines = w.logLines();
+    const QStringList lines = w.env.logLines();
     QString expected = P + "liste.txt " + logged;
     if (setAside)
         expected += ". Dosya yeniden gönderilmeyecek, sonucu_belirsiz klasörüne alındı; mesaj "
@@ -226,7 +226,7 @@ void TestRuleRunner::switchedOffDuringPass() {
     OtoMesaj();
     QCOMPARE(w.sim->packageCount(), 1);
     QCOMPARE(RunnerWorld::files(w.out), QStringList{"a.txt"});
-    QCOMPARE(w.logLines().filter(QStringLiteral("b.txt")), QStringList());
+    QCOMPARE(w.env.logLines().filter(QStringLiteral("b.txt")), QStringList());
 }
 
 void TestRuleRunner::emptyAndUnreadableFiles_data() {
@@ -243,7 +243,7 @@ void TestRuleRunner::emptyAndUnreadableFiles() {
     RunnerWorld w;
     w.drop(QStringLiteral("liste.txt"), content);
     OtoMesaj();
-    const QStringList lines = w.logLines();
+    const QStringList lines = w.env.logLines();
     QCOMPARE(lines.first(), P + "liste.txt dosyası açılıyor...");
     QCOMPARE(lines.last(), P + "liste.txt dosyada kayıt bulunamadı...");
     QCOMPARE(lines.size(), unreadable ? 3 : 2); // the reason between them
@@ -253,10 +253,10 @@ void TestRuleRunner::emptyAndUnreadableFiles() {
     // An empty file is looked at again at every pass; one that cannot be
     // read only once it has changed.
     OtoMesaj();
-    QCOMPARE(w.logLines().size(), unreadable ? 3 : 4);
+    QCOMPARE(w.env.logLines().size(), unreadable ? 3 : 4);
     w.drop(QStringLiteral("liste.txt"), content + "x", 30);
     OtoMesaj();
-    QCOMPARE(w.logLines().size(), 6);
+    QCOMPARE(w.env.logLines().size(), 6);
 }
 
 void TestRuleRunner::onlySettledListsAreTaken() {
@@ -268,7 +268,7 @@ void TestRuleRunner::onlySettledListsAreTaken() {
         w.drop(QString::fromLatin1(name), OneRow);
     OtoMesaj();
     QCOMPARE(w.sim->requestCount(), 0);
-    QCOMPARE(w.logLines(), QStringList());
+    QCOMPARE(w.env.logLines(), QStringList());
 
     w.drop(QStringLiteral("LISTE.TXT"), OneRow, 10);
     OtoMesaj();
@@ -292,7 +292,7 @@ void TestRuleRunner::missingFolderSkipsOnlyItsRule() {
     OtoMesaj();
     QCOMPARE(w.sim->packageCount(), 1);
     const QString missing = "[Eski] Gelen klasörü okunamıyor: " + broken.gelen_klasor;
-    QCOMPARE(w.logLines().count(missing), 1); // once, not at every pass
+    QCOMPARE(w.env.logLines().count(missing), 1); // once, not at every pass
 }
 
 void TestRuleRunner::sentFileThatCannotMoveIsNeverSentAgain() {
@@ -308,7 +308,7 @@ void TestRuleRunner::sentFileThatCannotMoveIsNeverSentAgain() {
     QCOMPARE(w.sim->arrivedCount(1), 1);
     QCOMPARE(w.packageRows(), 1);
     QVERIFY(QFile::exists(w.in + "/liste.txt"));
-    const QStringList lines = w.logLines();
+    const QStringList lines = w.env.logLines();
     QCOMPARE(lines.filter(QStringLiteral("taşınamadı")).size(), 1);
     QCOMPARE(lines.filter(QStringLiteral("satırlar saklandı")).size(), 1);
 
@@ -316,7 +316,7 @@ void TestRuleRunner::sentFileThatCannotMoveIsNeverSentAgain() {
     RunnerWorld::restart();
     OtoMesaj();
     QCOMPARE(w.sim->arrivedCount(1), 1);
-    QCOMPARE(w.logLines().mid(lines.size()),
+    QCOMPARE(w.env.logLines().mid(lines.size()),
              QStringList{P + "liste.txt dosyası giden klasörüne taşındı."});
     QCOMPARE(RunnerWorld::files(w.out), (QStringList{"h01_liste.txt", "liste.txt"}));
     QCOMPARE(RunnerWorld::read(w.out + "/h01_liste.txt"), QByteArray("gsm;ad;tutar\r\n;B;2\r\n"));
@@ -367,9 +367,10 @@ void TestRuleRunner::acceptedPackageRecordedWhenDatabaseRefuses() {
     QCOMPARE(rows.recordCount(), 2);
     QCOMPARE(rows.text(0), QString::fromStdString(w.sim->packages().at(0).id));
     QCOMPARE(rows.text(1), QStringLiteral("liste.txt"));
-    QCOMPARE(
-        w.logLines().filter(QStringLiteral("Bekleyen paket kayıtları veritabanına yazıldı")).size(),
-        1);
+    QCOMPARE(w.env.logLines()
+                 .filter(QStringLiteral("Bekleyen paket kayıtları veritabanına yazıldı"))
+                 .size(),
+             1);
 
     // The same list dropped in again is a new list, not a lost one.
     w.drop(QStringLiteral("liste.txt"), OneRow);
@@ -403,7 +404,7 @@ void TestRuleRunner::unattendedFailuresAreLogLines() {
     OtoMesaj();
 
     QVERIFY(w.env.ui().boxes.empty());
-    const QStringList lines = w.logLines();
+    const QStringList lines = w.env.logLines();
     QCOMPARE(lines.filter(QStringLiteral("Şema bilgisi oluşturulamadı")).size(), 1);
     QCOMPARE(lines.filter(QStringLiteral("cihaz.txt")),
              QStringList{P + "cihaz.txt sıradan bir dosya değil (bir aygıta ya da boruya "

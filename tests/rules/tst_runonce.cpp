@@ -109,8 +109,8 @@ void TestRunOnce::crashAfterSubmissionNeverSendsAgain() {
     OtoMesaj();
     QCOMPARE(w.sim->arrivedCount(1), 1);
     QCOMPARE(RunnerWorld::files(w.in + "/sonucu_belirsiz"), QStringList{"liste.txt"});
-    QVERIFY2(w.logLines().last().contains(QStringLiteral("gönderim sonucu bilinmiyor")),
-             qPrintable(w.logLines().join(u'\n')));
+    QVERIFY2(w.env.logLines().last().contains(QStringLiteral("gönderim sonucu bilinmiyor")),
+             qPrintable(w.env.logLines().join(u'\n')));
 }
 
 void TestRunOnce::terminatedPassFinishesOnlyTheFileInHand() {

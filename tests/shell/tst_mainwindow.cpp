@@ -5,13 +5,13 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "support/WindowTestSupport.h"
 #include "rules/RuleRunner.h"
 #include "rules/RuleStore.h"
 #include "rules/frmAna.h"
 #include "shell/GridModels.h"
 #include "shell/QtUi.h"
 #include "support/RunnerWorld.h"
+#include "support/WindowTestSupport.h"
 
 namespace {
 
@@ -123,7 +123,7 @@ private slots:
         // Çıkış is confirmed while the first file is being built.
         w.env.ui().queueAnswer(true);
         w.env.ui().onYield = [this, &w] {
-            if (menu->isVisible() && !w.logLines().isEmpty())
+            if (menu->isVisible() && !w.env.logLines().isEmpty())
                 click(*menu, "miCikis");
         };
         menu->Timer1().tick();

@@ -3,13 +3,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "support/WindowTestSupport.h"
 #include "account/frmGiris.h"
 #include "core/InstanceLock.h"
 #include "gateway/Gateway.h"
 #include "shell/ProgramStart.h"
 #include "shell/QtUi.h"
 #include "shell/WaitingTransport.h"
+#include "support/WindowTestSupport.h"
 
 namespace {
 

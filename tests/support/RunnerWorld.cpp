@@ -37,14 +37,6 @@ QString RunnerWorld::drop(const QString& name, const QByteArray& bytes, int ageS
     return path;
 }
 
-QStringList RunnerWorld::logLines() const {
-    Recordset rs = OpenRecordset(QStringLiteral("SELECT aciklama FROM tbl_log_txt ORDER BY id"));
-    QStringList lines;
-    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
-        lines << rs.text(0);
-    return lines;
-}
-
 QStringList RunnerWorld::files(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }

@@ -25,7 +25,6 @@ public:
     // A data file in the incoming folder, last written `ageSeconds` ago.
     QString drop(const QString& name, const QByteArray& bytes, int ageSeconds = 60,
                  const QString& folder = QString());
-    QStringList logLines() const;
     static QStringList files(const QString& folder);
     static QByteArray read(const QString& path);
     int packageRows() const;

@@ -9,6 +9,7 @@
 
 #include "ScriptedUi.h"
 #include "core/AppState.h"
+#include "core/DbRoutines.h"
 
 // A fresh AppState with a scripted Ui and an empty temporary program folder.
 // The database is created on the first OpenDatabase, as on a first start.
@@ -38,6 +39,24 @@ public:
             qFatal("cannot write a test file");
         file.write(bytes);
         return path;
+    }
+
+    // The activity log, oldest line first.
+    static QStringList logLines() {
+        Recordset rs =
+            OpenRecordset(QStringLiteral("SELECT aciklama FROM tbl_log_txt ORDER BY id"));
+        QStringList lines;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+            lines << rs.text(0);
+        return lines;
+    }
+
+    // A list with a header line and `n` different mobile numbers.
+    static QByteArray numberedList(int n) {
+        QByteArray bytes = "gsm;ad\r\n";
+        for (int i = 0; i < n; ++i)
+            bytes += "0532" + QByteArray::number(1000000 + i) + ";Ali\r\n";
+        return bytes;
     }
 
 private:
