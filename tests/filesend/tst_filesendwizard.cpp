@@ -198,7 +198,8 @@ private slots:
         QFETCH(bool, byFrame);
         open(manyRows(300000) + ";yok\r\n");
         ui().onYield = [this, byFrame] {
-            if (!wizard || !wizard->isBuilding())
+            // Once part of the list is built.
+            if (!wizard || !wizard->isBuilding() || text("lblToplam").toInt() == 0)
                 return;
             if (byFrame)
                 qobject_cast<QMdiSubWindow*>(wizard->parentWidget())->close();
