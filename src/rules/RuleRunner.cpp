@@ -130,8 +130,7 @@ QString columnList(const QStringList& names) {
 
 // Processes one data file of a rule: sent (to be moved on), held back for a
 // later pass, or of unknown outcome (to be set aside).
-FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& targetName,
-                      bool formatFromRule) {
+FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& targetName) {
     if (GetParam(QStringLiteral("flg_parlex")) != QLatin1String("1"))
         return {};
 
@@ -146,12 +145,12 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
 
     RunnerLog(linePrefix + QStringLiteral(" dosyası açılıyor..."));
     DelimitedReader reader;
-    // Without a fresh description of the folder, the rule itself says how
-    // its files are laid out.
+    // The rule itself says how its files are laid out: the folder's
+    // Schema.ini may be rewritten or deleted meanwhile (the rule editor
+    // describes an example's folder, and deletes that description on
+    // saving), and a file read with another layout would be lost.
     const bool opened =
-        formatFromRule
-            ? reader.openWithFormat(source, RuleTextFormat(rule.metin_ayraci, rule.baslik_var))
-            : reader.open(rule.gelen_klasor, fileName);
+        reader.openWithFormat(source, RuleTextFormat(rule.metin_ayraci, rule.baslik_var));
     if (!opened || reader.isEmpty()) {
         if (!opened) {
             RunnerLog(linePrefix + QStringLiteral(" dosyası okunamadı: ") + reader.errorString());
@@ -373,7 +372,7 @@ void runRule(const Rule& rule) {
             continue;
 
         const QString target = UniqueFileName(rule.giden_klasor, name);
-        const FileResult result = fSMSGonder(rule, name, nameOf(target), !schemaError.isEmpty());
+        const FileResult result = fSMSGonder(rule, name, nameOf(target));
         if (result.kind == FileResult::Sent) {
             App().gFileCounter = 0;
             MoveSentFile(rule, name, target,

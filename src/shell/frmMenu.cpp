@@ -29,6 +29,7 @@
 #include "core/Routines.h"
 #include "filesend/frmDosyaSMS.h"
 #include "rules/frmAna.h"
+#include "rules/frmOtoAyar.h"
 
 Q_LOGGING_CATEGORY(lcMenu, "parlex.menu")
 
@@ -117,11 +118,11 @@ frmMenu::frmMenu(QWidget* parent, PollingTimer::Pass pass)
     connect(m_ui->miHizDurumu, &QAction::triggered, this, [this] { openStatusScreen(); });
     connect(m_ui->miTxtYardim, &QAction::triggered, this, &frmMenu::openHelp);
     connect(m_ui->miDosyaSMS, &QAction::triggered, this, [this] { openFileSend(); });
+    connect(m_ui->miOtoMesaj, &QAction::triggered, this, [this] { openRuleEditor(); });
 
     // Windows that later parts of the program bring are listed but not yet
     // available.
-    for (QAction* later :
-         {m_ui->miHesapAyar, m_ui->miOtoMesaj, m_ui->miSMSRapor, m_ui->miHakkinda, m_ui->miWeb})
+    for (QAction* later : {m_ui->miHesapAyar, m_ui->miSMSRapor, m_ui->miHakkinda, m_ui->miWeb})
         later->setEnabled(false);
 
     Form_Load();
@@ -223,6 +224,31 @@ frmDosyaSMS* frmMenu::openFileSend() {
     return wizard;
 }
 
+frmOtoAyar* frmMenu::ruleEditor() const {
+    return m_otoAyar;
+}
+
+frmOtoAyar* frmMenu::openRuleEditor() {
+    if (m_otoAyar && m_otoAyarWindow) {
+        m_mdi->setActiveSubWindow(m_otoAyarWindow);
+        return m_otoAyar;
+    }
+    auto* editor = new frmOtoAyar(*this);
+    m_otoAyar = editor;
+    QMdiSubWindow* window = m_mdi->addSubWindow(editor);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowIcon(windowIcon());
+    window->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    m_otoAyarWindow = window;
+    editor->Form_Load();
+    window->show();
+    window->move(QPoint(qMax(0, (m_mdi->viewport()->width() - window->width()) / 2),
+                        qMax(0, (m_mdi->viewport()->height() - window->height()) / 2)));
+    m_mdi->setActiveSubWindow(window);
+    return editor;
+}
+
 void frmMenu::closeStatusScreen() {
     if (m_anaWindow)
         m_anaWindow->close();
@@ -231,6 +257,8 @@ void frmMenu::closeStatusScreen() {
 void frmMenu::onSubWindowActivated(QMdiSubWindow* window) {
     if (window && window == m_anaWindow && m_ana)
         m_ana->Form_Activate();
+    if (window && window == m_otoAyarWindow && m_otoAyar)
+        m_otoAyar->Form_Activate();
 }
 
 void frmMenu::restoreFromTray() {

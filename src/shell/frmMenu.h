@@ -14,6 +14,7 @@ class QMdiSubWindow;
 class TrayControl;
 class frmAna;
 class frmDosyaSMS;
+class frmOtoAyar;
 
 class Ui_frmMenu;
 
@@ -59,6 +60,9 @@ public:
     // "Dosyadan SMS gönder": opens the send wizard, or brings it forward.
     frmDosyaSMS* openFileSend();
     frmDosyaSMS* fileSend() const;
+    // "Otomatik gönderim ayarları": opens the rule editor, or brings it forward.
+    frmOtoAyar* openRuleEditor();
+    frmOtoAyar* ruleEditor() const;
 
     // Back from the notification area: "Programı göster" or a double click.
     void restoreFromTray();
@@ -89,6 +93,8 @@ private:
     QPointer<QMdiSubWindow> m_anaWindow;
     QPointer<frmDosyaSMS> m_dosyaSMS;
     QPointer<QMdiSubWindow> m_dosyaSMSWindow;
+    QPointer<frmOtoAyar> m_otoAyar;
+    QPointer<QMdiSubWindow> m_otoAyarWindow;
     bool m_exitConfirmed = false;
     bool m_advertisementWanted = true;
     // Where the window was when it went into the notification area.

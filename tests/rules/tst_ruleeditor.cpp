@@ -1,0 +1,223 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "rules/RuleEditing.h"
+#include "rules/RuleRunner.h"
+#include "rules/frmOtoAyar.h"
+#include "shell/frmPop.h"
+#include "support/WindowTestSupport.h"
+
+using namespace Qt::StringLiterals;
+
+// The rule editor as a user drives it, from the menu item to the runner.
+class TestRuleEditor : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<SimulatorFixture> sim;
+    std::unique_ptr<frmMenu> menu;
+    QPointer<frmOtoAyar> editor;
+    QString in, out;
+
+    template <typename T = QLineEdit> T* get(const char* name) { return control<T>(*editor, name); }
+    void open() {
+        click(*menu, "miOtoMesaj");
+        QVERIFY((editor = menu->ruleEditor()));
+    }
+    static Rule stored() {
+        Recordset rs = OpenRecordset(u"SELECT * FROM tbl_kurallar_txt"_s);
+        return rs.isEmpty() ? Rule{} : Rule::fromRecord(rs);
+    }
+    Rule makeRule(const QString& state) {
+        Rule r{0,        u"Borç"_s, in,     out, u"Sayın [##ad##]"_s, u"O'Brien"_s,
+               u"gsm"_s, u";"_s,    u"E"_s, {}};
+        SetRuleState(r.id = InsertRule(r), state);
+        return r;
+    }
+    // A list in the incoming folder, dated a minute ago before closing (which
+    // would date it anew).
+    void drop(const QString& name) {
+        QFile f(in + u"/"_s + name);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("gsm;ad\r\n05321234567;Ali\r\n") &&
+                f.flush() &&
+                f.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                              QFileDevice::FileModificationTime));
+    }
+    // Types into the editor's boxes, in order.
+    void type(std::initializer_list<std::pair<const char*, QString>> texts) {
+        for (const auto& [box, text] : texts)
+            get(box)->setText(text);
+    }
+    QString lastBox() { return env->ui().boxes.empty() ? QString() : shownBoxes(env->ui()).last(); }
+    void expectBox(const QString& text) { QCOMPARE(lastBox(), frmOtoAyar::Title + u": "_s + text); }
+
+private slots:
+    void init() {
+        env = std::make_unique<TestEnvironment>();
+        sim = std::make_unique<SimulatorFixture>();
+        QDir().mkpath(in = env->filePath(u"gelen"_s));
+        QDir().mkpath(out = env->filePath(u"giden"_s));
+        QDir::setCurrent(env->folder()); // folders typed as "gelen" are its own
+        menu = std::make_unique<frmMenu>();
+        menu->show();
+    }
+    void cleanup() {
+        menu.reset();
+        frmPop::unload();
+        sim.reset();
+        env.reset();
+    }
+
+    // A rule made in the editor, apostrophes and all, sends dropped files at
+    // the next pass. The example's description goes once a rule is saved,
+    // maybe while a pass reads that folder: files are still read as the rule
+    // says, not left unread for good.
+    void ruleMadeInTheEditorSends() {
+        open();
+        click(*editor, "cmdYeniKural");
+        type({{"txtKuralAdi", u"Ali'nin listesi"_s},
+              {"txtGelenKlasoru", in},
+              {"txtGidenKlasoru", out},
+              {"txtAyrac", u";"_s}});
+        env->ui().queueFileName(env->writeFile(u"ornek/o.txt"_s, "gsm;ad\r\n05321234567;Ali\r\n"));
+        click(*editor, "cmdMesajBelirle");
+        get<QComboBox>("cmbGonderen_1")->setCurrentText(u"ACME"_s);
+        get<QPlainTextEdit>("txtMesaj")->setPlainText(u"D'n [##ad##]"_s);
+        QCOMPARE(get<QLabel>("Label11")->text(), u"12 / 160"_s);
+        click(*editor, "cmdYeniKural");
+        expectBox(u"İşlem başarıyla kaydedildi.Kural tanımlandı ve çalıştırıldı."_s);
+        QVERIFY(!QFile::exists(env->filePath(u"ornek/Schema.ini"_s)));
+        const Rule r = stored();
+        QCOMPARE(QStringList({r.kural_adi, r.mesaj_sablonu, r.fgsmno, r.flg_aktif}),
+                 QStringList({u"Ali'nin listesi"_s, u"D'n [##ad##]"_s, u"gsm"_s, u"1"_s}));
+        SetAutoSendSwitch(true);
+        drop(u"a.txt"_s);
+        drop(u"b.txt"_s);
+        env->ui().onYield = [this] {
+            QFile::remove(in + u"/Schema.ini"_s);
+        };
+        OtoMesaj();
+        QCOMPARE(sim->sim().packageCount(), 2);
+        QCOMPARE(sim->sim().packages().front().originator, std::string("ACME"));
+        click(*editor, "cmdVazgec");
+        QTRY_VERIFY(!editor);
+        QVERIFY(menu->advertisementWanted());
+    }
+
+    // What a save is refused for, in the order the user is asked; folders
+    // are compared as folders.
+    void saveChecks_data() {
+        QTest::addColumn<QStringList>("f"); // name, incoming, outgoing, box
+        const QString same = u"Gelen klasörü ile giden klasörü aynı olamaz."_s;
+        QTest::newRow("all empty") << QStringList{"", "", "", "Kural adını belirtiniz."};
+        QTest::newRow("both folders empty") << QStringList{"K", "", "", same};
+        QTest::newRow("dot steps") << QStringList{"K", "gelen", "giden/../gelen/.", same};
+        QTest::newRow("link") << QStringList{"K", "gelen", "bag", same};
+        QTest::newRow("no in") << QStringList{"K", "", "giden", "Gelen klasörünü belirtiniz."};
+        QTest::newRow("no text") << QStringList{"K", "gelen", "giden",
+                                                "Mesaj içeriğini belirtiniz."};
+    }
+    void saveChecks() {
+        QFETCH(QStringList, f);
+        QFile::link(in, env->filePath(u"bag"_s));
+        open();
+        click(*editor, "cmdYeniKural");
+        type({{"txtKuralAdi", f[0]}, {"txtGelenKlasoru", f[1]}, {"txtGidenKlasoru", f[2]}});
+        click(*editor, "cmdYeniKural");
+        expectBox(f[3]);
+        QVERIFY(editor->mode() == frmOtoAyar::Mode::NewRule && stored().kural_adi.isEmpty());
+    }
+
+    // Start and stop act on the rule as stored and the window follows; a
+    // running rule is not changed; a change without a new example keeps the
+    // rule's column and sender, and leaves it stopped.
+    void startStopAndChange() {
+        const Rule r = makeRule(RuleState::Running);
+        open();
+        click(*editor, "cmdKuralDegistir");
+        expectBox(u"Ayarlarını değiştirmek için öncelikle kuralı durdurun."_s);
+        for (const bool running : {false, true, false}) {
+            click(*editor, "cmdDurum");
+            auto* label = get<QLabel>("lblKuralDurum");
+            QCOMPARE(label->text(), running ? u"Çalışıyor"_s : u"Durduruldu"_s);
+            QCOMPARE(label->styleSheet().contains(u"0, 0, 255"_s), running);
+            QCOMPARE(get<QPushButton>("cmdDurum")->text(), running ? u"Durdur"_s : u"Çalıştır"_s);
+            QCOMPARE(StoredRuleState(r.id), running ? u"1"_s : u"0"_s);
+        }
+        click(*editor, "cmdKuralDegistir");
+        get("txtKuralAdi")->setText(u"Yeni ad"_s);
+        click(*editor, "cmdKuralDegistir");
+        expectBox(u"İşlem başarıyla kaydedildi."_s);
+        const Rule changed = stored();
+        QCOMPARE(QStringList({changed.kural_adi, changed.originator, changed.fgsmno}),
+                 QStringList({u"Yeni ad"_s, u"O'Brien"_s, u"gsm"_s}));
+    }
+
+    // Deleting asks first; a rule whose sent file still waits to be moved on
+    // stays until the runner has finished with it.
+    void deletingARule() {
+        const Rule r = makeRule(RuleState::Stopped);
+        ExecuteSql(
+            u"INSERT INTO tbl_gonderim_gunlugu (kural,yol,boyut,degisim,ozet,durum) VALUES("_s +
+            QString::number(r.id) + u",'x',1,'','','1')"_s);
+        open();
+        click(*editor, "cmdSil");
+        QVERIFY(lastBox().contains(u"henüz giden klasörüne taşınmamış"_s));
+        ExecuteSql(u"DELETE FROM tbl_gonderim_gunlugu"_s);
+        click(*editor, "cmdSil");
+        expectBox(u"\"Borç\" kuralını silmek istediğinizden emin misiniz?"_s);
+        env->ui().queueAnswer(true);
+        click(*editor, "cmdSil");
+        expectBox(u"Kayıt silme işlemi başarıyla tamamlandı."_s);
+        QCOMPARE(stored().id, 0);
+    }
+
+    // A statement the database refuses is reported with its reason; the edit
+    // stays open with what was typed.
+    void failingStatements_data() {
+        QTest::addColumn<QByteArray>("button");
+        for (const char* b : {"cmdYeniKural", "cmdKuralDegistir", "cmdSil", "cmdDurum"})
+            QTest::newRow(b) << QByteArray(b);
+    }
+    void failingStatements() {
+        QFETCH(QByteArray, button);
+        makeRule(RuleState::Stopped);
+        open();
+        if (button.startsWith("cmdYeni") || button.startsWith("cmdKural"))
+            click(*editor, button.constData());
+        get<QPlainTextEdit>("txtMesaj")->setPlainText(u"x"_s);
+        type({{"txtKuralAdi", u"Yazılan"_s}, {"txtAyrac", u";"_s}});
+        type({{"txtGelenKlasoru", in}, {"txtGidenKlasoru", out}});
+        for (const QString& what : {u"INSERT"_s, u"UPDATE"_s, u"DELETE"_s})
+            ExecuteSql(u"CREATE TRIGGER k"_s + what + u" BEFORE "_s + what +
+                       u" ON tbl_kurallar_txt BEGIN SELECT RAISE(ABORT, 'tablo kilitli'); END"_s);
+        env->ui().queueAnswer(true);
+        click(*editor, button.constData());
+        QVERIFY2(lastBox().contains(u"tablo kilitli"_s), qPrintable(lastBox()));
+        QCOMPARE(get("txtKuralAdi")->text(), u"Yazılan"_s);
+        QCOMPARE(stored().kural_adi, u"Borç"_s);
+    }
+
+    // Nothing to show: only a new rule and closing; reserved rules are never
+    // listed. An unreachable gateway is said once, not at every return.
+    void emptyList() {
+        makeRule(RuleState::Running);
+        ExecuteSql(u"UPDATE tbl_kurallar_txt SET flg_aktif = '-1'"_s);
+        App().gGatewayUrl = u"http://127.0.0.1:%1/"_s.arg(SimulatorFixture::closedPort());
+        open();
+        QStringList enabled;
+        for (const QPushButton* b : editor->findChildren<QPushButton*>())
+            enabled << (b->isEnabled() ? b->objectName() : QString());
+        enabled.removeAll(QString());
+        QCOMPARE(enabled, QStringList({u"cmdYeniKural"_s, u"cmdVazgec"_s}));
+        editor->Form_Activate();
+        QCOMPARE(env->ui().boxes.size(), size_t(1));
+        QVERIFY(lastBox().startsWith(u"Parlex: Mesaj merkeziyle bağlantı kurulamıyor. "_s));
+    }
+};
+
+QTEST_MAIN(TestRuleEditor)
+#include "tst_ruleeditor.moc"
