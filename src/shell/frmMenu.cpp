@@ -232,7 +232,8 @@ frmAyarlar* frmMenu::settings() const {
 
 frmAyarlar* frmMenu::openSettings() {
     closeStatusScreen();
-    if (m_ayarlar && m_ayarlarWindow) {
+    // A window just closed is still on its way out: a new one is opened.
+    if (m_ayarlar && m_ayarlarWindow && !m_ayarlarWindow->isHidden()) {
         m_mdi->setActiveSubWindow(m_ayarlarWindow);
         return m_ayarlar;
     }

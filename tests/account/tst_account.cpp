@@ -95,11 +95,18 @@ private slots:
     // save silently; the main account's save takes it as its credit.
     void hollinSwitch() {
         const QString elsewhere = u"http://127.0.0.1:%1/hollin/gw"_s.arg(sim->closedPort());
-        QVERIFY(SaveAccountSettings(hollinForm(elsewhere)).saved);
+        open();
+        click(*settings, "optHollin");
+        box("txtHollinYolu")->setText(elsewhere);
+        box("txtUserName_i")->setText(u"hollin"_s);
+        box("txtPassWord_i")->setText(u"h0llin"_s);
+        click(*settings, "cmdKaydet");
         QCOMPARE(sim->sim().requests().size(), size_t(1));
         QCOMPARE(stored("url_hollin"), elsewhere);
-        ApplyAccountForm(hollinForm(elsewhere));
-        QVERIFY(!SaveAccountSettings(hollinForm(elsewhere)).saved);
+        click(*settings, "cmdVazgec");
+        QCOMPARE(App().gGatewayUrl, elsewhere);
+        open();
+        click(*settings, "cmdKaydet");
         QVERIFY(lastBox().startsWith(u"internet bağlantınızdaki bir sorundan"_s));
     }
     void refusalCode() {
