@@ -27,7 +27,9 @@ bool HeadlessUi::askQuestion(const QString& title, const QString& text) {
 }
 
 bool HeadlessUi::openWithDesktop(const QString& pathOrUrl) {
-    qCInfo(lcUi).noquote() << "not opened without a desktop:" << pathOrUrl;
+    // Without its query: an address may carry a password.
+    qCInfo(lcUi).noquote() << "not opened without a desktop:"
+                           << pathOrUrl.section(QLatin1Char('?'), 0, 0);
     return false;
 }
 

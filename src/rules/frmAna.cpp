@@ -114,6 +114,7 @@ void frmAna::Form_Load() {
 }
 
 void frmAna::Form_Activate() {
+    m_host.unloadAdvertisement();
     // The polling timer, not the last click, tells whether the rules run.
     if (m_host.pollingTimer().isEnabled()) {
         showRunning();
@@ -166,6 +167,7 @@ void frmAna::cmdBaslat_Click() {
 }
 
 void frmAna::cmdEkranKapat_Click() {
+    m_host.loadAdvertisement();
     if (auto* window = qobject_cast<QMdiSubWindow*>(parentWidget()))
         window->close();
     else

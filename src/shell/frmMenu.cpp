@@ -22,6 +22,10 @@
 #include "ElidedLabel.h"
 #include "HelpDocument.h"
 #include "TrayControl.h"
+#include "account/frmAyarlar.h"
+#include "auxiliary/frmDestek.h"
+#include "auxiliary/frmHakkinda.h"
+#include "auxiliary/frmReklam.h"
 #include "core/AppState.h"
 #include "core/DatabaseSchema.h"
 #include "core/DbRoutines.h"
@@ -119,11 +123,13 @@ frmMenu::frmMenu(QWidget* parent, PollingTimer::Pass pass)
     connect(m_ui->miTxtYardim, &QAction::triggered, this, &frmMenu::openHelp);
     connect(m_ui->miDosyaSMS, &QAction::triggered, this, [this] { openFileSend(); });
     connect(m_ui->miOtoMesaj, &QAction::triggered, this, [this] { openRuleEditor(); });
+    connect(m_ui->miHesapAyar, &QAction::triggered, this, [this] { openSettings(); });
+    connect(m_ui->miHakkinda, &QAction::triggered, this, [this] { openAbout(); });
+    connect(m_ui->miWeb, &QAction::triggered, this, &frmMenu::openSupport);
+    m_mdi->viewport()->installEventFilter(this);
 
-    // Windows that later parts of the program bring are listed but not yet
-    // available.
-    for (QAction* later : {m_ui->miHesapAyar, m_ui->miSMSRapor, m_ui->miHakkinda, m_ui->miWeb})
-        later->setEnabled(false);
+    // The reports window comes later: listed but not yet available.
+    m_ui->miSMSRapor->setEnabled(false);
 
     Form_Load();
 }
@@ -146,6 +152,7 @@ void frmMenu::Form_Load() {
     const QString webHost = hostOf(ParamName::SupportHostAddress);
     if (!webHost.isEmpty())
         m_ui->miWeb->setText(webHost);
+    loadAdvertisement();
     showAccount();
 }
 
@@ -202,26 +209,101 @@ frmDosyaSMS* frmMenu::fileSend() const {
 }
 
 frmDosyaSMS* frmMenu::openFileSend() {
-    if (m_dosyaSMS && m_dosyaSMSWindow) {
+    if (m_dosyaSMS && m_dosyaSMSWindow && !m_dosyaSMSWindow->isHidden()) {
         m_mdi->setActiveSubWindow(m_dosyaSMSWindow);
         return m_dosyaSMS;
     }
     auto* wizard = new frmDosyaSMS(*this);
     m_dosyaSMS = wizard;
-    QMdiSubWindow* window = m_mdi->addSubWindow(wizard);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowIcon(windowIcon());
+    QMdiSubWindow* window = addWorkingWindow(wizard);
     // The wizard keeps its design size: no maximise, no resizing.
     window->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     m_dosyaSMSWindow = window;
     wizard->Form_Load();
     window->show();
-    // Centred in the client area.
+    centre(window);
+    return wizard;
+}
+
+frmAyarlar* frmMenu::settings() const {
+    return m_ayarlar;
+}
+
+frmAyarlar* frmMenu::openSettings() {
+    closeStatusScreen();
+    // A window just closed is still on its way out: a new one is opened.
+    if (m_ayarlar && m_ayarlarWindow && !m_ayarlarWindow->isHidden()) {
+        m_mdi->setActiveSubWindow(m_ayarlarWindow);
+        return m_ayarlar;
+    }
+    auto* settings = new frmAyarlar(*this);
+    m_ayarlar = settings;
+    QMdiSubWindow* window = addWorkingWindow(settings);
+    m_ayarlarWindow = window;
+    settings->Form_Load();
+    window->show();
+    centre(window);
+    return settings;
+}
+
+QMdiSubWindow* frmMenu::addWorkingWindow(QWidget* widget) {
+    QMdiSubWindow* window = m_mdi->addSubWindow(widget);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowIcon(windowIcon());
+    return window;
+}
+
+void frmMenu::centre(QMdiSubWindow* window) {
     window->move(QPoint(qMax(0, (m_mdi->viewport()->width() - window->width()) / 2),
                         qMax(0, (m_mdi->viewport()->height() - window->height()) / 2)));
     m_mdi->setActiveSubWindow(window);
-    return wizard;
+}
+
+frmHakkinda* frmMenu::openAbout() {
+    auto* about = new frmHakkinda(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->setWindowModality(Qt::ApplicationModal);
+    about->show();
+    return about;
+}
+
+void frmMenu::openSupport() {
+    (new frmDestek(this))->Show();
+}
+
+frmReklam* frmMenu::advertisement() const {
+    return m_reklam;
+}
+
+void frmMenu::unloadAdvertisement() {
+    m_advertisementWanted = false;
+    delete m_reklam;
+}
+
+void frmMenu::loadAdvertisement() {
+    m_advertisementWanted = true;
+    // The window that asks is still on its way out.
+    QTimer::singleShot(0, this, &frmMenu::showAdvertisementIfFree);
+}
+
+void frmMenu::showAdvertisementIfFree() {
+    if (!m_advertisementWanted || m_reklam)
+        return;
+    for (QMdiSubWindow* window : m_mdi->subWindowList())
+        if (!window->isHidden())
+            return;
+    auto* reklam = new frmReklam(m_mdi->viewport());
+    reklam->setGeometry(m_mdi->viewport()->rect());
+    reklam->lower();
+    reklam->show();
+    m_reklam = reklam;
+}
+
+bool frmMenu::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && m_reklam && watched == m_mdi->viewport())
+        m_reklam->setGeometry(m_mdi->viewport()->rect());
+    return QMainWindow::eventFilter(watched, event);
 }
 
 frmOtoAyar* frmMenu::ruleEditor() const {
@@ -229,23 +311,19 @@ frmOtoAyar* frmMenu::ruleEditor() const {
 }
 
 frmOtoAyar* frmMenu::openRuleEditor() {
-    if (m_otoAyar && m_otoAyarWindow) {
+    if (m_otoAyar && m_otoAyarWindow && !m_otoAyarWindow->isHidden()) {
         m_mdi->setActiveSubWindow(m_otoAyarWindow);
         return m_otoAyar;
     }
     auto* editor = new frmOtoAyar(*this);
     m_otoAyar = editor;
-    QMdiSubWindow* window = m_mdi->addSubWindow(editor);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->setWindowIcon(windowIcon());
+    QMdiSubWindow* window = addWorkingWindow(editor);
     window->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     m_otoAyarWindow = window;
     editor->Form_Load();
     window->show();
-    window->move(QPoint(qMax(0, (m_mdi->viewport()->width() - window->width()) / 2),
-                        qMax(0, (m_mdi->viewport()->height() - window->height()) / 2)));
-    m_mdi->setActiveSubWindow(window);
+    centre(window);
     return editor;
 }
 

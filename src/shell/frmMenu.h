@@ -13,8 +13,11 @@ class QMdiArea;
 class QMdiSubWindow;
 class TrayControl;
 class frmAna;
+class frmAyarlar;
 class frmDosyaSMS;
 class frmOtoAyar;
+class frmHakkinda;
+class frmReklam;
 
 class Ui_frmMenu;
 
@@ -46,11 +49,12 @@ public:
     QString statusPanel(int panel) const;
     // Panel 4 shows the active user, panel 6 the account mode.
     void showAccount() override;
-    // The advertisement window comes with its own work; until then the main
-    // window only keeps whether it is wanted.
-    void unloadAdvertisement() override { m_advertisementWanted = false; }
-    void loadAdvertisement() override { m_advertisementWanted = true; }
+    // The advertisement window goes at once; it comes back once the event
+    // loop is free, and only when no working window is open by then.
+    void unloadAdvertisement() override;
+    void loadAdvertisement() override;
     bool advertisementWanted() const { return m_advertisementWanted; }
+    frmReklam* advertisement() const;
 
     // "Hizmet durumu": opens the status screen, or brings it forward.
     frmAna* openStatusScreen();
@@ -63,6 +67,12 @@ public:
     // "Otomatik gönderim ayarları": opens the rule editor, or brings it forward.
     frmOtoAyar* openRuleEditor();
     frmOtoAyar* ruleEditor() const;
+    // "Hesap ayarları": opens the settings window, or brings it forward.
+    frmAyarlar* openSettings();
+    frmAyarlar* settings() const;
+    // "Parlex Hakkında", modal; and the web site item, the support window.
+    frmHakkinda* openAbout();
+    void openSupport();
 
     // Back from the notification area: "Programı göster" or a double click.
     void restoreFromTray();
@@ -83,6 +93,11 @@ private:
     void exitChosen();
     void onTrayMouseDown(int button);
     void onSubWindowActivated(QMdiSubWindow* window);
+    void showAdvertisementIfFree();
+    // A working window in its frame, centred in the client area.
+    QMdiSubWindow* addWorkingWindow(QWidget* window);
+    void centre(QMdiSubWindow* window);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     std::unique_ptr<Ui_frmMenu> m_ui;
     QMdiArea* m_mdi = nullptr;
@@ -95,6 +110,9 @@ private:
     QPointer<QMdiSubWindow> m_dosyaSMSWindow;
     QPointer<frmOtoAyar> m_otoAyar;
     QPointer<QMdiSubWindow> m_otoAyarWindow;
+    QPointer<frmAyarlar> m_ayarlar;
+    QPointer<QMdiSubWindow> m_ayarlarWindow;
+    QPointer<frmReklam> m_reklam;
     bool m_exitConfirmed = false;
     bool m_advertisementWanted = true;
     // Where the window was when it went into the notification area.

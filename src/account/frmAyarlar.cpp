@@ -1,0 +1,166 @@
+#include "frmAyarlar.h"
+
+#include <exception>
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLoggingCategory>
+#include <QMdiSubWindow>
+
+#include "ui_frmAyarlar.h"
+
+#include "AccountSettings.h"
+#include "core/AppState.h"
+#include "core/DatabaseSchema.h"
+#include "core/DbRoutines.h"
+#include "core/GatewayMode.h"
+#include "shell/WorkingWindowHost.h"
+
+Q_LOGGING_CATEGORY(lcAyarlar, "parlex.settings.window")
+
+namespace {
+
+// Only unaccented letters and digits go into a credential box; keys that
+// type nothing (arrows, Delete, Tab) and Backspace pass.
+bool swallowedKey(const QKeyEvent& key) {
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)
+        return true;
+    if (key.key() == Qt::Key_Backspace || key.key() == Qt::Key_Tab ||
+        key.key() == Qt::Key_Backtab || key.text().isEmpty())
+        return false;
+    for (const QChar c : key.text())
+        if (!(c >= u'0' && c <= u'9') && !(c >= u'a' && c <= u'z') && !(c >= u'A' && c <= u'Z'))
+            return true;
+    return false;
+}
+
+// A failure inside a handler leaves the window usable and says why.
+template <typename Step> void guarded(const char* what, Step step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        qCWarning(lcAyarlar).noquote() << what << "failed:" << QString::fromUtf8(e.what());
+        UserInterface().error(QStringLiteral("Parlex"), QString::fromUtf8(e.what()));
+    }
+}
+
+} // namespace
+
+frmAyarlar::frmAyarlar(WorkingWindowHost& host, QWidget* parent)
+    : QWidget(parent)
+    , m_host(host)
+    , m_ui(std::make_unique<Ui_frmAyarlar>()) {
+    m_ui->setupUi(this);
+    setMinimumSize(DesignWidth, DesignHeight);
+    for (QLineEdit* box : {m_ui->txtUserName_m, m_ui->txtPassWord_m, m_ui->txtClientKodu_m,
+                           m_ui->txtUserName_i, m_ui->txtPassWord_i}) {
+        box->installEventFilter(this);
+        // A paste would go round the key filter.
+        box->setContextMenuPolicy(Qt::NoContextMenu);
+    }
+    connect(m_ui->optAnaHesap, &QRadioButton::clicked, this, [this] { showMode(true); });
+    connect(m_ui->optHollin, &QRadioButton::clicked, this, [this] { showMode(false); });
+    connect(m_ui->cmdKaydet, &QPushButton::clicked, this, &frmAyarlar::cmdKaydet_Click);
+    connect(m_ui->cmdVazgec, &QPushButton::clicked, this, &frmAyarlar::cmdVazgec_Click);
+    connect(m_ui->cmdKontor, &QPushButton::clicked, this, &frmAyarlar::cmdKontor_Click);
+}
+
+frmAyarlar::~frmAyarlar() = default;
+
+void frmAyarlar::Form_Load() {
+    m_host.unloadAdvertisement();
+    const AppState& app = App();
+    const bool main = app.gGatewayMode == GatewayMode::Main;
+    const bool remember = app.gRemember == QLatin1String("1");
+    showMode(main);
+    // The inactive mode's stored credentials stay out of sight.
+    if (main) {
+        m_ui->optAnaHesap->setChecked(true);
+        m_ui->txtUserName_m->setText(app.gUserName);
+        m_ui->txtPassWord_m->setText(app.gPassword);
+        m_ui->txtClientKodu_m->setText(app.gClientCode);
+        m_ui->chkKaydet_m->setChecked(remember);
+    } else {
+        m_ui->optHollin->setChecked(true);
+        m_ui->txtHollinYolu->setText(app.gGatewayUrl);
+        m_ui->txtUserName_i->setText(app.gUserName);
+        m_ui->txtPassWord_i->setText(app.gPassword);
+        m_ui->chkKaydet_i->setChecked(remember);
+    }
+    guarded("reading the polling period", [this] {
+        const qint64 period = GetParam(QLatin1String(ParamName::CheckPeriod)).toLongLong();
+        m_ui->txtOtoTime->setText(QString::number(period / 1000));
+    });
+}
+
+void frmAyarlar::showMode(bool mainAccount) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(m_ui->txtUserName_m), static_cast<QWidget*>(m_ui->txtPassWord_m),
+          static_cast<QWidget*>(m_ui->txtClientKodu_m), static_cast<QWidget*>(m_ui->chkKaydet_m)})
+        control->setEnabled(mainAccount);
+    for (QWidget* control :
+         {static_cast<QWidget*>(m_ui->txtHollinYolu), static_cast<QWidget*>(m_ui->txtUserName_i),
+          static_cast<QWidget*>(m_ui->txtPassWord_i), static_cast<QWidget*>(m_ui->chkKaydet_i)})
+        control->setEnabled(!mainAccount);
+}
+
+bool frmAyarlar::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && swallowedKey(*static_cast<QKeyEvent*>(event)))
+        return true;
+    // Typed through an input method, a Turkish letter arrives here.
+    if (event->type() == QEvent::InputMethod)
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+AccountForm frmAyarlar::content() const {
+    AccountForm form;
+    form.mainAccount = m_ui->optAnaHesap->isChecked();
+    form.userName_m = m_ui->txtUserName_m->text();
+    form.password_m = m_ui->txtPassWord_m->text();
+    form.clientCode_m = m_ui->txtClientKodu_m->text();
+    form.remember_m = m_ui->chkKaydet_m->isChecked();
+    form.hollinUrl = m_ui->txtHollinYolu->text();
+    form.userName_i = m_ui->txtUserName_i->text();
+    form.password_i = m_ui->txtPassWord_i->text();
+    form.remember_i = m_ui->chkKaydet_i->isChecked();
+    form.periodText = m_ui->txtOtoTime->text();
+    return form;
+}
+
+void frmAyarlar::cmdKaydet_Click() {
+    guarded("saving the settings", [this] {
+        const SaveOutcome outcome = SaveAccountSettings(content());
+        if (outcome.saved)
+            m_ui->cmdVazgec->setText(QStringLiteral("Kapat"));
+        if (outcome.tab >= 0) {
+            m_ui->SSTab1->setCurrentIndex(outcome.tab);
+            if (auto* box = findChild<QWidget*>(outcome.focus))
+                box->setFocus();
+        }
+    });
+}
+
+void frmAyarlar::cmdVazgec_Click() {
+    ApplyAccountForm(content());
+    m_host.showAccount();
+    closeWindow();
+}
+
+void frmAyarlar::cmdKontor_Click() {
+    guarded("asking for the credit", [] { ShowCredit(); });
+}
+
+void frmAyarlar::closeWindow() {
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->close();
+    else
+        close();
+}
+
+void frmAyarlar::closeEvent(QCloseEvent* event) {
+    // However the window goes, the main window is not left empty.
+    m_host.loadAdvertisement();
+    event->accept();
+    emit finished();
+}

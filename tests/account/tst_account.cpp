@@ -1,0 +1,226 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include "account/AccountSettings.h"
+#include "account/frmAyarlar.h"
+#include "auxiliary/AuxiliaryAddresses.h"
+#include "auxiliary/frmHakkinda.h"
+#include "auxiliary/frmReklam.h"
+#include "core/GatewayMode.h"
+#include "core/Settings.h"
+#include "shell/WebPane.h"
+#include "shell/XpButton.h"
+#include "support/WindowTestSupport.h"
+
+using namespace Qt::StringLiterals;
+
+// The settings window, the running account and the maker's web addresses,
+// and the About, support and advertisement windows, from the main menu.
+class TestAccount : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<SimulatorFixture> sim;
+    std::unique_ptr<frmMenu> menu;
+    QPointer<frmAyarlar> settings;
+
+    ScriptedUi& ui() { return env->ui(); }
+    QString lastBox() { return ui().boxes.empty() ? QString() : ui().boxes.back().text; }
+    QLineEdit* box(const char* name) { return control<QLineEdit>(*settings, name); }
+    void open() {
+        click(*menu, "miHesapAyar");
+        settings = menu->settings();
+        QVERIFY(settings);
+    }
+    static AccountForm hollinForm(const QString& url) {
+        return {false, {}, {}, {}, false, url, u"hollin"_s, u"h0llin"_s, false, u"60"_s};
+    }
+    static QString stored(const char* column) {
+        return OpenRecordset(u"SELECT "_s + QLatin1String(column) + u" FROM tbl_ayarlar"_s).text(0);
+    }
+
+private slots:
+    void init() {
+        env = std::make_unique<TestEnvironment>();
+        sim = std::make_unique<SimulatorFixture>();
+        menu = std::make_unique<frmMenu>();
+        menu->show();
+    }
+    void cleanup() {
+        menu.reset();
+        sim.reset();
+        env.reset();
+    }
+
+    // Only a whole number of seconds, at least a minute, that the timer can
+    // hold is stored, and the next start reads it back; a refused one sends
+    // the user to it on the first tab. A save turns Vazgeç into Kapat.
+    void pollingPeriod_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("outcome"); // the stored value, or the box's first words
+        const QString whole = u"Otomatik gönderim hizmeti kontrol süresi saniye"_s;
+        QTest::newRow("59") << u"59"_s << u"Otomatik gönderim hizmeti kontrol süresi en az"_s;
+        QTest::newRow("60") << u"60"_s << u"60000"_s;
+        QTest::newRow("blank before") << u" 60"_s << u"60000"_s;
+        QTest::newRow("leading zero") << u"060"_s << u"60000"_s;
+        QTest::newRow("fraction") << u"60,5"_s << whole;
+        QTest::newRow("timer limit") << u"2147483"_s << u"2147483000"_s;
+        QTest::newRow("beyond the timer") << u"2147484"_s << whole;
+    }
+    void pollingPeriod() {
+        QFETCH(QString, typed);
+        QFETCH(QString, outcome);
+        open();
+        control<QTabWidget>(*settings, "SSTab1")->setCurrentIndex(1);
+        box("txtOtoTime")->setText(typed);
+        click(*settings, "cmdKaydet");
+        const bool stored = outcome.at(0).isDigit();
+        QCOMPARE(control<QPushButton>(*settings, "cmdVazgec")->text() == u"Kapat"_s, stored);
+        if (!stored) {
+            QVERIFY2(lastBox().startsWith(outcome), qPrintable(lastBox()));
+            QCOMPARE(control<QTabWidget>(*settings, "SSTab1")->currentIndex(), 0);
+            QCOMPARE(settings->focusWidget(), box("txtOtoTime"));
+            return;
+        }
+        QCOMPARE(GetParam(u"kontrol_periyot"_s), outcome);
+        QVERIFY(LoadSettings().isEmpty());
+        QCOMPARE(QString::number(App().gCheckPeriod), outcome);
+    }
+
+    // A Hollin account is checked at the address in effect; once applied,
+    // the new address is the one asked. A refusal code stops the Hollin
+    // save silently; the main account's save takes it as its credit.
+    void hollinSwitch() {
+        const QString elsewhere = u"http://127.0.0.1:%1/hollin/gw"_s.arg(sim->closedPort());
+        open();
+        click(*settings, "optHollin");
+        box("txtHollinYolu")->setText(elsewhere);
+        box("txtUserName_i")->setText(u"hollin"_s);
+        box("txtPassWord_i")->setText(u"h0llin"_s);
+        click(*settings, "cmdKaydet");
+        QCOMPARE(sim->sim().requests().size(), size_t(1));
+        QCOMPARE(stored("url_hollin"), elsewhere);
+        click(*settings, "cmdVazgec");
+        QCOMPARE(App().gGatewayUrl, elsewhere);
+        open();
+        click(*settings, "cmdKaydet");
+        QVERIFY(lastBox().startsWith(u"internet bağlantınızdaki bir sorundan"_s));
+    }
+    void refusalCode() {
+        sim->sim().setFault(4, SimFault::reply("02"));
+        QVERIFY(!SaveAccountSettings(hollinForm(sim->url())).saved);
+        QVERIFY(ui().boxes.empty());
+        App().gRemember = u"1"_s;
+        open();
+        box("txtUserName_m")->clear();
+        for (const QChar c : u"d eşm.o-ı"_s) { // only unaccented letters and digits go in
+            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(box("txtUserName_m"), &key);
+        }
+        click(*settings, "cmdKaydet");
+        QCOMPARE(stored("kullanici_adi"), u"demo"_s);
+    }
+
+    // "-1" has no credit line: the connection box, not a credit of -1.
+    void credit_data() {
+        QTest::addColumn<QString>("reply"); // empty: the simulator's own
+        QTest::addColumn<QString>("box");
+        QTest::newRow("balance") << QString() << u"Hesabınızda 1000 kontör bulunmaktadır."_s;
+        QTest::newRow("no connection") << u"-1"_s << u"internet bağlantınızdaki"_s;
+    }
+    void credit() {
+        QFETCH(QString, reply);
+        if (!reply.isEmpty())
+            sim->sim().setFault(4, SimFault::reply(reply.toStdString()));
+        open();
+        click(*settings, "cmdKontor");
+        QFETCH(QString, box);
+        QVERIFY2(lastBox().startsWith(box), qPrintable(lastBox()));
+    }
+
+    // Vazgeç makes the edits the running account, stored or not, and
+    // brings the advertisement window back with it, once no working window
+    // is left open.
+    void cancelApplies() {
+        open();
+        QVERIFY(!menu->advertisement());
+        box("txtUserName_m")->setText(u"veli"_s);
+        click(*settings, "cmdVazgec");
+        QCOMPARE(App().gUserName, u"veli"_s);
+        QCOMPARE(menu->statusPanel(4), u"veli"_s);
+        QTRY_VERIFY(menu->advertisement());
+        QVERIFY(control<WebPane>(*menu->advertisement(), "WebBrowser2")
+                    ->LocationURL()
+                    .endsWith(u"Username=veli"_s));
+        click(*menu, "miDosyaSMS");
+        open();
+        click(*settings, "cmdVazgec");
+        QTRY_VERIFY(!settings);
+        QCoreApplication::processEvents();
+        QVERIFY(!menu->advertisement());
+    }
+
+    // Each window by account mode: the settings boxes of the other mode stay
+    // empty and locked; About shows the client code for the main account
+    // only; the support item opens the browser each time it is chosen.
+    void byMode_data() {
+        QTest::addColumn<bool>("hollin");
+        QTest::newRow("main") << false;
+        QTest::newRow("hollin") << true;
+    }
+    void byMode() {
+        QFETCH(bool, hollin);
+        if (hollin)
+            sim->useHollinAccount();
+        click(*menu, "miHakkinda");
+        QPointer<frmHakkinda> about = menu->findChild<frmHakkinda*>();
+        QVERIFY(about && about->isModal());
+        QCOMPARE(control<QLabel>(*about, "lblKullanici")->text(), App().gUserName);
+        QCOMPARE(control<QLabel>(*about, "lblBayi")->isVisible(), !hollin);
+        control<XpButton>(*about, "XpButton1")->Click();
+        QTRY_VERIFY(!about);
+        click(*menu, "miWeb");
+        click(*menu, "miWeb");
+        QTRY_COMPARE(ui().opened.size(), size_t(2));
+        QCOMPARE(ui().opened.back().endsWith(u".invalid/"_s), hollin);
+        open();
+        QCOMPARE(control<QRadioButton>(*settings, "optHollin")->isChecked(), hollin);
+        QCOMPARE(box("txtUserName_i")->text(), hollin ? App().gUserName : QString());
+        QCOMPARE(box("txtUserName_m")->text(), hollin ? QString() : App().gUserName);
+        click(*settings, hollin ? "optAnaHesap" : "optHollin");
+        QCOMPARE(box("txtClientKodu_m")->isEnabled(), hollin);
+    }
+
+    // Values are encoded: "&", "#" or a blank cannot change the address,
+    // and a log line leaves out the query that carries the password.
+    void addresses_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("webClient");
+        QTest::addColumn<QString>("support");
+        QTest::newRow("main")
+            << GatewayMode::Main
+            << u"http://websms.parlex.invalid/websmsclient/?company=12&Username=a%26b%20%23c"_s
+            << u"http://destek.parlex.invalid/sms/login.asp?username=a%26b%20%23c&password=p&company=12"_s;
+        QTest::newRow("hollin") << GatewayMode::Hollin
+                                << u"http://websms.parlex.invalid/websmsclient/?company=PARLEX"_s
+                                << u"http://destek.parlex.invalid/"_s;
+    }
+    void addresses() {
+        QFETCH(QString, mode);
+        App().gGatewayMode = mode;
+        App().gUserName = u"a&b #c"_s;
+        App().gClientCode = u"12"_s;
+        App().gPassword = u"p"_s;
+        QTEST(WebClientAddress(), "webClient");
+        QTEST(SupportAddress(), "support");
+        QTest::ignoreMessage(QtInfoMsg, qPrintable(u"not opened without a desktop: "_s +
+                                                   SupportAddress().section(u'?', 0, 0)));
+        HeadlessUi().openWithDesktop(SupportAddress());
+    }
+};
+
+QTEST_MAIN(TestAccount)
+#include "tst_account.moc"
