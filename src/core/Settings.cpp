@@ -125,8 +125,9 @@ QString LoadSettings() {
         if (const auto* db = dynamic_cast<const DatabaseError*>(&e))
             cause = db->cause();
         UserInterface().error(QStringLiteral("Parlex"),
-                   cause.isEmpty() ? app.gStepError
-                                   : app.gStepError + CRLF + QStringLiteral("Neden: ") + cause);
+                              cause.isEmpty()
+                                  ? app.gStepError
+                                  : app.gStepError + CRLF + QStringLiteral("Neden: ") + cause);
     }
     return cause;
 }

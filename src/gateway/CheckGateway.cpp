@@ -12,7 +12,8 @@ Q_DECLARE_LOGGING_CATEGORY(lcGateway)
 namespace {
 
 void showUnreachable() {
-    UserInterface().error(QStringLiteral("Parlex"), QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor."));
+    UserInterface().error(QStringLiteral("Parlex"),
+                          QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor."));
 }
 
 } // namespace
@@ -29,9 +30,9 @@ QString CheckGateway() {
             return reply;
         qCInfo(lcGateway).noquote() << "start-up check refused, reply:" << reply.left(200);
         UserInterface().error(QStringLiteral("Parlex 1.0"),
-                   QStringLiteral("Sistem bilgileri kontrol edilemiyor.\r\n"
-                                  "Mesaj merkezine bağlantı sağlanamadı.\r\n"
-                                  "Parlex uygulaması kapatılıyor..."));
+                              QStringLiteral("Sistem bilgileri kontrol edilemiyor.\r\n"
+                                             "Mesaj merkezine bağlantı sağlanamadı.\r\n"
+                                             "Parlex uygulaması kapatılıyor..."));
         showUnreachable();
     } catch (const std::exception& e) {
         qCWarning(lcGateway).noquote() << "start-up check failed:" << e.what();

@@ -10,11 +10,12 @@ void ExplainRefusedStart(const InstanceLock& lock) {
     const QString title = QStringLiteral("Parlex 1.0");
     if (lock.failure() == InstanceLock::Failure::CannotCreate) {
         const QString CRLF = QStringLiteral("\r\n");
-        UserInterface().error(title, QStringLiteral("Program başlatılamıyor: program klasöründe kilit dosyası "
-                                         "oluşturulamadı.") +
-                              CRLF + QStringLiteral("Klasör: ") +
-                              QDir::toNativeSeparators(lock.programFolder()) + CRLF +
-                              QStringLiteral("Neden: ") + lock.cause());
+        UserInterface().error(
+            title, QStringLiteral("Program başlatılamıyor: program klasöründe kilit dosyası "
+                                  "oluşturulamadı.") +
+                       CRLF + QStringLiteral("Klasör: ") +
+                       QDir::toNativeSeparators(lock.programFolder()) + CRLF +
+                       QStringLiteral("Neden: ") + lock.cause());
         return;
     }
     // The running program comes forward; a parlex-cli run has nothing to show.

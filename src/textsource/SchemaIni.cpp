@@ -17,8 +17,8 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 void showSchemaError(const QString& description) {
     UserInterface().error(QStringLiteral("Şema bilgisi"),
-               QStringLiteral("Şema bilgisi oluşturulamadı.") + kCrLf +
-                   QStringLiteral("Sistemin ürettiği hata mesajı : ") + description);
+                          QStringLiteral("Şema bilgisi oluşturulamadı.") + kCrLf +
+                              QStringLiteral("Sistemin ürettiği hata mesajı : ") + description);
 }
 
 QString sectionText(const QString& fileName, const QString& headerText, const QString& formatText) {
