@@ -19,15 +19,11 @@ using namespace Qt::StringLiterals;
 
 // The settings window, the running account and the maker's web addresses,
 // and the About, support and advertisement windows, from the main menu.
-class TestAccount : public QObject {
+class TestAccount : public DesktopTest {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<SimulatorFixture> sim;
-    std::unique_ptr<frmMenu> menu;
     QPointer<frmAyarlar> settings;
 
-    ScriptedUi& ui() { return env->ui(); }
     QString lastBox() { return ui().boxes.empty() ? QString() : ui().boxes.back().text; }
     QLineEdit* box(const char* name) { return control<QLineEdit>(*settings, name); }
     void open() {
@@ -43,17 +39,8 @@ class TestAccount : public QObject {
     }
 
 private slots:
-    void init() {
-        env = std::make_unique<TestEnvironment>();
-        sim = std::make_unique<SimulatorFixture>();
-        menu = std::make_unique<frmMenu>();
-        menu->show();
-    }
-    void cleanup() {
-        menu.reset();
-        sim.reset();
-        env.reset();
-    }
+    void init() { openDesktop(); }
+    void cleanup() { closeDesktop(); }
 
     // Only a whole number of seconds, at least a minute, that the timer can
     // hold is stored, and the next start reads it back; a refused one sends

@@ -33,15 +33,11 @@ const auto manyRows = TestEnvironment::numberedList;
 } // namespace
 
 // The send wizard as a user drives it, from the menu item to the package.
-class TestFileSendWizard : public QObject {
+class TestFileSendWizard : public DesktopTest {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<SimulatorFixture> sim;
-    std::unique_ptr<frmMenu> menu;
     QPointer<frmDosyaSMS> wizard;
 
-    ScriptedUi& ui() { return env->ui(); }
     template <typename T = QWidget> T* get(const char* name) { return control<T>(*wizard, name); }
 
     // Opens the wizard from the menu and loads `bytes` as liste.txt.
@@ -66,18 +62,10 @@ class TestFileSendWizard : public QObject {
 
 private slots:
     void init() {
-        env = std::make_unique<TestEnvironment>();
-        sim = std::make_unique<SimulatorFixture>();
+        openDesktop();
         ui().setNow(QDateTime(QDate(2026, 3, 5), QTime(12, 0, 0)));
-        menu = std::make_unique<frmMenu>();
-        menu->show();
     }
-    void cleanup() {
-        menu.reset();
-        frmPop::unload();
-        sim.reset();
-        env.reset();
-    }
+    void cleanup() { closeDesktop(); }
 
     // A new user's first package: file, template from the field menu, a look
     // at the list, one entry off, a sender, and the package is on its way.

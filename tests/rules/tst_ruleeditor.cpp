@@ -13,12 +13,9 @@
 using namespace Qt::StringLiterals;
 
 // The rule editor as a user drives it, from the menu item to the runner.
-class TestRuleEditor : public QObject {
+class TestRuleEditor : public DesktopTest {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<SimulatorFixture> sim;
-    std::unique_ptr<frmMenu> menu;
     QPointer<frmOtoAyar> editor;
     QString in, out;
 
@@ -51,25 +48,17 @@ class TestRuleEditor : public QObject {
         for (const auto& [box, text] : texts)
             get(box)->setText(text);
     }
-    QString lastBox() { return env->ui().boxes.empty() ? QString() : shownBoxes(env->ui()).last(); }
+    QString lastBox() { return ui().boxes.empty() ? QString() : shownBoxes(ui()).last(); }
     void expectBox(const QString& text) { QCOMPARE(lastBox(), frmOtoAyar::Title + u": "_s + text); }
 
 private slots:
     void init() {
-        env = std::make_unique<TestEnvironment>();
-        sim = std::make_unique<SimulatorFixture>();
+        openDesktop();
         QDir().mkpath(in = env->filePath(u"gelen"_s));
         QDir().mkpath(out = env->filePath(u"giden"_s));
         QDir::setCurrent(env->folder()); // folders typed as "gelen" are its own
-        menu = std::make_unique<frmMenu>();
-        menu->show();
     }
-    void cleanup() {
-        menu.reset();
-        frmPop::unload();
-        sim.reset();
-        env.reset();
-    }
+    void cleanup() { closeDesktop(); }
 
     // A rule made in the editor, apostrophes and all, sends dropped files at
     // the next pass. The example's description goes once a rule is saved,
@@ -82,7 +71,7 @@ private slots:
               {"txtGelenKlasoru", in},
               {"txtGidenKlasoru", out},
               {"txtAyrac", u";"_s}});
-        env->ui().queueFileName(env->writeFile(u"ornek/o.txt"_s, "gsm;ad\r\n05321234567;Ali\r\n"));
+        ui().queueFileName(env->writeFile(u"ornek/o.txt"_s, "gsm;ad\r\n05321234567;Ali\r\n"));
         click(*editor, "cmdMesajBelirle");
         get<QComboBox>("cmbGonderen_1")->setCurrentText(u"ACME"_s);
         get<QPlainTextEdit>("txtMesaj")->setPlainText(u"D'n [##ad##]"_s);
@@ -96,7 +85,7 @@ private slots:
         SetAutoSendSwitch(true);
         drop(u"a.txt"_s);
         drop(u"b.txt"_s);
-        env->ui().onYield = [this] {
+        ui().onYield = [this] {
             QFile::remove(in + u"/Schema.ini"_s);
         };
         OtoMesaj();
@@ -169,7 +158,7 @@ private slots:
         ExecuteSql(u"DELETE FROM tbl_gonderim_gunlugu"_s);
         click(*editor, "cmdSil");
         expectBox(u"\"Borç\" kuralını silmek istediğinizden emin misiniz?"_s);
-        env->ui().queueAnswer(true);
+        ui().queueAnswer(true);
         click(*editor, "cmdSil");
         expectBox(u"Kayıt silme işlemi başarıyla tamamlandı."_s);
         QCOMPARE(stored().id, 0);
@@ -194,7 +183,7 @@ private slots:
         for (const QString& what : {u"INSERT"_s, u"UPDATE"_s, u"DELETE"_s})
             ExecuteSql(u"CREATE TRIGGER k"_s + what + u" BEFORE "_s + what +
                        u" ON tbl_kurallar_txt BEGIN SELECT RAISE(ABORT, 'tablo kilitli'); END"_s);
-        env->ui().queueAnswer(true);
+        ui().queueAnswer(true);
         click(*editor, button.constData());
         QVERIFY2(lastBox().contains(u"tablo kilitli"_s), qPrintable(lastBox()));
         QCOMPARE(get("txtKuralAdi")->text(), u"Yazılan"_s);
@@ -214,7 +203,7 @@ private slots:
         enabled.removeAll(QString());
         QCOMPARE(enabled, QStringList({u"cmdYeniKural"_s, u"cmdVazgec"_s}));
         editor->Form_Activate();
-        QCOMPARE(env->ui().boxes.size(), size_t(1));
+        QCOMPARE(ui().boxes.size(), size_t(1));
         QVERIFY(lastBox().startsWith(u"Parlex: Mesaj merkeziyle bağlantı kurulamıyor. "_s));
     }
 };

@@ -11,6 +11,7 @@
 #include "core/DbRoutines.h"
 #include "shell/TrayControl.h"
 #include "shell/frmMenu.h"
+#include "shell/frmPop.h"
 #include "support/ScriptedUi.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestEnvironment.h"
@@ -69,3 +70,27 @@ inline void answerNextBox(QMessageBox::StandardButton button, QString* shown,
         box->button(button)->click();
     });
 }
+
+// A working window's test, made anew for every test function: a program
+// folder, the simulator with the main account signed in, and the main window
+// shown, as a user finds them after logging in.
+class DesktopTest : public QObject {
+protected:
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<SimulatorFixture> sim;
+    std::unique_ptr<frmMenu> menu;
+
+    ScriptedUi& ui() { return env->ui(); }
+    void openDesktop() {
+        env = std::make_unique<TestEnvironment>();
+        sim = std::make_unique<SimulatorFixture>();
+        menu = std::make_unique<frmMenu>();
+        menu->show();
+    }
+    void closeDesktop() {
+        menu.reset();
+        frmPop::unload();
+        sim.reset();
+        env.reset();
+    }
+};
