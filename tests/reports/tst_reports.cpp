@@ -146,7 +146,7 @@ private slots:
     }
     void roundTrip() {
         QFETCH(bool, crLf);
-        (*sim)->setCrLfLineEnds(crLf);
+        sim->useCrLfLineEnds(crLf);
         const QString id = sendPackage({u"5321234560"_s, u"5321234567"_s, u"5321234568"_s});
         QCOMPARE(RaporCek(id, list).message, u"Rapor oluşturuldu."_s);
         QCOMPARE(rows(), u"5321234560 İletildi, 5321234567 Zaman Aşımı, 5321234568 Reddedildi"_s);
