@@ -43,6 +43,12 @@ QString codeOf(const QString& reply) {
     return reply.size() <= 8 ? reply.trimmed() : reply;
 }
 
+// A proxy's page shows itself in its first lines; a report of a million
+// lines is not searched through for it.
+bool isHtmlPage(const QString& reply) {
+    return IsHtmlReply(reply.left(65536));
+}
+
 bool isCredentialsCode(const QString& code) {
     return code == QLatin1String("01") || code == QLatin1String("03") ||
            code == QLatin1String("04") || code == QLatin1String("05");
@@ -53,7 +59,7 @@ bool isCredentialsCode(const QString& code) {
 // box has been shown.
 bool shownCodeReply(const QString& reply, ReportOutcome& outcome) {
     const QString code = codeOf(reply);
-    if (IsHtmlReply(reply))
+    if (isHtmlPage(reply))
         box(outcome, Kind::Error, Warning,
             CheckConnection +
                 QStringLiteral(". Bir Güvenlik Uygulaması Internet Bağlantınızı Denetliyor "
@@ -220,7 +226,7 @@ ReportOutcome NumberReport(const QString& gsmNo, QDate first, QDate last, Status
         const QString reply = Gateway().getmsgidtodate(account.user, account.password, gsmNo,
                                                        ReportDate(first), ReportDate(last));
         const QString code = codeOf(reply);
-        if (reply == QLatin1String("-1") || IsHtmlReply(reply))
+        if (reply == QLatin1String("-1") || isHtmlPage(reply))
             box(outcome, Kind::Error, Warning,
                 CheckConnection +
                     QStringLiteral(". Bir Güvenlik Uygulaması Internet Bağlantınızı Denetliyor "
@@ -269,7 +275,7 @@ QString MesajGoster(const QString& gsmNo, const QString& msgId, bool fromNumberT
         const Account account;
         const QString reply = Gateway().getmsgbody(account.user, account.password, gsmNo, msgId);
         const QString code = codeOf(reply);
-        if (reply == QLatin1String("-1") || IsHtmlReply(reply))
+        if (reply == QLatin1String("-1") || isHtmlPage(reply))
             box(outcome, Kind::Error, Warning,
                 fromNumberTab
                     ? CheckConnection

@@ -10,6 +10,9 @@
 
 // Reading the gateway's report replies into a StatusList.
 
+// Line feeds in `text`, counted a few characters at a time.
+qint64 CountLineFeeds(QStringView text);
+
 // Summary of one report run: lines listed and lines per state.
 struct ReportCounters {
     qint64 total = 0;
@@ -43,8 +46,9 @@ inline constexpr qint64 ReportYieldLines = 65536;
 // `list` and `counters`, testing gReportCancel before every line and, on
 // time, advancing gProgressDone, calling `shown` (the window repaints its
 // counters and grid) and yielding. A line shorter than 12 characters or
-// without a final digit is a bad line.
-LinesRun ListStatusLines(QStringView reply, StatusList& list, ReportCounters& counters,
+// without a final digit is a bad line. An empty `list` shares the reply's
+// text instead of copying the numbers.
+LinesRun ListStatusLines(const QString& reply, StatusList& list, ReportCounters& counters,
                          const std::function<void()>& shown);
 
 // The GSM-number reply: "identifier date" lines ended by LF (a CR dropped),

@@ -31,6 +31,15 @@ void StatusList::reserve(qsizetype rows, qsizetype textChars) {
     m_text.reserve(std::max<qsizetype>(textChars, 0));
 }
 
+void StatusList::shareText(const QString& text) {
+    if (!m_rows.empty())
+        throw std::logic_error("shareText on a list with rows");
+    // Offsets are 32 bits; the gateway client takes no reply that large.
+    if (text.size() > qsizetype(UINT32_MAX))
+        throw std::length_error("report reply too large");
+    m_text = text;
+}
+
 void StatusList::clear() {
     m_text.clear();
     m_rows.clear();

@@ -35,8 +35,19 @@ public:
     // Appends a row whose Durum is free text (the GSM-number report).
     void append(QStringView gsmNo, QStringView text);
     void reserve(qsizetype rows, qsizetype textChars);
+
+    // A report's rows can point into the reply itself rather than copy it:
+    // an empty list takes `text` (shared, not copied) as its text, and
+    // appendIn() adds rows whose GsmNo is a piece of it.
+    void shareText(const QString& text);
+    void appendIn(qsizetype offset, qsizetype length, State state) {
+        m_rows.push_back(Row{std::uint32_t(offset), 0, std::uint16_t(length), 0, state});
+        if (m_filtered && passes(m_rows.back()))
+            m_view.push_back(std::uint32_t(m_rows.size() - 1));
+    }
     void clear();
 
+    qsizetype textSize() const { return m_text.size(); }
     // Every row, whatever the filter.
     qsizetype totalCount() const { return qsizetype(m_rows.size()); }
 
