@@ -1,5 +1,6 @@
 #include "frmRapor.h"
 
+#include <algorithm>
 #include <exception>
 
 #include <QCloseEvent>
@@ -10,7 +11,9 @@
 #include "ui_frmRapor.h"
 
 #include "DeliveryReports.h"
+#include "ExcelExport.h"
 #include "PackageHistory.h"
+#include "StatusListExport.h"
 #include "StatusListModel.h"
 #include "core/AppState.h"
 #include "core/Routines.h"
@@ -74,6 +77,12 @@ frmRapor::frmRapor(WorkingWindowHost& host, QWidget* parent)
             [this] { cmdVazgec_Click(m_ui->cmdVazgec_2, true); });
     connect(m_ui->cmdVazgec_3, &QPushButton::clicked, this,
             [this] { cmdVazgec_Click(m_ui->cmdVazgec_3, false); });
+    connect(m_ui->cmdExceleGonder_1, &QPushButton::clicked, this,
+            [this] { cmdExceleGonder_Click(0); });
+    connect(m_ui->cmdExceleGonder_2, &QPushButton::clicked, this,
+            [this] { cmdExceleGonder_Click(1); });
+    connect(m_ui->cmdExceleGonder_3, &QPushButton::clicked, this,
+            [this] { cmdExceleGonder_Click(2); });
     const auto boxes = checks();
     for (size_t i = 0; i < boxes.size(); ++i)
         connect(boxes[i], &QCheckBox::clicked, this, [this, i] { filterClicked(i < 4 ? 0 : 4); });
@@ -313,6 +322,48 @@ void frmRapor::cmdVazgec_Click(QPushButton* button, bool readyText) {
     if (readyText)
         SetStatusText(QStringLiteral("Hazır"));
     closeWindow();
+}
+
+void frmRapor::cmdExceleGonder_Click(int tab) {
+    UiServices& ui = UserInterface();
+    if (m_list.totalCount() == 0) {
+        ui.information(QStringLiteral("Uyarı"), QStringLiteral("Önce Rapor Çekmelisiniz"));
+        return;
+    }
+    // The GSM-number tab's rows have no state: no box of its own to ask.
+    const auto boxes = checks();
+    if (tab < 2 && std::none_of(boxes.begin() + tab * 4, boxes.begin() + tab * 4 + 4,
+                                [](QCheckBox* box) { return box->isChecked(); })) {
+        ui.information(QStringLiteral("Parlex"),
+                       QStringLiteral("Lütfen Excel dosyası olarak kaydetmek istediğiniz durum "
+                                      "bilgilerini seçin"));
+        return;
+    }
+    if (!ui.askQuestion(QStringLiteral("Uyarı"),
+                        QStringLiteral("Mesaj Raporlarını Excele Kopyalamak İstediğinizden "
+                                       "Eminmisiniz")))
+        return;
+    const QString fileName = GetExcelFileToSave();
+    if (fileName.isEmpty())
+        return;
+    if (m_list.isEmpty()) {
+        ui.information(QStringLiteral("Uyarı"), QStringLiteral("Aktarılacak Hiç Kayıt Yok"));
+        return;
+    }
+    App().gReportCancel = false;
+    bool written = false;
+    // The rows shown must not change while they are written.
+    m_ui->SSTab1->setEnabled(false);
+    runReport([&] {
+        m_bekle = new frmBekle(window());
+        m_bekle->show();
+        StatusListExport source(m_list);
+        written = ExportToExcel(source, fileName, StatusListExport::columnNames());
+    });
+    m_ui->SSTab1->setEnabled(true);
+    // After a failure the report stays on screen for another try.
+    if (written && !m_closeWhenDone)
+        closeWindow();
 }
 
 void frmRapor::closeWindow() {

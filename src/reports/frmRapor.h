@@ -55,6 +55,8 @@ private:
     void cmdMsgGoster_Click();
     void cmdMesajGoster_Click();
     void cmdVazgec_Click(QPushButton* button, bool readyText);
+    // cmdExceleGonder_1, _2 and _3: the rows shown into a workbook.
+    void cmdExceleGonder_Click(int tab);
     void filterClicked(int firstBox);
     // Runs one report with the tabs held still, the progress window shown
     // while lines are listed, and a close asked for meanwhile done after.

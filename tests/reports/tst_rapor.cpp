@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -73,6 +74,32 @@ private slots:
         control<QTabWidget>(*rapor, "SSTab1")->setCurrentIndex(1);
         QCOMPARE(rows("DataGrid3"), 0);
         QCOMPARE(text("Text1"), u"3"_s);
+    }
+
+    // Only the rows shown go into the workbook, under GsmNo and Durum, and
+    // the window closes after the export.
+    void exportShownRows() {
+        (*sim)->setFault(11, SimFault::reply("1 5321234560 3\n1 5321234561 2\n1 5321234562 3\n"));
+        OpenDatabase();
+        record(u"1"_s, u"Parlex"_s);
+        open();
+        click(*rapor, "cmdRaporGoruntule_1");
+        for (const char* box : {"Check1", "Check3", "Check4"})
+            click(*rapor, box);
+        ui().queueAnswer(true);
+        ui().queueFileName(env->filePath(u"rapor.xlsx"_s));
+        click(*rapor, "cmdExceleGonder_1");
+        QTRY_VERIFY(!rapor);
+        QProcess python;
+        // Debian's python3, where openpyxl is installed.
+        python.start(u"/usr/bin/python3"_s,
+                     {u"-c"_s,
+                      u"import sys,openpyxl\nfor r in openpyxl.load_workbook("
+                      u"sys.argv[1]).active.values: print(*r)"_s,
+                      env->filePath(u"rapor.xlsx"_s)});
+        QVERIFY(python.waitForFinished(60000));
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()),
+                 u"GsmNo Durum\n5321234560 İletildi\n5321234562 İletildi\n"_s);
     }
 
     // Vazgeç stops a running date-range report with the rows so far, and
