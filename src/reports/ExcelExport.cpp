@@ -109,14 +109,12 @@ public:
             const QByteArray bytes = value.toUtf8();
             m_buffer.assign(bytes.constData(), static_cast<size_t>(bytes.size()));
         }
-        const size_t size = m_buffer.size();
         m_buffer.push_back('\0');
-        put(column, m_buffer.data(), size, value.size());
+        put(column, m_buffer.data(), value.size());
     }
 
     void utf8(int column, const char* value) override {
-        const size_t size = std::strlen(value);
-        put(column, value, size, static_cast<qsizetype>(size));
+        put(column, value, static_cast<qsizetype>(std::strlen(value)));
     }
 
     void number(int column, double value) override {
@@ -146,20 +144,9 @@ public:
 private:
     static lxw_col_t col(int column) { return static_cast<lxw_col_t>(column); }
 
-    // `value` ends in a NUL after `size` bytes.
-    void put(int column, const char* value, size_t size, qsizetype chars) {
-        // Control characters would make the sheet's XML unreadable.
-        const char* end = value + size;
-        if (std::find_if(value, end, [](char c) {
-                return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
-            }) != end) {
-            m_clean.assign(value, size);
-            for (char& c : m_clean) {
-                if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
-                    c = ' ';
-            }
-            value = m_clean.c_str();
-        }
+    // `value` is NUL-terminated UTF-8. Control characters need nothing: the
+    // library writes them the way Excel escapes them.
+    void put(int column, const char* value, qsizetype chars) {
         check(worksheet_write_string(m_sheet, m_row, col(column), value, nullptr));
         widen(column, static_cast<int>(std::min<qsizetype>(chars, MaxColumnWidth)));
     }
@@ -180,7 +167,6 @@ private:
     lxw_row_t m_row = 0;
     std::vector<int> m_widths;
     std::string m_buffer;
-    std::string m_clean;
     lxw_error m_error = LXW_NO_ERROR;
 };
 

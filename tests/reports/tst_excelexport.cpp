@@ -34,7 +34,7 @@ Recordset statusList(int rows) {
     rs.appendField("Tarih", FieldType::DateTime);
     const QDateTime start(QDate(2026, 3, 5), QTime(9, 30, 0));
     for (int i = 0; i < rows; ++i)
-        rs.appendRow({QString("0%1").arg(5321234567 + i), i % 2 ? "İletildi" : "Bek\x01lemede",
+        rs.appendRow({QString("0%1").arg(5321234567 + i), i % 2 ? "İletildi" : "Beklemede",
                       start.addSecs(i)});
     return rs;
 }
@@ -60,16 +60,16 @@ private slots:
     void sheetsHoldTheRowsAsTheyWere_data() {
         QTest::addColumn<int>("rows");
         QTest::addColumn<QStringList>("sheets");
-        const QString first = "str:05321234567,str:Bek lemede,datetime:2026-03-05 09:30:00";
+        const QString first = "str:05321234567,str:Beklemede,datetime:2026-03-05 09:30:00";
         QTest::newRow("one full sheet")
             << 65535
             << QStringList{"Sayfa1|65536|GsmNo,Durum,Tarih|" + first +
-                           "|str:05321300101,str:Bek lemede,datetime:2026-03-06 03:42:14"};
+                           "|str:05321300101,str:Beklemede,datetime:2026-03-06 03:42:14"};
         QTest::newRow("one row more")
             << 65536
             << QStringList{
                    "Sayfa1|65536|GsmNo,Durum,Tarih|" + first +
-                       "|str:05321300101,str:Bek lemede,datetime:2026-03-06 03:42:14",
+                       "|str:05321300101,str:Beklemede,datetime:2026-03-06 03:42:14",
                    "Sayfa2|2|GsmNo,Durum,Tarih|str:05321300102,str:İletildi,datetime:2026-03-06 "
                    "03:42:15|str:05321300102,str:İletildi,datetime:2026-03-06 03:42:15"};
     }
