@@ -29,10 +29,17 @@ constexpr int twips(int value) {
     return value / 15;
 }
 
+// The design's width, or what a ten-digit number needs in this font: a
+// number cut short is no use.
+int fitted(const QTableView* grid, int widthTwips) {
+    const int digits = grid->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 12;
+    return std::max(twips(widthTwips), digits);
+}
+
 void setWidths(QTableView* grid, std::initializer_list<int> widths) {
     int column = 0;
     for (const int width : widths)
-        grid->setColumnWidth(column++, twips(width));
+        grid->setColumnWidth(column++, fitted(grid, width));
 }
 
 // A grid of a million rows: fixed row heights, no row numbers to measure.
@@ -118,7 +125,7 @@ void frmRapor::Form_Activate() {
 
 void frmRapor::Grid1Ayar() {
     m_ui->DataGrid1->setColumnHidden(0, true);
-    m_ui->DataGrid1->setColumnWidth(1, twips(800));
+    m_ui->DataGrid1->setColumnWidth(1, fitted(m_ui->DataGrid1, 800));
     m_ui->DataGrid1->setColumnWidth(2, twips(1800));
     m_ui->DataGrid1->setColumnWidth(3, twips(3300));
     m_ui->DataGrid1->setColumnWidth(4, twips(1800));
