@@ -152,8 +152,13 @@ ReportOutcome RaporCek(const QString& msgId, StatusList& list, const ReportView&
         if (view.cleared)
             view.cleared();
         startRun(view);
-        if (shownCodeReply(reply, outcome) || reply.isEmpty())
+        if (shownCodeReply(reply, outcome))
             return outcome;
+        // An empty answer is an empty report, not a fetch still going on.
+        if (reply.isEmpty()) {
+            status(outcome, NothingFound);
+            return outcome;
+        }
         const LinesRun run = listing(reply, list, outcome, view, true);
         if (run.end == LinesRun::End::BadLine)
             throw std::runtime_error(run.description().toStdString());
@@ -191,8 +196,10 @@ ReportOutcome RaporCek2(QDate first, QDate last, StatusList& list, const ReportV
             return outcome;
         }
         startRun(view);
-        if (reply.isEmpty())
+        if (reply.isEmpty()) {
+            status(outcome, NothingFound);
             return outcome;
+        }
         const LinesRun run = listing(reply, list, outcome, view, true);
         if (run.end == LinesRun::End::BadLine)
             throw std::runtime_error(run.description().toStdString());
@@ -245,8 +252,10 @@ ReportOutcome NumberReport(const QString& gsmNo, QDate first, QDate last, Status
         if (view.cleared)
             view.cleared();
         startRun(view);
-        if (reply.isEmpty())
+        if (reply.isEmpty()) {
+            status(outcome, NothingFound);
             return outcome;
+        }
         const LinesRun run = listing(reply, list, outcome, view, false);
         if (run.end == LinesRun::End::BadLine)
             throw std::runtime_error(run.description().toStdString());

@@ -81,6 +81,8 @@ private slots:
         }
         QTest::newRow("codes 0 to 9")
             << all << shown.join(u", "_s) << u"10/2/1/1/6"_s << u"Rapor oluşturuldu."_s;
+        QTest::newRow("empty") << QString() << QString() << u"0/0/0/0/0"_s
+                               << u"Herhangi bir gönderim bulunamadı."_s;
         QTest::newRow("no line feed") << u"1000001 5321234567 3"_s << QString() << u"0/0/0/0/0"_s
                                       << u"Herhangi bir gönderim bulunamadı."_s;
         QTest::newRow("bad line") << u"1 5321234567 3\n1 5331234567 x\n1 5341234567 3\n"_s
