@@ -44,6 +44,8 @@ void StatusList::clear() {
     m_text.clear();
     m_rows.clear();
     m_view.clear();
+    // A new report starts unfiltered: its boxes are all ticked.
+    m_filtered = false;
 }
 
 void StatusList::append(QStringView gsmNo, State state) {

@@ -45,6 +45,7 @@ public:
         if (m_filtered && passes(m_rows.back()))
             m_view.push_back(std::uint32_t(m_rows.size() - 1));
     }
+    // No rows and no filter.
     void clear();
 
     qsizetype textSize() const { return m_text.size(); }

@@ -69,7 +69,11 @@ frmRapor::frmRapor(WorkingWindowHost& host, QWidget* parent)
     for (QTableView* grid : {m_ui->DataGrid1, m_ui->DataGrid2, m_ui->DataGrid3, m_ui->DataGrid4})
         prepareGrid(grid);
 
-    connect(m_ui->SSTab1, &QTabWidget::currentChanged, this, [this] { CreateFields1(); });
+    // A report still filling the list keeps it: the tabs are held still then.
+    connect(m_ui->SSTab1, &QTabWidget::currentChanged, this, [this] {
+        if (!m_running)
+            CreateFields1();
+    });
     connect(m_ui->cmdRaporGoruntule_1, &QPushButton::clicked, this,
             &frmRapor::cmdRaporGoruntule_1_Click);
     connect(m_ui->cmdRaporGoruntule_2, &QPushButton::clicked, this,
@@ -132,11 +136,7 @@ void frmRapor::Grid1Ayar() {
 }
 
 void frmRapor::CreateFields1() {
-    // A report still filling the list keeps it: the tabs are held still then.
-    if (m_running)
-        return;
     m_list.clear();
-    m_list.setFilter({});
     m_statusModel->reset();
     m_numberModel->reset();
     setWidths(m_ui->DataGrid2, {1100, 1050});

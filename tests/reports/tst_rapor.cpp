@@ -70,6 +70,11 @@ private slots:
         QCOMPARE(cell("DataGrid2", 0, 1), u"Reddedildi"_s);
         click(*rapor, "Check4");
         QCOMPARE(rows("DataGrid2"), 3);
+        // A new report ticks every box and shows every row again.
+        click(*rapor, "Check1");
+        QCOMPARE(rows("DataGrid2"), 0);
+        click(*rapor, "cmdRaporGoruntule_1");
+        QCOMPARE(rows("DataGrid2"), 3);
         // Another tab starts with an empty grid; the counters stay.
         control<QTabWidget>(*rapor, "SSTab1")->setCurrentIndex(1);
         QCOMPARE(rows("DataGrid3"), 0);
