@@ -60,18 +60,14 @@ private slots:
     void sheetsHoldTheRowsAsTheyWere_data() {
         QTest::addColumn<int>("rows");
         QTest::addColumn<QStringList>("sheets");
-        const QString first = "str:05321234567,str:Beklemede,datetime:2026-03-05 09:30:00";
-        QTest::newRow("one full sheet")
-            << 65535
-            << QStringList{"Sayfa1|65536|GsmNo,Durum,Tarih|" + first +
-                           "|str:05321300101,str:Beklemede,datetime:2026-03-06 03:42:14"};
+        const QString sheet1 = "Sayfa1|65536|GsmNo,Durum,Tarih|str:05321234567,str:Beklemede,"
+                               "datetime:2026-03-05 09:30:00|str:05321300101,str:Beklemede,"
+                               "datetime:2026-03-06 03:42:14";
+        const QString row65536 = "str:05321300102,str:İletildi,datetime:2026-03-06 03:42:15";
+        QTest::newRow("one full sheet") << 65535 << QStringList{sheet1};
         QTest::newRow("one row more")
             << 65536
-            << QStringList{
-                   "Sayfa1|65536|GsmNo,Durum,Tarih|" + first +
-                       "|str:05321300101,str:Beklemede,datetime:2026-03-06 03:42:14",
-                   "Sayfa2|2|GsmNo,Durum,Tarih|str:05321300102,str:İletildi,datetime:2026-03-06 "
-                   "03:42:15|str:05321300102,str:İletildi,datetime:2026-03-06 03:42:15"};
+            << QStringList{sheet1, "Sayfa2|2|GsmNo,Durum,Tarih|" + row65536 + "|" + row65536};
     }
     void sheetsHoldTheRowsAsTheyWere() {
         QFETCH(int, rows);
