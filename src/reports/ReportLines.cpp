@@ -68,6 +68,11 @@ public:
         if (m_clock.elapsed() >= ReportYieldIntervalMs || m_lines >= ReportYieldLines)
             breathe(done);
     }
+    // A breath if one is due, whatever the line count.
+    void dueBreath(qint64 done) {
+        if (m_clock.elapsed() >= ReportYieldIntervalMs)
+            breathe(done);
+    }
     void breathe(qint64 done) {
         App().gProgressDone = done;
         if (m_shown)
@@ -94,6 +99,7 @@ LinesRun listLines(QStringView reply, ReportCounters& counters, const std::funct
     const qint64 lines = CountLineFeeds(reply);
     app.gProgressTotal = lines;
     counters.total = lines;
+    breather.dueBreath(0);
     LinesRun run;
     const char16_t* const text = QStringView(reply).utf16();
     const char16_t* at = text;
