@@ -125,9 +125,11 @@ private slots:
         ui().onYield = [&] {
             if (App().gProgressDone == 0 || App().gReportCancel)
                 return;
-            if (closeBox)
+            if (closeBox) {
                 qobject_cast<QMdiSubWindow*>(rapor->parentWidget())->close();
-            else
+                // What the desktop's event loop would do with a closed window.
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            } else
                 click(*rapor, "cmdVazgec_2");
         };
         click(*rapor, "cmdRaporGoruntule_2");
