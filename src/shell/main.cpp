@@ -18,6 +18,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Parlex"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setWindowIcon(Artwork::applicationIcon());
+    // Lets the desktop match windows to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.parlex.Parlex"));
     // The main window hides into the notification area; the program ends
     // only by Çıkış or when start-up opens nothing.
     QApplication::setQuitOnLastWindowClosed(false);
