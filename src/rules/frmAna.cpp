@@ -14,10 +14,10 @@
 #include "core/Clock.h"
 #include "core/DbRoutines.h"
 #include "core/Routines.h"
+#include "rules/PollingTimer.h"
 #include "rules/RuleStore.h"
 #include "shell/Artwork.h"
 #include "shell/GridModels.h"
-#include "shell/PollingTimer.h"
 #include "shell/WorkingWindowHost.h"
 
 Q_LOGGING_CATEGORY(lcAna, "parlex.status")
