@@ -12,7 +12,8 @@ QString usage() {
         text += QStringLiteral("  %1  %2\n").arg(command.name.leftJustified(8), command.summary);
     text += QStringLiteral("\n"
                            "parlex-cli COMMAND --help tells more about each.\n"
-                           "Exit status: 0 done, 1 the work failed, 2 bad arguments.\n");
+                           "Exit status: 0 done, 1 the work failed, 2 bad arguments (send: 3 the\n"
+                           "outcome is unknown).\n");
     return text;
 }
 
@@ -26,6 +27,7 @@ const std::vector<CliCommand>& CliCommands() {
          RunPreview},
         {QStringLiteral("run-once"),
          QStringLiteral("run one pass of automatic sending over the running rules"), RunRunOnce},
+        {QStringLiteral("send"), QStringLiteral("send a data file as one package"), RunSend},
     };
     return commands;
 }

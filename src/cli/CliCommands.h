@@ -22,3 +22,4 @@ int RunCli(const QStringList& arguments);
 int RunRead(const QStringList& arguments);
 int RunPreview(const QStringList& arguments);
 int RunRunOnce(const QStringList& arguments);
+int RunSend(const QStringList& arguments);

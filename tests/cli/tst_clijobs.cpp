@@ -1,0 +1,144 @@
+#include <memory>
+
+#include <QProcess>
+#include <QtTest>
+
+#include "core/DatabaseSchema.h"
+#include "core/DbRoutines.h"
+#include "core/InstanceLock.h"
+#include "support/RunnerWorld.h"
+
+namespace {
+
+const QByteArray List = "gsm;ad\n05321234567;Ali\n5337654321;Veli\n123;Kısa\n";
+
+// A program folder as start-up finds it: the account remembered, the main
+// endpoint at the simulator, passes a second apart.
+struct CliWorld : RunnerWorld {
+    CliWorld() {
+        SaveAccount(SimulatorFixture::UserName, SimulatorFixture::Password,
+                    SimulatorFixture::ClientCode, QStringLiteral("1"), QStringLiteral("Parlex"),
+                    QString());
+        SetParam(QLatin1String(ParamName::MainSecureAddress), sim.url(QString()));
+        SetParam(QLatin1String(ParamName::CheckPeriod), QStringLiteral("1000"));
+        list = env.writeFile(QStringLiteral("liste/ocak.txt"), List);
+    }
+    // parlex-cli in a process of its own, standard input not a terminal.
+    std::unique_ptr<QProcess> start(QStringList arguments) {
+        App().gConnection.close();
+        auto process = std::make_unique<QProcess>();
+        process->start(QStringLiteral(PARLEX_CLI),
+                       arguments << QStringLiteral("--program-folder") << env.folder());
+        return process;
+    }
+    QString list;
+};
+
+QStringList sendArguments(const QString& file) {
+    return {QStringLiteral("send"),         file,
+            QStringLiteral("--separator"),  QStringLiteral(";"),
+            QStringLiteral("--header"),     QStringLiteral("E"),
+            QStringLiteral("--gsm-column"), QStringLiteral("gsm"),
+            QStringLiteral("--template"),   QStringLiteral("Sayın [##ad##], kampanya başladı.")};
+}
+
+} // namespace
+
+class TestCliJobs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void send_data();
+    void send();
+    void sendStoppedInFlightStillRecordsThePackage();
+};
+
+void TestCliJobs::send_data() {
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<QString>("fault"); // credit, sendsms
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // standard output when sent, else standard error
+
+    const QDate next = QDate::currentDate().addMonths(1);
+    const QDate fifth(next.year(), next.month(), 5);
+    QTest::newRow("sent now") << QStringList{"--yes"} << "" << 0
+                              << "queued=2 h01=1 h02=0 h03=0\ncredit=1000\nMsgID: ";
+    QTest::newRow("the fifth at 14:30")
+        << QStringList{"--yes", "--at", fifth.toString("dd.MM.yyyy") + " 14:30"} << "" << 0
+        << fifth.toString("ddMMyyyy") + "1430";
+    QTest::newRow("another sender")
+        << QStringList{"--yes", "--originator", "ACME"} << "" << 0 << "MsgID: ";
+    QTest::newRow("unknown sender")
+        << QStringList{"--yes", "--originator", "X"} << "" << 1 << "its sender names: PARLEX, ACME";
+    QTest::newRow("credit too small")
+        << QStringList{"--yes"} << "credit" << 1 << "Gönderim yapabilecek kadar kontörünüz yok.";
+    QTest::newRow("outcome unknown")
+        << QStringList{"--yes"} << "sendsms" << 3 << "raporları kontrol edin.";
+    QTest::newRow("nobody to confirm") << QStringList{} << "" << 1 << "add --yes";
+    QTest::newRow("no such column")
+        << QStringList{"--yes", "--gsm-column", "tel"} << "" << 2 << "its columns: gsm, ad";
+    QTest::newRow("bad date") << QStringList{"--yes", "--at", "31.02.2030 10:00"} << "" << 2
+                              << "is not a date";
+    QTest::newRow("desktop running") << QStringList{"--yes"} << "lock" << 1 << "another Parlex";
+}
+
+// The window's job from a script: the package sent once and recorded as the
+// window records it, or nothing sent and the reason said.
+void TestCliJobs::send() {
+    QFETCH(QStringList, extra);
+    QFETCH(QString, fault);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+
+    CliWorld w;
+    if (fault == "credit")
+        w.sim->setCredit(SimulatorFixture::MainUser, 1);
+    if (fault == "sendsms")
+        w.sim->setFault(1, SimFault::http500("Internal Server Error"));
+    InstanceLock desktop(w.env.folder());
+    if (fault == "lock")
+        QVERIFY(desktop.tryLock());
+
+    const auto cli = w.start(sendArguments(w.list) << extra);
+    QVERIFY(cli->waitForFinished(60000));
+    const QString out = QString::fromUtf8(cli->readAllStandardOutput());
+    const QString err = QString::fromUtf8(cli->readAllStandardError());
+    QCOMPARE(cli->exitCode(), exitCode);
+    const bool sent = exitCode == 0;
+    QCOMPARE(w.sim->packageCount(), sent ? 1 : 0);
+    QCOMPARE(w.packageRows(), sent ? 1 : 0);
+    if (!sent) {
+        // The reason is the last line (developer warnings may come before).
+        QVERIFY2(err.section('\n', -2).contains(said), qPrintable(err));
+        return;
+    }
+    const SimPackageSummary package = w.sim->packages().at(0);
+    QVERIFY2(out.contains(said) || QString::fromStdString(package.sendDate) == said,
+             qPrintable(out));
+    QVERIFY(out.endsWith("MsgID: " + QString::fromStdString(package.id) + "\n"));
+    Recordset row = OpenRecordset("SELECT msgtip, paket_boyut, dosya_adi, originator, gtarih, "
+                                  "tarih FROM tbl_giden_txt");
+    QCOMPARE(row.text(0), QStringLiteral("Dosyadan gönderim"));
+    QCOMPARE(row.text(1), QStringLiteral("2"));
+    QCOMPARE(row.text(2), QStringLiteral("ocak.txt"));
+    QCOMPARE(row.text(3), QString::fromStdString(package.originator));
+    QCOMPARE(row.text(4).endsWith("14:30:00"), extra.contains("--at"));
+    QCOMPARE(QFileInfo::exists(w.env.filePath("liste/h01_ocak.txt")), true);
+}
+
+// Ctrl+C or SIGTERM once the package has left: its reply is awaited and
+// it is recorded, so nobody sends it again thinking it never went.
+void TestCliJobs::sendStoppedInFlightStillRecordsThePackage() {
+    CliWorld w;
+    w.sim->setFault(1, SimFault::delayed(std::chrono::milliseconds(800)));
+    const auto cli = w.start(sendArguments(w.list) << QStringLiteral("--yes"));
+    QTRY_COMPARE_WITH_TIMEOUT(w.sim->arrivedCount(1), 1, 30000);
+    cli->terminate();
+    QVERIFY(cli->waitForFinished(30000));
+    QCOMPARE(cli->exitCode(), 0);
+    QVERIFY(cli->readAllStandardOutput().contains("MsgID: "));
+    QCOMPARE(w.packageRows(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestCliJobs)
+#include "tst_clijobs.moc"
