@@ -28,6 +28,8 @@ const std::vector<CliCommand>& CliCommands() {
         {QStringLiteral("run-once"),
          QStringLiteral("run one pass of automatic sending over the running rules"), RunRunOnce},
         {QStringLiteral("send"), QStringLiteral("send a data file as one package"), RunSend},
+        {QStringLiteral("credit"), QStringLiteral("show the account's credit and sender names"),
+         RunCredit},
     };
     return commands;
 }

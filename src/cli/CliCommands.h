@@ -23,3 +23,4 @@ int RunRead(const QStringList& arguments);
 int RunPreview(const QStringList& arguments);
 int RunRunOnce(const QStringList& arguments);
 int RunSend(const QStringList& arguments);
+int RunCredit(const QStringList& arguments);

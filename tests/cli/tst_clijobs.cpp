@@ -51,6 +51,8 @@ private slots:
     void send_data();
     void send();
     void sendStoppedInFlightStillRecordsThePackage();
+    void creditAndRefusals_data();
+    void creditAndRefusals();
 };
 
 void TestCliJobs::send_data() {
@@ -138,6 +140,46 @@ void TestCliJobs::sendStoppedInFlightStillRecordsThePackage() {
     QCOMPARE(cli->exitCode(), 0);
     QVERIFY(cli->readAllStandardOutput().contains("MsgID: "));
     QCOMPARE(w.packageRows(), 1);
+}
+
+void TestCliJobs::creditAndRefusals_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // standard output when done, else standard error
+
+    QTest::newRow("credit") << QStringList{"credit"} << "" << 0
+                            << "credit=1000\noriginator=PARLEX\noriginator=ACME\n";
+    QTest::newRow("credit, gateway away")
+        << QStringList{"credit"} << "away" << 1 << "kontör bilgisi alınamadı";
+    QTest::newRow("send, unknown option")
+        << QStringList{"send", "--now"} << "" << 2 << "unknown option --now";
+}
+
+void TestCliJobs::creditAndRefusals() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, obstacle);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+
+    CliWorld w;
+    if (obstacle == "away")
+        w.sim->setFault(4, SimFault::close());
+    if (obstacle == "off")
+        SetAutoSendSwitch(false);
+    InstanceLock desktop(w.env.folder());
+    if (obstacle == "lock")
+        QVERIFY(desktop.tryLock());
+    w.drop(QStringLiteral("a.txt"), List);
+
+    const auto cli = w.start(arguments);
+    QVERIFY(cli->waitForFinished(60000));
+    const QString output = QString::fromUtf8(exitCode == 0 ? cli->readAllStandardOutput()
+                                                           : cli->readAllStandardError());
+    QCOMPARE(cli->exitCode(), exitCode);
+    QVERIFY2(exitCode == 0 ? output == said : output.section('\n', -2).contains(said),
+             qPrintable(output));
+    QCOMPARE(w.sim->packageCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestCliJobs)
