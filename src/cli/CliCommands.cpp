@@ -30,6 +30,8 @@ const std::vector<CliCommand>& CliCommands() {
         {QStringLiteral("send"), QStringLiteral("send a data file as one package"), RunSend},
         {QStringLiteral("credit"), QStringLiteral("show the account's credit and sender names"),
          RunCredit},
+        {QStringLiteral("watch"),
+         QStringLiteral("send automatically at every polling period until stopped"), RunWatch},
     };
     return commands;
 }

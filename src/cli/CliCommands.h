@@ -24,3 +24,4 @@ int RunPreview(const QStringList& arguments);
 int RunRunOnce(const QStringList& arguments);
 int RunSend(const QStringList& arguments);
 int RunCredit(const QStringList& arguments);
+int RunWatch(const QStringList& arguments);

@@ -51,6 +51,7 @@ private slots:
     void send_data();
     void send();
     void sendStoppedInFlightStillRecordsThePackage();
+    void watchSendsDroppedFilesUntilTerminated();
     void creditAndRefusals_data();
     void creditAndRefusals();
 };
@@ -142,6 +143,35 @@ void TestCliJobs::sendStoppedInFlightStillRecordsThePackage() {
     QCOMPARE(w.packageRows(), 1);
 }
 
+// The unit's job: every dropped file sent at the next pass, the desktop kept
+// out meanwhile, and SIGTERM in a pass finishing the file in hand only.
+void TestCliJobs::watchSendsDroppedFilesUntilTerminated() {
+    CliWorld w;
+    const auto cli = w.start({QStringLiteral("watch")});
+    w.drop(QStringLiteral("a.txt"), List);
+    QTRY_COMPARE_WITH_TIMEOUT(w.sim->packageCount(), 1, 30000);
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (out += cli->readAllStandardOutput()).contains("a.txt mesaj paketi başarıyla gönderildi"),
+        30000);
+    InstanceLock desktop(w.env.folder());
+    QVERIFY(!desktop.tryLock());
+    QCOMPARE(desktop.holderPid(), cli->processId());
+
+    w.sim->setFault(1, SimFault::delayed(std::chrono::milliseconds(800)));
+    w.drop(QStringLiteral("b.txt"), List);
+    w.drop(QStringLiteral("c.txt"), List);
+    QTRY_COMPARE_WITH_TIMEOUT(w.sim->arrivedCount(1), 2, 30000);
+    cli->terminate();
+    QVERIFY(cli->waitForFinished(30000));
+    QCOMPARE(cli->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(cli->exitCode(), 0);
+    QCOMPARE(w.sim->packageCount(), 2);
+    QCOMPARE(w.packageRows(), 2);
+    QVERIFY(QFile::exists(w.out + "/b.txt") && QFile::exists(w.in + "/c.txt"));
+    QVERIFY(desktop.tryLock());
+}
+
 void TestCliJobs::creditAndRefusals_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("obstacle");
@@ -152,6 +182,11 @@ void TestCliJobs::creditAndRefusals_data() {
                             << "credit=1000\noriginator=PARLEX\noriginator=ACME\n";
     QTest::newRow("credit, gateway away")
         << QStringList{"credit"} << "away" << 1 << "kontör bilgisi alınamadı";
+    QTest::newRow("watch, desktop running")
+        << QStringList{"watch"} << "lock" << 1 << "another Parlex";
+    QTest::newRow("watch, switched off") << QStringList{"watch"} << "off" << 1 << "switched off";
+    QTest::newRow("watch, stray argument")
+        << QStringList{"watch", "x"} << "" << 2 << "unexpected argument x";
     QTest::newRow("send, unknown option")
         << QStringList{"send", "--now"} << "" << 2 << "unknown option --now";
 }
