@@ -1,19 +1,24 @@
 #include "frmAna.h"
 
 #include <exception>
+#include <memory>
 
 #include <QHeaderView>
 #include <QLoggingCategory>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QTableView>
 
 #include "ui_frmAna.h"
 
+#include "ActivityLogExport.h"
 #include "ServiceSummary.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/DbRoutines.h"
 #include "core/Routines.h"
+#include "core/SystemError.h"
+#include "reports/ExcelExport.h"
 #include "rules/PollingTimer.h"
 #include "rules/RuleStore.h"
 #include "shell/Artwork.h"
@@ -67,11 +72,9 @@ frmAna::frmAna(WorkingWindowHost& host, QWidget* parent)
     // One line of text per log line.
     m_ui->DataGrid1->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
 
-    // The export arrives with the spreadsheet writer.
-    m_ui->Command1->setEnabled(false);
-
     connect(m_ui->cmdBaslat, &QPushButton::clicked, this, &frmAna::cmdBaslat_Click);
     connect(m_ui->cmdEkranKapat, &QPushButton::clicked, this, &frmAna::cmdEkranKapat_Click);
+    connect(m_ui->Command1, &QPushButton::clicked, this, &frmAna::Command1_Click);
 }
 
 frmAna::~frmAna() = default;
@@ -172,6 +175,46 @@ void frmAna::cmdEkranKapat_Click() {
         window->close();
     else
         close();
+}
+
+void frmAna::Command1_Click() {
+    UiServices& ui = UserInterface();
+    if (!ui.askQuestion(QStringLiteral("Parlex"),
+                        QStringLiteral("Hizmet durum raporunu Excel'e göndermek istediğinizden "
+                                       "emin misiniz?")))
+        return;
+    if (m_rsLog->rowCount() == 0) {
+        ui.information(QStringLiteral("Parlex"),
+                       QStringLiteral("Excel'e aktarılacak kayıt bulunamadı."));
+        return;
+    }
+    const QString fileName = GetExcelFileToSave();
+    if (fileName.isEmpty())
+        return;
+    const QString step = QStringLiteral("Veritabanı bağlantısı kurulamıyor");
+    App().gStepError = step;
+    std::unique_ptr<ActivityLogSource> source;
+    try {
+        source = std::make_unique<ActivityLogSource>();
+    } catch (const std::exception& e) {
+        ui.error(QStringLiteral("Uyarı"),
+                 step + CRLF + QStringLiteral("Sistemin ürettiği hata mesajı : ") + ErrorText(e));
+        return;
+    }
+    // The log may have been emptied while the dialog was open.
+    if (source->rowCount() == 0) {
+        ui.information(QStringLiteral("Uyarı"), QStringLiteral("Aktarılacak Hiç Kayıt Yok"));
+        return;
+    }
+    // The export yields to the window: no second export meanwhile, and the
+    // screen may be closed before it ends.
+    QPointer<frmAna> self(this);
+    m_ui->Command1->setEnabled(false);
+    ui.yield();
+    ExportToExcel(*source, fileName, ActivityLogSource::columnNames());
+    ui.yield();
+    if (self)
+        m_ui->Command1->setEnabled(true);
 }
 
 void frmAna::Timer1_Timer() {

@@ -41,6 +41,7 @@ private:
     void showStopped();
     void cmdBaslat_Click();
     void cmdEkranKapat_Click();
+    void Command1_Click();
     void Timer1_Timer();
     void refreshCounters();
     void setUpLogGrid();

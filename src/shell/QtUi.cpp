@@ -96,7 +96,16 @@ QString QtUi::getOpenFileName(const QString& title, const QString& folder, const
 }
 
 QString QtUi::getSaveFileName(const QString& title, const QString& folder, const QString& filter) {
-    return QFileDialog::getSaveFileName(boxParent(), title, folder, qtFilter(filter));
+    // A name typed without an extension gets the first pattern's ("*.xlsx"),
+    // before the dialog asks whether to overwrite: only an instance does so.
+    QFileDialog dialog(boxParent(), title, folder, qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QString first = filter.section(QLatin1Char('|'), 1, 1).section(QLatin1Char(';'), 0, 0);
+    if (first.startsWith(QStringLiteral("*.")) && first.indexOf(QLatin1Char('*'), 1) < 0)
+        dialog.setDefaultSuffix(first.mid(2));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 QString QtUi::chooseFolder(const QString& title, const QString& folder) {

@@ -32,6 +32,7 @@
 #include "core/ExitRequest.h"
 #include "core/Routines.h"
 #include "filesend/frmDosyaSMS.h"
+#include "reports/frmRapor.h"
 #include "rules/frmAna.h"
 #include "rules/frmOtoAyar.h"
 
@@ -124,12 +125,10 @@ frmMenu::frmMenu(QWidget* parent, PollingTimer::Pass pass)
     connect(m_ui->miDosyaSMS, &QAction::triggered, this, [this] { openFileSend(); });
     connect(m_ui->miOtoMesaj, &QAction::triggered, this, [this] { openRuleEditor(); });
     connect(m_ui->miHesapAyar, &QAction::triggered, this, [this] { openSettings(); });
+    connect(m_ui->miSMSRapor, &QAction::triggered, this, [this] { openReports(); });
     connect(m_ui->miHakkinda, &QAction::triggered, this, [this] { openAbout(); });
     connect(m_ui->miWeb, &QAction::triggered, this, &frmMenu::openSupport);
     m_mdi->viewport()->installEventFilter(this);
-
-    // The reports window comes later: listed but not yet available.
-    m_ui->miSMSRapor->setEnabled(false);
 
     Form_Load();
 }
@@ -247,6 +246,29 @@ frmAyarlar* frmMenu::openSettings() {
     return settings;
 }
 
+frmRapor* frmMenu::reports() const {
+    return m_rapor;
+}
+
+frmRapor* frmMenu::openReports() {
+    // A window just closed is still on its way out: a new one is opened.
+    if (m_rapor && m_raporWindow && !m_raporWindow->isHidden()) {
+        m_mdi->setActiveSubWindow(m_raporWindow);
+        return m_rapor;
+    }
+    auto* reports = new frmRapor(*this);
+    m_rapor = reports;
+    QMdiSubWindow* window = addWorkingWindow(reports);
+    // The window keeps its design size: no maximise, no resizing.
+    window->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    m_raporWindow = window;
+    reports->Form_Load();
+    window->show();
+    centre(window);
+    return reports;
+}
+
 QMdiSubWindow* frmMenu::addWorkingWindow(QWidget* widget) {
     QMdiSubWindow* window = m_mdi->addSubWindow(widget);
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -337,6 +359,8 @@ void frmMenu::onSubWindowActivated(QMdiSubWindow* window) {
         m_ana->Form_Activate();
     if (window && window == m_otoAyarWindow && m_otoAyar)
         m_otoAyar->Form_Activate();
+    if (window && window == m_raporWindow && m_rapor)
+        m_rapor->Form_Activate();
 }
 
 void frmMenu::restoreFromTray() {

@@ -16,6 +16,7 @@ class frmAna;
 class frmAyarlar;
 class frmDosyaSMS;
 class frmOtoAyar;
+class frmRapor;
 class frmHakkinda;
 class frmReklam;
 
@@ -70,6 +71,10 @@ public:
     // "Hesap ayarları": opens the settings window, or brings it forward.
     frmAyarlar* openSettings();
     frmAyarlar* settings() const;
+    // "Mesaj gönderim raporları": opens the reports window, or brings it
+    // forward.
+    frmRapor* openReports();
+    frmRapor* reports() const;
     // "Parlex Hakkında", modal; and the web site item, the support window.
     frmHakkinda* openAbout();
     void openSupport();
@@ -112,6 +117,8 @@ private:
     QPointer<QMdiSubWindow> m_otoAyarWindow;
     QPointer<frmAyarlar> m_ayarlar;
     QPointer<QMdiSubWindow> m_ayarlarWindow;
+    QPointer<frmRapor> m_rapor;
+    QPointer<QMdiSubWindow> m_raporWindow;
     QPointer<frmReklam> m_reklam;
     bool m_exitConfirmed = false;
     bool m_advertisementWanted = true;

@@ -42,6 +42,10 @@ public:
     // AppState in "Hollin" mode with the intranet account, posting here.
     void useHollinAccount();
 
+    // Line replies (credit, reports) end their lines in CR LF, as some
+    // gateways write them.
+    void useCrLfLineEnds(bool crLf = true) { m_sim.setCrLfLineEnds(crLf); }
+
     // A loopback port nobody listens on.
     static int closedPort();
 

@@ -141,6 +141,23 @@ bool SimFault::parse(std::string_view option, int& action, SimFault& fault, std:
     return true;
 }
 
+namespace {
+
+// Some gateways end their lines with CR LF: the line replies (credit and
+// originators, reports) are then written so.
+std::string withCrLf(const std::string& body) {
+    std::string out;
+    out.reserve(body.size() + body.size() / 16);
+    for (const char c : body) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
 struct GatewaySimulator::Impl {
     std::unique_ptr<httplib::Server> server;
     std::thread thread;
@@ -155,6 +172,7 @@ struct GatewaySimulator::Impl {
                                return clock();
                            }};
     QString stateFile;
+    std::atomic<bool> crLf{false};
 
     mutable std::mutex recordMutex; // faults, records, logger
     std::map<int, SimFault> faults;
@@ -227,6 +245,8 @@ void GatewaySimulator::Impl::serve(const httplib::Request& req, const std::strin
         if (reply.stateChanged)
             saveLocked();
     }
+    if (crLf && reply.contentType.starts_with("text/plain"))
+        reply.body = withCrLf(reply.body);
     switch (fault.kind) {
     case SimFault::Kind::None:
         break;
@@ -380,6 +400,10 @@ void GatewaySimulator::setCredit(const std::string& user, qint64 credit) {
     std::lock_guard lock(d->stateMutex);
     if (SimAccount* account = d->state.account(user))
         account->credit = credit;
+}
+
+void GatewaySimulator::setCrLfLineEnds(bool crLf) {
+    d->crLf = crLf;
 }
 
 void GatewaySimulator::setFinalStates(bool final) {

@@ -89,6 +89,9 @@ public:
     // Message states final at once (for tests), or after `seconds`.
     void setFinalStates(bool final);
     void setSettleSeconds(int seconds);
+    // Lines of the text replies (actions 4, 9, 11, 14, 17) end in CR LF
+    // instead of LF.
+    void setCrLfLineEnds(bool crLf);
     void setClock(std::function<QDateTime()> clock);
 
     // action 0 spoils every request without a fault of its own.

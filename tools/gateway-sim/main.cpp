@@ -29,6 +29,7 @@ Options:
   --final           message states are final at once
   --settle SECONDS  how long messages wait before their final state
                     (default 30)
+  --crlf            end the lines of text replies with CR LF instead of LF
   --state FILE      keep packages and credit in FILE, so they survive a
                     restart
   --fault ACTION:KIND[:ARG]
@@ -79,6 +80,7 @@ bool readAccounts(const std::string& path, std::vector<SimAccount>& out, std::st
 int main(int argc, char** argv) {
     int port = 0;
     bool final = false;
+    bool crLf = false;
     int settle = -1;
     bool verbose = false;
     std::string stateFile;
@@ -120,6 +122,8 @@ int main(int argc, char** argv) {
                 return fail(error);
         } else if (a == "--final") {
             final = true;
+        } else if (a == "--crlf") {
+            crLf = true;
         } else if (a == "--settle") {
             bool ok = false;
             if (value(v))
@@ -160,6 +164,7 @@ int main(int argc, char** argv) {
             return fail("cannot use the state file " + stateFile + ": " + error.toStdString());
     }
     sim.setFinalStates(final);
+    sim.setCrLfLineEnds(crLf);
     if (settle >= 0)
         sim.setSettleSeconds(settle);
     for (auto& [action, fault] : faults)

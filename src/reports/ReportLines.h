@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include <QString>
+#include <QStringView>
+
+#include "StatusList.h"
+
+// Reading the gateway's report replies into a StatusList.
+
+// Line feeds in `text`, counted a few characters at a time.
+qint64 CountLineFeeds(QStringView text);
+
+// Summary of one report run: lines listed and lines per state.
+struct ReportCounters {
+    qint64 total = 0;
+    std::array<qint64, StatusList::StateCount> byState{};
+};
+
+// A state digit's state: 0 and 1 waiting, 3 delivered, 5 timed out, every
+// other value rejected.
+StatusList::State StateOfCode(int code);
+// Its text: "Beklemede", "İletildi", "Zaman Aşımı" or "Reddedildi".
+QString MesajDurumu(int code);
+
+// How a listing loop ended. A bad line ends it with the rows before it kept.
+struct LinesRun {
+    enum class End { Done, Cancelled, BadLine };
+    End end = End::Done;
+    qint64 lineNumber = 0; // 1-based, of the bad line
+    QString line;          // the bad line, cut short
+    QString description() const;
+};
+
+// How often a listing loop lets the window breathe: on time, and after so
+// many lines at the latest, never after every line.
+inline constexpr int ReportYieldIntervalMs = 20;
+inline constexpr qint64 ReportYieldLines = 65536;
+
+// The package and date-range replies: lines ended by LF (a CR before it is
+// dropped), each ending in the 10-digit number, one separator and the state
+// digit; text after the last LF is not a line. Sets gProgressTotal to the
+// number of lines and counts.total with it, then lists line by line into
+// `list` and `counters`, testing gReportCancel before every line and, on
+// time, advancing gProgressDone, calling `shown` (the window repaints its
+// counters and grid) and yielding. A line shorter than 12 characters or
+// without a final digit is a bad line. An empty `list` shares the reply's
+// text instead of copying the numbers.
+LinesRun ListStatusLines(const QString& reply, StatusList& list, ReportCounters& counters,
+                         const std::function<void()>& shown);
+
+// The GSM-number reply: "identifier date" lines ended by LF (a CR dropped),
+// split at the first blank. A line without a blank is a bad line.
+LinesRun ListPackageLines(QStringView reply, StatusList& list, ReportCounters& counters,
+                          const std::function<void()>& shown);

@@ -1,0 +1,159 @@
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+
+#include "gateway/Gateway.h"
+#include "reports/frmRapor.h"
+#include "support/WindowTestSupport.h"
+
+using namespace Qt::StringLiterals;
+
+// The reports window from the main menu, driven as a user drives it.
+class TestRapor : public DesktopTest {
+    Q_OBJECT
+
+    QPointer<frmRapor> rapor;
+
+    void open() {
+        click(*menu, "miSMSRapor");
+        rapor = menu->reports();
+        QVERIFY(rapor);
+    }
+    QString cell(const char* grid, int row, int column) {
+        auto* view = control<QTableView>(*rapor, grid);
+        return view->model()->index(row, column).data().toString();
+    }
+    int rows(const char* grid) { return control<QTableView>(*rapor, grid)->model()->rowCount(); }
+    QString text(const char* box) { return control<QLineEdit>(*rapor, box)->text(); }
+    static void record(const QString& msgId, const QString& mode) {
+        ExecuteSql(u"INSERT INTO tbl_giden_txt (msgid,gateway,kural,dosya_adi) VALUES ('"_s +
+                   msgId + u"','"_s + mode + u"',1,'ocak.txt')"_s);
+    }
+
+private slots:
+    void init() { openDesktop(); }
+    void cleanup() { closeDesktop(); }
+
+    // The window lists the running mode's packages, newest first; a
+    // report of the chosen one fills the counters and the grid, and the
+    // boxes choose the rows shown.
+    void packageReport() {
+        Gateway gateway;
+        for (const char* number : {"5321234560", "5321234561", "5321234568"})
+            gateway.addtosmsbasket(u"Deneme"_s, QString::fromLatin1(number));
+        (*sim)->setFinalStates(true);
+        const QString id = PackageIdOf(
+            gateway.sendsms(App().gatewayUserName(), App().gPassword, u"PARLEX"_s, QString()));
+        OpenDatabase();
+        record(u"older"_s, u"Parlex"_s);
+        record(u"hollin"_s, u"Hollin"_s);
+        record(id, u"Parlex"_s);
+        open();
+        QCOMPARE(rapor->size(), QSize(frmRapor::DesignWidth, frmRapor::DesignHeight));
+        QVERIFY(!control<QTabWidget>(*rapor, "SSTab1")->isTabEnabled(2));
+        QCOMPARE(rows("DataGrid1"), 2);
+        QCOMPARE(cell("DataGrid1", 0, 1), id);
+        click(*rapor, "cmdRaporGoruntule_1");
+        QCOMPARE(text("Text11"), id);
+        QCOMPARE(QStringList({text("Text1"), text("Text2"), text("Text3"), text("Text5")}),
+                 QStringList({u"3"_s, u"0"_s, u"2"_s, u"1"_s}));
+        QCOMPARE(rows("DataGrid2"), 3);
+        QVERIFY(control<QPushButton>(*rapor, "cmdMsgGoster")->isEnabled());
+        for (const char* box : {"Check1", "Check2", "Check3"})
+            click(*rapor, box);
+        QCOMPARE(rows("DataGrid2"), 1);
+        QCOMPARE(cell("DataGrid2", 0, 1), u"Reddedildi"_s);
+        click(*rapor, "Check4");
+        QCOMPARE(rows("DataGrid2"), 3);
+        // Another tab starts with an empty grid; the counters stay.
+        control<QTabWidget>(*rapor, "SSTab1")->setCurrentIndex(1);
+        QCOMPARE(rows("DataGrid3"), 0);
+        QCOMPARE(text("Text1"), u"3"_s);
+    }
+
+    // Only the rows shown go into the workbook, under GsmNo and Durum, and
+    // the window closes after the export.
+    void exportShownRows() {
+        (*sim)->setFault(11, SimFault::reply("1 5321234560 3\n1 5321234561 2\n1 5321234562 3\n"));
+        OpenDatabase();
+        record(u"1"_s, u"Parlex"_s);
+        open();
+        click(*rapor, "cmdRaporGoruntule_1");
+        for (const char* box : {"Check1", "Check3", "Check4"})
+            click(*rapor, box);
+        ui().queueAnswer(true);
+        ui().queueFileName(env->filePath(u"rapor.xlsx"_s));
+        click(*rapor, "cmdExceleGonder_1");
+        QTRY_VERIFY(!rapor);
+        QProcess python;
+        // Debian's python3, where openpyxl is installed.
+        python.start(u"/usr/bin/python3"_s,
+                     {u"-c"_s,
+                      u"import sys,openpyxl\nfor r in openpyxl.load_workbook("
+                      u"sys.argv[1]).active.values: print(*r)"_s,
+                      env->filePath(u"rapor.xlsx"_s)});
+        QVERIFY(python.waitForFinished(60000));
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()),
+                 u"GsmNo Durum\n5321234560 İletildi\n5321234562 İletildi\n"_s);
+    }
+
+    // Vazgeç stops a running date-range report with the rows so far, and
+    // closing the window meanwhile closes it once the report has stopped.
+    void cancelDuringReport_data() {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("Vazgeç") << false;
+        QTest::newRow("close box") << true;
+    }
+    void cancelDuringReport() {
+        QFETCH(bool, closeBox);
+        std::string reply;
+        for (int i = 0; i < 200000; ++i)
+            reply += "1 5321234567 3\n";
+        (*sim)->setFault(17, SimFault::reply(reply));
+        open();
+        control<QTabWidget>(*rapor, "SSTab1")->setCurrentIndex(1);
+        ui().onYield = [&] {
+            if (App().gProgressDone == 0 || App().gReportCancel)
+                return;
+            if (closeBox)
+                qobject_cast<QMdiSubWindow*>(rapor->parentWidget())->close();
+            else
+                click(*rapor, "cmdVazgec_2");
+        };
+        click(*rapor, "cmdRaporGoruntule_2");
+        ui().onYield = nullptr;
+        if (closeBox) {
+            QTRY_VERIFY(!rapor);
+            return;
+        }
+        QCOMPARE(ui().statusTexts.back(), u"Raporlama İşlem iptal edildi."_s);
+        QVERIFY(rows("DataGrid3") > 0 && rows("DataGrid3") < 200000);
+        QVERIFY(control<QCheckBox>(*rapor, "Check5")->isEnabled());
+        click(*rapor, "cmdVazgec_2");
+        QTRY_VERIFY(!rapor);
+        QCOMPARE(ui().statusTexts.back(), u"Hazır"_s);
+        QTRY_VERIFY(menu->advertisement());
+    }
+
+    // The first Vazgeç with nothing running only becomes Kapat; a window
+    // closed and opened at once is a new one.
+    void vazgecThenKapat() {
+        open();
+        click(*rapor, "cmdVazgec_1");
+        QVERIFY(rapor);
+        QCOMPARE(control<QPushButton>(*rapor, "cmdVazgec_1")->text(), u"Kapat"_s);
+        click(*rapor, "cmdVazgec_1");
+        QPointer<frmRapor> closing = rapor;
+        open();
+        QVERIFY(rapor != closing);
+        QCOMPARE(control<QPushButton>(*rapor, "cmdVazgec_1")->text(), u"Vazgeç"_s);
+    }
+};
+
+QTEST_MAIN(TestRapor)
+#include "tst_rapor.moc"

@@ -1,0 +1,243 @@
+#include <QtTest>
+
+#include "core/AppState.h"
+#include "gateway/Gateway.h"
+#include "reports/DeliveryReports.h"
+#include "support/ScriptedUi.h"
+#include "support/SimulatorFixture.h"
+#include "support/TestEnvironment.h"
+
+using namespace Qt::StringLiterals;
+
+// The delivery reports as a user reads them: the rows and their states, the
+// counters, the boxes and the last status text, against the simulator.
+class TestReports : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<SimulatorFixture> sim;
+    StatusList list;
+
+    ScriptedUi& ui() { return env->ui(); }
+    QString boxes() const {
+        QStringList shown;
+        for (const auto& box : env->ui().boxes)
+            shown << box.title + u": "_s + box.text;
+        return shown.join(u" | "_s);
+    }
+    QString rows() const {
+        QStringList shown;
+        for (qsizetype i = 0; i < list.rowCount(); ++i)
+            shown << list.gsmNo(i).toString() + u' ' + list.durum(i);
+        return shown.join(u", "_s);
+    }
+    static QString counters(const ReportCounters& c) {
+        return u"%1/%2/%3/%4/%5"_s.arg(c.total)
+            .arg(c.byState[0])
+            .arg(c.byState[1])
+            .arg(c.byState[2])
+            .arg(c.byState[3]);
+    }
+    // A package of these numbers, accepted by the simulator.
+    QString sendPackage(const QStringList& numbers) {
+        Gateway gateway;
+        for (const QString& number : numbers)
+            gateway.addtosmsbasket(u"Sayın müşterimiz"_s, number);
+        return PackageIdOf(
+            gateway.sendsms(App().gatewayUserName(), App().gPassword, u"PARLEX"_s, QString()));
+    }
+
+private slots:
+    void init() {
+        env = std::make_unique<TestEnvironment>();
+        sim = std::make_unique<SimulatorFixture>();
+        (*sim)->setFinalStates(true);
+        list.clear();
+    }
+    void cleanup() {
+        sim.reset();
+        env.reset();
+    }
+
+    // What the gateway answers is what the user reads: each line's number
+    // and state, counted; a last piece without a line feed is no line; CR LF
+    // line ends read like LF; a line that is not one keeps the rows before it.
+    void packageReport_data() {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("counted"); // total/waiting/delivered/timed out/rejected
+        QTest::addColumn<QString>("told");
+        QTest::newRow("two lines") << u"1000001 5321234567,3\n1000001 5331234567 1\n5341234567 3"_s
+                                   << u"5321234567 İletildi, 5331234567 Beklemede"_s
+                                   << u"2/1/1/0/0"_s << u"Rapor oluşturuldu."_s;
+        QTest::newRow("CR LF") << u"1000001 5321234567 3\r\n1000001 5331234567 5\r\n"_s
+                               << u"5321234567 İletildi, 5331234567 Zaman Aşımı"_s << u"2/0/1/1/0"_s
+                               << u"Rapor oluşturuldu."_s;
+        QString all;
+        QStringList shown;
+        for (int code = 0; code <= 9; ++code) {
+            all += u"x 553000000%1 %1\n"_s.arg(code);
+            shown << u"553000000%1 "_s.arg(code) + MesajDurumu(code);
+        }
+        QTest::newRow("codes 0 to 9")
+            << all << shown.join(u", "_s) << u"10/2/1/1/6"_s << u"Rapor oluşturuldu."_s;
+        QTest::newRow("no line feed") << u"1000001 5321234567 3"_s << QString() << u"0/0/0/0/0"_s
+                                      << u"Herhangi bir gönderim bulunamadı."_s;
+        QTest::newRow("bad line") << u"1 5321234567 3\n1 5331234567 x\n1 5341234567 3\n"_s
+                                  << u"5321234567 İletildi"_s << u"3/0/1/0/0"_s
+                                  << u"Tanımlanamayan bir hata Oluştu.\r\nSistemin ürettiği hata "
+                                     u"mesajı : Rapor satırı 2 okunamıyor: \"1 5331234567 x\""_s;
+    }
+    void packageReport() {
+        QFETCH(QString, reply);
+        QFETCH(QString, rows);
+        QFETCH(QString, counted);
+        QFETCH(QString, told);
+        (*sim)->setFault(11, SimFault::reply(reply.toStdString()));
+        const ReportOutcome outcome = RaporCek(u"1000001"_s, list);
+        QCOMPARE(this->rows(), rows);
+        QCOMPARE(counters(outcome.counters), counted);
+        QCOMPARE(outcome.message, told);
+        QCOMPARE(App().gProgressDone, list.totalCount());
+    }
+
+    // A code in place of lines says what it means, on every report, also
+    // when the gateway ends it with CR LF; nothing is listed.
+    void codeReplies_data() {
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("box");
+        const QString wrong = u"Uyarı: Hatalı Kullanıcı Adı veya Parola"_s;
+        QTest::newRow("package 01") << 11 << u"01"_s << wrong;
+        QTest::newRow("package 01 CR LF") << 11 << u"01\r\n"_s << wrong;
+        QTest::newRow("package busy")
+            << 11 << u"100"_s << u"Uyar: Server Yoğun Lütfen Daha Sonra Tekrar Deneyiniz"_s;
+        QTest::newRow("package 08")
+            << 11 << u"08"_s << u"Uyarı: Herhangi bir gönderim bulunamadı."_s;
+        QTest::newRow("range 18") << 17 << u"18"_s
+                                  << u"Uyar: Bu Tarihler Arasında Gönderilmiş Rapor Yok."_s;
+        QTest::newRow("range 17") << 17 << u"17"_s << u"Uyar: Hatalı Tarih Girişi"_s;
+        QTest::newRow("range 01") << 17 << u"01"_s << wrong;
+        QTest::newRow("number 08")
+            << 14 << u"08"_s << u"Uyarı: Bu Tarihler Arasında Gönderilmiş SMS Bulunamadı"_s;
+        QTest::newRow("number 04") << 14 << u"04"_s << wrong;
+    }
+    void codeReplies() {
+        QFETCH(int, action);
+        QFETCH(QString, reply);
+        QFETCH(QString, box);
+        (*sim)->setFault(action, SimFault::reply(reply.toStdString()));
+        const QDate day(2026, 12, 7);
+        const ReportOutcome outcome = action == 11 ? RaporCek(u"1000001"_s, list)
+                                      : action == 17
+                                          ? RaporCek2(day, day, list)
+                                          : NumberReport(u"5321234567"_s, day, day, list);
+        QCOMPARE(boxes(), box);
+        QCOMPARE(outcome.end, ReportOutcome::End::Failed);
+        QVERIFY(list.isEmpty());
+    }
+
+    // A real package comes back with every number, from the simulator whose
+    // lines end in LF or in CR LF; its number report lists the package.
+    void roundTrip_data() {
+        QTest::addColumn<bool>("crLf");
+        QTest::newRow("LF") << false;
+        QTest::newRow("CR LF") << true;
+    }
+    void roundTrip() {
+        QFETCH(bool, crLf);
+        sim->useCrLfLineEnds(crLf);
+        const QString id = sendPackage({u"5321234560"_s, u"5321234567"_s, u"5321234568"_s});
+        QCOMPARE(RaporCek(id, list).message, u"Rapor oluşturuldu."_s);
+        QCOMPARE(rows(), u"5321234560 İletildi, 5321234567 Zaman Aşımı, 5321234568 Reddedildi"_s);
+        const QDate today = QDate::currentDate();
+        QCOMPARE(RaporCek2(today, today, list).counters.total, 3);
+        QCOMPARE(NumberReport(u"5321234567"_s, today, today, list).counters.total, 1);
+        QCOMPARE(list.gsmNo(0).toString(), id);
+        QVERIFY(boxes().isEmpty());
+    }
+
+    // The status boxes choose the rows shown: none or all ticked show every
+    // row, each box adds its state.
+    void statusFilter_data() {
+        QTest::addColumn<QString>("ticked"); // Beklemede İletildi Zaman Aşımı Reddedildi
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("filter");
+        QTest::newRow("none") << u"0000"_s << u"0 1 3 5 2"_s << QString();
+        QTest::newRow("all") << u"1111"_s << u"0 1 3 5 2"_s
+                             << u"Durum = 'Beklemede' OR Durum = 'İletildi' OR Durum = 'Zaman "
+                                u"Aşımı' OR Durum = 'Reddedildi'"_s;
+        QTest::newRow("last only") << u"0001"_s << u"2"_s << u"Durum = 'Reddedildi'"_s;
+        QTest::newRow("delivered and timed out")
+            << u"0110"_s << u"3 5"_s << u"Durum = 'İletildi' OR Durum = 'Zaman Aşımı'"_s;
+    }
+    void statusFilter() {
+        QFETCH(QString, ticked);
+        QFETCH(QString, shown);
+        QFETCH(QString, filter);
+        (*sim)->setFault(11, SimFault::reply("a 5300000000 0\na 5300000001 1\na 5300000003 3\n"
+                                             "a 5300000005 5\na 5300000002 2\n"));
+        RaporCek(u"1"_s, list);
+        std::array<bool, 4> boxes{};
+        for (int i = 0; i < 4; ++i)
+            boxes[size_t(i)] = ticked[i] == u'1';
+        list.setFilter(boxes);
+        QStringList codes;
+        for (qsizetype i = 0; i < list.rowCount(); ++i)
+            codes << list.gsmNo(i).right(1).toString();
+        QCOMPARE(codes.join(u' '), shown);
+        QCOMPARE(StatusFilterText(boxes), filter);
+    }
+
+    // Only a ten-digit number starting with 5 is asked about.
+    void numberRefused_data() {
+        QTest::addColumn<QString>("number");
+        QTest::newRow("11 characters from 0") << u"05321234567"_s;
+        QTest::newRow("10 characters from 4") << u"4321234567"_s;
+        QTest::newRow("a letter") << u"532123456a"_s;
+    }
+    void numberRefused() {
+        QFETCH(QString, number);
+        const QDate day(2026, 12, 7);
+        QCOMPARE(NumberReport(number, day, day, list).end, ReportOutcome::End::Refused);
+        QCOMPARE(boxes(), u"Uyarı: GSMNo Alanını Kontrol Ediniz"_s);
+        QCOMPARE((*sim)->requestCount(), 0);
+    }
+
+    // The message text: one message under the singular heading, several
+    // numbered under the plural one; a reply without one is a failure.
+    void messageText_data() {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("box");
+        const QString head =
+            u"Parlex: 1000001 mesaj paketindeki 5321234567 numaralı GSM hattına "_s;
+        QTest::newRow("one") << u"<r><Message><msgbody>Merhaba</msgbody></Message></r>"_s
+                             << head + u"giden mesaj :\r\n\r\nMerhaba"_s;
+        QTest::newRow("two") << u"<r><msgbody>Bir</msgbody><msgbody>İki</msgbody></r>"_s
+                             << head +
+                                    u"giden mesajlar :\r\n\r\nMesaj 1 : Bir\r\nMesaj 2 : İki\r\n"_s;
+        QTest::newRow("none") << u"<r/>"_s
+                              << u"Uyarı: Bağlantı Hatası! Mesaj merkezine bağlanılamıyor"_s;
+    }
+    void messageText() {
+        QFETCH(QString, reply);
+        QFETCH(QString, box);
+        (*sim)->setFault(15, SimFault::reply(reply.toStdString()));
+        MesajGoster(u"5321234567"_s, u"1000001"_s, false);
+        QCOMPARE(boxes(), box);
+    }
+
+    // An identifier or number holding XML's own characters reaches the
+    // gateway as a value, not as broken markup.
+    void requestValuesEscaped() {
+        MesajGoster(u"5321234567"_s, u"1<2&3"_s, false);
+        const auto requests = (*sim)->requests();
+        QCOMPARE(requests.size(), size_t(1));
+        QVERIFY(
+            QByteArray::fromStdString(requests[0].body).contains("<MsgID>1&lt;2&amp;3</MsgID>"));
+        QCOMPARE(boxes(), u"Uyarı: Bu Tarihler Arasında Gönderilmiş SMS Bulunamadı"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReports)
+#include "tst_reports.moc"
