@@ -32,6 +32,10 @@ const std::vector<CliCommand>& CliCommands() {
          RunCredit},
         {QStringLiteral("watch"),
          QStringLiteral("send automatically at every polling period until stopped"), RunWatch},
+        {QStringLiteral("packages"), QStringLiteral("list the packages sent, newest first"),
+         RunPackages},
+        {QStringLiteral("report"),
+         QStringLiteral("a delivery report: of a package, a date range or a number"), RunReport},
     };
     return commands;
 }

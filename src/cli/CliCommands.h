@@ -25,3 +25,5 @@ int RunRunOnce(const QStringList& arguments);
 int RunSend(const QStringList& arguments);
 int RunCredit(const QStringList& arguments);
 int RunWatch(const QStringList& arguments);
+int RunPackages(const QStringList& arguments);
+int RunReport(const QStringList& arguments);

@@ -6,6 +6,8 @@
 #include "core/DatabaseSchema.h"
 #include "core/DbRoutines.h"
 #include "core/InstanceLock.h"
+#include "gateway/Gateway.h"
+#include "reports/StatusListExport.h"
 #include "support/RunnerWorld.h"
 
 namespace {
@@ -52,6 +54,8 @@ private slots:
     void send();
     void sendStoppedInFlightStillRecordsThePackage();
     void watchSendsDroppedFilesUntilTerminated();
+    void reports_data();
+    void reports();
     void creditAndRefusals_data();
     void creditAndRefusals();
 };
@@ -127,6 +131,12 @@ void TestCliJobs::send() {
     QCOMPARE(row.text(3), QString::fromStdString(package.originator));
     QCOMPARE(row.text(4).endsWith("14:30:00"), extra.contains("--at"));
     QCOMPARE(QFileInfo::exists(w.env.filePath("liste/h01_ocak.txt")), true);
+    // Listed first among the packages, as the reports window lists it.
+    const auto history = w.start({QStringLiteral("packages")});
+    QVERIFY(history->waitForFinished(60000));
+    QVERIFY(
+        QString::fromUtf8(history->readAllStandardOutput())
+            .startsWith(QString::fromStdString(package.id) + "\tDosyadan gönderim\tocak.txt\t"));
 }
 
 // Ctrl+C or SIGTERM once the package has left: its reply is awaited and
@@ -170,6 +180,74 @@ void TestCliJobs::watchSendsDroppedFilesUntilTerminated() {
     QCOMPARE(w.packageRows(), 2);
     QVERIFY(QFile::exists(w.out + "/b.txt") && QFile::exists(w.in + "/c.txt"));
     QVERIFY(desktop.tryLock());
+}
+
+void TestCliJobs::reports_data() {
+    QTest::addColumn<QStringList>("arguments"); // after "report"; ID is the package's
+    QTest::addColumn<QStringList>("states");    // the state texts --status lets through
+
+    const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+    const QStringList all = {"Beklemede", "İletildi", "Zaman Aşımı", "Reddedildi"};
+    QTest::newRow("package") << QStringList{"package", "ID"} << all;
+    QTest::newRow("package, delivered or rejected")
+        << QStringList{"package", "ID", "--status", "iletildi,reddedildi"}
+        << QStringList{"İletildi", "Reddedildi"};
+    QTest::newRow("range") << QStringList{"range", today, today} << all;
+    QTest::newRow("range, waiting or timed out")
+        << QStringList{"range", today, today, "--status", "beklemede,zaman_asimi"}
+        << QStringList{"Beklemede", "Zaman Aşımı"};
+    QTest::newRow("number") << QStringList{"number", "5321000007", today, today} << QStringList{};
+}
+
+// The reports window's jobs: every row once, the filter as its boxes, the
+// counts of the whole report, and the workbook holding the rows printed.
+void TestCliJobs::reports() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, states);
+
+    CliWorld w;
+    Gateway gateway;
+    for (int i = 0; i < 20; ++i)
+        gateway.addtosmsbasket("Deneme", QString("53210000%1").arg(i, 2, 10, QChar('0')));
+    const QString id =
+        PackageIdOf(gateway.sendsms(App().gatewayUserName(), App().gPassword, "PARLEX", QString()));
+    arguments.replaceInStrings(QStringLiteral("ID"), id);
+
+    const auto cli = w.start(QStringList{"report"} << arguments);
+    QVERIFY(cli->waitForFinished(60000));
+    QCOMPARE(cli->exitCode(), 0);
+    QStringList rows = QString::fromUtf8(cli->readAllStandardOutput()).split('\n');
+    rows.removeLast();
+    if (states.isEmpty()) {
+        QVERIFY2(rows.size() == 1 && rows[0].startsWith(id + "\t"), qPrintable(rows.join('\n')));
+        return;
+    }
+    // toplam=N beklemede=N iletildi=N zaman_asimi=N reddedildi=N
+    const QStringList counts = rows.takeLast().split(' ');
+    QCOMPARE(counts.first(), QStringLiteral("toplam=20"));
+    int listed = 0;
+    for (int i = 0; i < 4; ++i)
+        listed += states.contains(StatusList::stateText(StatusList::State(i)))
+                      ? counts[i + 1].section('=', 1).toInt()
+                      : 0;
+    QCOMPARE(rows.size(), listed);
+    for (const QString& row : rows)
+        QVERIFY2(row.startsWith("53210000") && states.contains(row.section('\t', 1)),
+                 qPrintable(row));
+
+    const QString book = w.env.filePath("rapor.xlsx");
+    const auto xlsx = w.start(QStringList{"report"} << arguments << "--xlsx" << book);
+    QVERIFY(xlsx->waitForFinished(60000));
+    QCOMPARE(xlsx->exitCode(), 0);
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c",
+                                      "import openpyxl, sys\n"
+                                      "for r in openpyxl.load_workbook(sys.argv[1])['Sayfa1']"
+                                      ".iter_rows(values_only=True): print('\\t'.join(r))",
+                                      book});
+    QVERIFY(python.waitForFinished(60000));
+    QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).split('\n'),
+             QStringList{StatusListExport::columnNames().join('\t')} << rows << QString());
 }
 
 void TestCliJobs::creditAndRefusals_data() {
