@@ -142,11 +142,13 @@ int RunReport(const QStringList& args) {
                              : kind == QLatin1String("number") ? 4
                                                                : 0;
     if (wanted == 0 || p.size() != wanted) {
-        PrintError(kReport, wanted == 0 ? QStringLiteral("package, range or number? (try --help)")
-                                        : QStringLiteral("report %1 takes %2 arguments (try "
-                                                         "--help)")
-                                              .arg(kind)
-                                              .arg(wanted - 1));
+        const QStringList forms = {QString(), QString(), QStringLiteral("MSGID"),
+                                   QStringLiteral("FIRST LAST"), QStringLiteral("GSM FIRST LAST")};
+        PrintError(
+            kReport,
+            wanted == 0
+                ? QStringLiteral("package, range or number? (try --help)")
+                : QStringLiteral("report %1 %2, please (try --help)").arg(kind, forms[wanted]));
         return ExitUsage;
     }
     const bool byNumber = kind == QLatin1String("number");
