@@ -177,7 +177,10 @@ CliUi::CliUi(QString command, bool showStatus)
     , m_showStatus(showStatus) {}
 
 void CliUi::showMessage(BoxKind kind, const QString& title, const QString& text) {
-    if (kind != BoxKind::Error || !m_echo) {
+    // Information boxes repeat what the command prints itself.
+    if (kind != BoxKind::Error)
+        return;
+    if (!m_echo) {
         HeadlessUi::showMessage(kind, title, text);
         return;
     }

@@ -68,8 +68,8 @@ QString EscapeValue(const QString& value);
 int OpenDataFile(const QString& command, const CliArguments& arguments, DelimitedReader& reader);
 
 // The Ui of a command that works on a program folder: error boxes go to
-// standard error as one line, information boxes only to the developer's
-// log, questions are answered No. Status-bar texts go to standard error
+// standard error as one line, information boxes nowhere (the command prints
+// its results itself), questions are answered No. Status-bar texts go to standard error
 // when asked for.
 class CliUi : public HeadlessUi {
 public:
