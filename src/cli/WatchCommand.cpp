@@ -8,7 +8,6 @@
 #include "core/ExitRequest.h"
 #include "rules/PollingTimer.h"
 #include "rules/RuleRunner.h"
-#include "rules/RuleStore.h"
 
 namespace {
 
@@ -53,11 +52,6 @@ int RunWatch(const QStringList& args) {
     std::optional<LogTail> log;
     try {
         log.emplace();
-        // Nothing could switch it on while this runs: the desktop is locked out.
-        if (AutoSendSwitch() != QLatin1String("1")) {
-            PrintError(kCommand, kSwitchedOff);
-            return ExitFailure;
-        }
     } catch (const std::exception& e) {
         PrintError(kCommand, QString::fromUtf8(e.what()));
         return ExitFailure;
@@ -75,6 +69,8 @@ int RunWatch(const QStringList& args) {
         }
     });
     timer.setInterval(App().gCheckPeriod);
+    // Switched off, the timer stops after its pass; nothing could switch it on
+    // again while this holds the lock, so the watch ends rather than idles.
     bool switchedOff = false;
     QObject::connect(&timer, &PollingTimer::enabledChanged, [&switchedOff](bool on) {
         if (!on) {
