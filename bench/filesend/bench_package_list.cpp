@@ -24,7 +24,7 @@
 #include "core/AppState.h"
 #include "filesend/PackageListModel.h"
 #include "filesend/frmDosyaSMS.h"
-#include "shell/PollingTimer.h"
+#include "rules/PollingTimer.h"
 #include "shell/WorkingWindowHost.h"
 #include "textsource/RecipientFile.h"
 

@@ -134,16 +134,14 @@ void ApplyAccountForm(const AccountForm& form) {
 }
 
 void ShowCredit() {
-    const QString reply = Gateway().GetInfo(App().gatewayUserName(), App().gPassword);
-    // Without a line feed the reply carries no credit line: it is a failure
-    // ("-1") or a refusal code, never a balance.
-    const qsizetype lf = reply.indexOf(QLatin1Char('\n'));
-    if (lf < 0 || IsErrorReply(reply)) {
+    const std::optional<AccountInfo> account = AskAccountInfo();
+    if (!account) {
         UserInterface().error(QStringLiteral("Parlex Kullanıcı ayarları"), connectionError());
         return;
     }
     UserInterface().information(
         QStringLiteral("Parlex Kullanıcı ayarları"),
-        QStringLiteral("Hesabınızda ") + reply.left(lf) + QStringLiteral(" kontör bulunmaktadır.") +
-            CRLF + QStringLiteral("NOT: Otomatik gönderim hizmeti açıksa bu değer değişebilir."));
+        QStringLiteral("Hesabınızda ") + account->creditText +
+            QStringLiteral(" kontör bulunmaktadır.") + CRLF +
+            QStringLiteral("NOT: Otomatik gönderim hizmeti açıksa bu değer değişebilir."));
 }

@@ -12,7 +12,8 @@ QString usage() {
         text += QStringLiteral("  %1  %2\n").arg(command.name.leftJustified(8), command.summary);
     text += QStringLiteral("\n"
                            "parlex-cli COMMAND --help tells more about each.\n"
-                           "Exit status: 0 done, 1 the work failed, 2 bad arguments.\n");
+                           "Exit status: 0 done, 1 the work failed, 2 bad arguments (send: 3 the\n"
+                           "outcome is unknown).\n");
     return text;
 }
 
@@ -26,6 +27,15 @@ const std::vector<CliCommand>& CliCommands() {
          RunPreview},
         {QStringLiteral("run-once"),
          QStringLiteral("run one pass of automatic sending over the running rules"), RunRunOnce},
+        {QStringLiteral("send"), QStringLiteral("send a data file as one package"), RunSend},
+        {QStringLiteral("credit"), QStringLiteral("show the account's credit and sender names"),
+         RunCredit},
+        {QStringLiteral("watch"),
+         QStringLiteral("send automatically at every polling period until stopped"), RunWatch},
+        {QStringLiteral("packages"), QStringLiteral("list the packages sent, newest first"),
+         RunPackages},
+        {QStringLiteral("report"),
+         QStringLiteral("a delivery report: of a package, a date range or a number"), RunReport},
     };
     return commands;
 }

@@ -22,3 +22,8 @@ int RunCli(const QStringList& arguments);
 int RunRead(const QStringList& arguments);
 int RunPreview(const QStringList& arguments);
 int RunRunOnce(const QStringList& arguments);
+int RunSend(const QStringList& arguments);
+int RunCredit(const QStringList& arguments);
+int RunWatch(const QStringList& arguments);
+int RunPackages(const QStringList& arguments);
+int RunReport(const QStringList& arguments);

@@ -2,7 +2,14 @@
 
 #include <cstdio>
 
+#include <QDir>
 #include <QFileInfo>
+
+#include "core/AppState.h"
+#include "core/DbRoutines.h"
+#include "core/InstanceLock.h"
+#include "core/ProgramFolder.h"
+#include "core/Settings.h"
 
 #include "textsource/DelimitedReader.h"
 #include "textsource/RecordStream.h"
@@ -18,7 +25,8 @@ void writeStream(std::FILE* stream, const QByteArray& bytes) {
 
 } // namespace
 
-CliArguments ParseArguments(const QStringList& arguments, const QStringList& valueOptions) {
+CliArguments ParseArguments(const QStringList& arguments, const QStringList& valueOptions,
+                            const QStringList& flagOptions) {
     CliArguments parsed;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -34,6 +42,10 @@ CliArguments ParseArguments(const QStringList& arguments, const QStringList& val
         }
         if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
             parsed.help = true;
+            continue;
+        }
+        if (argument.startsWith(QLatin1String("--")) && flagOptions.contains(argument.mid(2))) {
+            parsed.options.insert(argument.mid(2), QString());
             continue;
         }
         QString name = argument.mid(2);
@@ -158,4 +170,100 @@ int OpenDataFile(const QString& command, const CliArguments& arguments, Delimite
         return ExitFailure;
     }
     return ExitOk;
+}
+
+CliUi::CliUi(QString command, bool showStatus)
+    : m_command(std::move(command))
+    , m_showStatus(showStatus) {}
+
+void CliUi::showMessage(BoxKind kind, const QString& title, const QString& text) {
+    // Information boxes repeat what the command prints itself.
+    if (kind != BoxKind::Error)
+        return;
+    if (!m_echo) {
+        HeadlessUi::showMessage(kind, title, text);
+        return;
+    }
+    ++m_errors;
+    PrintError(m_command, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+}
+
+void CliUi::setStatusText(const QString& text) {
+    HeadlessUi::setStatusText(text);
+    if (m_showStatus && !text.isEmpty())
+        PrintError(m_command, text);
+}
+
+ProgramSession::ProgramSession() = default;
+ProgramSession::~ProgramSession() = default;
+
+int ProgramSession::open(const QString& command, const CliArguments& arguments, bool showStatus) {
+    const QString folder = arguments.options.contains(QStringLiteral("program-folder"))
+                               ? arguments.options.value(QStringLiteral("program-folder"))
+                               : DefaultProgramFolder();
+    if (!QFileInfo(folder).isDir()) {
+        PrintError(command, QStringLiteral("program folder %1 does not exist").arg(folder));
+        return ExitFailure;
+    }
+
+    AppState& app = App();
+    app.programFolder = QDir(folder).absolutePath();
+    m_ui = std::make_shared<CliUi>(command, showStatus);
+    app.ui = m_ui;
+
+    m_lock = std::make_unique<InstanceLock>(app.programFolder);
+    if (!m_lock->tryLock()) {
+        if (m_lock->failure() == InstanceLock::Failure::CannotCreate) {
+            PrintError(command,
+                       QStringLiteral("the lock file %1 cannot be created: %2")
+                           .arg(InstanceLock::lockFilePath(app.programFolder), m_lock->cause()));
+            return ExitFailure;
+        }
+        const qint64 pid = m_lock->holderPid();
+        PrintError(command, QStringLiteral("another Parlex%1 is using %2")
+                                .arg(pid ? QStringLiteral(" (process %1)").arg(pid) : QString(),
+                                     app.programFolder));
+        return ExitFailure;
+    }
+
+    m_ui->setEchoErrors(false);
+    const QString cause = LoadSettings();
+    m_ui->setEchoErrors(true);
+    if (!app.gSettingsLoaded) {
+        PrintError(command, QStringLiteral("the settings in %1 could not be loaded%2")
+                                .arg(DatabasePath(),
+                                     cause.isEmpty() ? QString() : QStringLiteral(": ") + cause));
+        return ExitFailure;
+    }
+    if (app.gRemember != QLatin1String("1")) {
+        PrintError(command, QStringLiteral("no account is remembered: sign in once with Parlex and "
+                                           "tick \"remember\""));
+        return ExitFailure;
+    }
+    return ExitOk;
+}
+
+int NoPositional(const QString& command, const CliArguments& arguments) {
+    if (arguments.positional.isEmpty())
+        return ExitOk;
+    PrintError(
+        command,
+        QStringLiteral("unexpected argument %1 (try --help)").arg(arguments.positional.first()));
+    return ExitUsage;
+}
+
+LogTail::LogTail() {
+    Recordset rs = OpenRecordset(QStringLiteral("SELECT MAX(id) FROM tbl_log_txt"));
+    m_last = rs.isEmpty() ? 0 : rs.value(0).toLongLong();
+}
+
+void LogTail::printNew() {
+    Recordset rs =
+        OpenRecordset(QStringLiteral("SELECT id, tarih, aciklama FROM tbl_log_txt WHERE id > ") +
+                      QString::number(m_last) + QStringLiteral(" ORDER BY id"));
+    CliOutput out;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        m_last = rs.value(0).toLongLong();
+        out.line(rs.text(1) + QLatin1Char('\t') + EscapeValue(rs.text(2)));
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include <QByteArray>
@@ -7,24 +8,31 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/UiServices.h"
+
 class DelimitedReader;
+class InstanceLock;
 
 // Exit status of every command.
 enum ExitCode : int {
     ExitOk = 0,
-    ExitFailure = 1, // the file cannot be read
+    ExitFailure = 1, // the work could not be done
     ExitUsage = 2,   // bad arguments
+    // The package left and no reply tells whether the gateway took it.
+    ExitUnknownOutcome = 3,
 };
 
 // Command arguments: positional ones, "--name value" or "--name=value"
-// options, -h/--help, and "--" before positional ones that start with "-".
+// options, "--flag" options without a value (kept with an empty value),
+// -h/--help, and "--" before positional ones that start with "-".
 struct CliArguments {
     QStringList positional;
     QHash<QString, QString> options;
     bool help = false;
     QString error; // set when the arguments cannot be understood
 };
-CliArguments ParseArguments(const QStringList& arguments, const QStringList& valueOptions);
+CliArguments ParseArguments(const QStringList& arguments, const QStringList& valueOptions,
+                            const QStringList& flagOptions = {});
 
 // What every command does first: prints `help` for -h/--help (ExitOk), or
 // the parse error (ExitUsage). Empty when the command should go on.
@@ -58,3 +66,60 @@ QString EscapeValue(const QString& value);
 // Schema.ini as the program does and opens the reader on the file. Returns
 // ExitOk, or the exit status after printing why not.
 int OpenDataFile(const QString& command, const CliArguments& arguments, DelimitedReader& reader);
+
+// The Ui of a command that works on a program folder: error boxes go to
+// standard error as one line, information boxes nowhere (the command prints
+// its results itself), questions are answered No. Status-bar texts go to standard error
+// when asked for.
+class CliUi : public HeadlessUi {
+public:
+    CliUi(QString command, bool showStatus);
+    void showMessage(BoxKind kind, const QString& title, const QString& text) override;
+    void setStatusText(const QString& text) override;
+    // Error boxes shown so far.
+    int errorsShown() const { return m_errors; }
+    // Off: error boxes only to the developer's log, while the caller says
+    // the reason in its own words.
+    void setEchoErrors(bool on) { m_echo = on; }
+
+private:
+    QString m_command;
+    bool m_showStatus;
+    bool m_echo = true;
+    int m_errors = 0;
+};
+
+// A program folder opened as the desktop program opens it: --program-folder
+// (or the default), the same lock, the settings and the remembered account.
+// Holds the lock while it lives.
+class ProgramSession {
+public:
+    ProgramSession();
+    ~ProgramSession();
+    ProgramSession(const ProgramSession&) = delete;
+    ProgramSession& operator=(const ProgramSession&) = delete;
+
+    // ExitOk, or the exit status after printing why not.
+    int open(const QString& command, const CliArguments& arguments, bool showStatus);
+    CliUi& ui() { return *m_ui; }
+
+private:
+    std::unique_ptr<InstanceLock> m_lock;
+    std::shared_ptr<CliUi> m_ui;
+};
+
+// The arguments a command takes no positional argument in; ExitOk or
+// ExitUsage after printing why.
+int NoPositional(const QString& command, const CliArguments& arguments);
+
+// The activity log from a point on: each new line printed to standard output
+// as its date and time, a tab and the text. Raises when the log cannot be
+// read.
+class LogTail {
+public:
+    LogTail(); // from the line written last
+    void printNew();
+
+private:
+    qint64 m_last = 0;
+};

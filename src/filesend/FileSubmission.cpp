@@ -7,6 +7,7 @@
 #include "core/AppState.h"
 #include "core/DbRoutines.h"
 #include "core/PendingRecords.h"
+#include "core/RegionalFormat.h"
 #include "core/UiServices.h"
 #include "gateway/Gateway.h"
 
@@ -52,6 +53,15 @@ void showOutcome(const SubmissionOutcome& outcome, const QString& file) {
 }
 
 } // namespace
+
+QString SendConfirmationText(qint64 count, const std::optional<QDateTime>& scheduled) {
+    QString question = QStringLiteral("Mesajınız ") + QString::number(count);
+    if (!scheduled)
+        return question + QStringLiteral(" kişiye gönderilecektir. Devam etmek istiyor musunuz?");
+    return question + QStringLiteral(" kişiye, ") + RegionalDateText(scheduled->date()) +
+           QStringLiteral(" saat ") + scheduled->time().toString(QStringLiteral("HH:mm")) +
+           QStringLiteral(" de gönderilecektir. Devam etmek istiyor musunuz?");
+}
 
 QString ScheduledSendDate(const QDateTime& when) {
     return when.toString(QStringLiteral("ddMMyyyyHHmm"));

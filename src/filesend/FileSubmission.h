@@ -31,6 +31,13 @@ struct FileSendResult {
 
 FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& request);
 
+// The question before a package goes: count is the entries left in the list.
+QString SendConfirmationText(qint64 count, const std::optional<QDateTime>& scheduled);
+inline const QString SendConfirmationTitle = QStringLiteral("Parlex Mesaj Gönderim Onayı");
+inline const QString NotEnoughCreditText =
+    QStringLiteral("Gönderim yapabilecek kadar kontörünüz yok.");
+inline const QString EmptyListText = QStringLiteral("Gönderilecek Mesaj Listesi Boş !");
+
 // The sendsms date of a scheduled delivery: ddMMyyyyHHmm.
 QString ScheduledSendDate(const QDateTime& when);
 // gtarih of a scheduled delivery: dd.MM.yyyy HH:mm:00.

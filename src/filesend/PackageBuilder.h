@@ -37,6 +37,7 @@ public:
     };
 
     static inline const QString Tag = QStringLiteral("[DosyadanSMS] ");
+    static inline const QString CancelledText = QStringLiteral("[DosyadanSMS] İşlem iptal edildi");
     // Longest stretch between two yields while building.
     static constexpr int YieldIntervalMs = 20;
 

@@ -141,8 +141,7 @@ void frmDosyaSMS::cmdIleri_1_Click() {
     if (!askAccount())
         return;
     if (m_credit && *m_credit < m_rsPaket->list().size())
-        UserInterface().information(Title,
-                                    QStringLiteral("Gönderim yapabilecek kadar kontörünüz yok."));
+        UserInterface().information(Title, NotEnoughCreditText);
     m_ui->Command1->setEnabled(true);
 }
 
@@ -186,10 +185,9 @@ bool frmDosyaSMS::buildList() {
 }
 
 bool frmDosyaSMS::askAccount() {
-    Gateway gateway;
-    const QString reply = gateway.GetInfo(App().gatewayUserName(), App().gPassword);
     // Any error reply: a refusal code must never be read as a credit.
-    if (reply.isEmpty() || IsErrorReply(reply)) {
+    const std::optional<AccountInfo> account = AskAccountInfo();
+    if (!account) {
         UserInterface().error(
             Title, QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor. ") + Crlf +
                        QStringLiteral("Bilgisayarınız, güvenlik duvarı denetiminde olabilir.") +
@@ -198,10 +196,10 @@ bool frmDosyaSMS::askAccount() {
                        Crlf + QStringLiteral("Lütfen güvenlik ayarlarınızı kontrol ediniz."));
         return false;
     }
-    m_credit = CreditOf(reply);
-    m_ui->lblKontor->setText(QStringLiteral(" ") + reply.section(QLatin1Char('\n'), 0, 0));
+    m_credit = account->credit;
+    m_ui->lblKontor->setText(QStringLiteral(" ") + account->creditText);
     if (m_ui->cmbGonderen->count() == 0) {
-        m_ui->cmbGonderen->addItems(OriginatorsOf(reply));
+        m_ui->cmbGonderen->addItems(account->originators);
         m_ui->cmbGonderen->setCurrentIndex(0);
     }
     updateSendButton();
@@ -250,22 +248,15 @@ void frmDosyaSMS::cmdGonder_Click() {
     m_ui->cmdGonder->setEnabled(false);
     const qint64 count = m_rsPaket->list().size();
     std::optional<QDateTime> scheduled;
-    QString question = QStringLiteral("Mesajınız ") + QString::number(count);
-    if (m_ui->chkIleriTarih->isChecked()) {
+    if (m_ui->chkIleriTarih->isChecked())
         scheduled = QDateTime(m_ui->DTPicker1->date(), m_ui->DTPicker2->time());
-        question += QStringLiteral(" kişiye, ") + RegionalDateText(m_ui->DTPicker1->date()) +
-                    QStringLiteral(" saat ") +
-                    m_ui->DTPicker2->time().toString(QStringLiteral("HH:mm")) +
-                    QStringLiteral(" de gönderilecektir. Devam etmek istiyor musunuz?");
-    } else {
-        question += QStringLiteral(" kişiye gönderilecektir. Devam etmek istiyor musunuz?");
-    }
-    if (!UserInterface().askQuestion(QStringLiteral("Parlex Mesaj Gönderim Onayı"), question)) {
+    if (!UserInterface().askQuestion(SendConfirmationTitle,
+                                     SendConfirmationText(count, scheduled))) {
         updateSendButton();
         return;
     }
     if (count == 0) {
-        UserInterface().information(Title, QStringLiteral("Gönderilecek Mesaj Listesi Boş !"));
+        UserInterface().information(Title, EmptyListText);
         updateSendButton();
         return;
     }

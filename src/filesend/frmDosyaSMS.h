@@ -6,9 +6,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "PackageBuilder.h"
 #include "textsource/SampleFile.h"
 
-class PackageBuilder;
 class PackageListModel;
 class SampleFileModel;
 class WorkingWindowHost;
@@ -26,7 +26,7 @@ public:
     // 8775 x 6750 twips; the window keeps this size.
     static constexpr int DesignWidth = 585;
     static constexpr int DesignHeight = 450;
-    static inline const QString CancelledText = QStringLiteral("[DosyadanSMS] İşlem iptal edildi");
+    static inline const QString CancelledText = PackageBuilder::CancelledText;
 
     explicit frmDosyaSMS(WorkingWindowHost& host, QWidget* parent = nullptr);
     ~frmDosyaSMS() override;

@@ -4,6 +4,7 @@
 
 #include "ReplyText.h"
 #include "core/AppState.h"
+#include "core/Routines.h"
 
 Q_LOGGING_CATEGORY(lcGateway, "parlex.gateway")
 
@@ -172,6 +173,17 @@ QStringList OriginatorsOf(const QString& infoReply) {
         start = lf + 1;
     }
     return originators;
+}
+
+std::optional<AccountInfo> AccountInfoOf(const QString& infoReply) {
+    const qsizetype lf = infoReply.indexOf(QLatin1Char('\n'));
+    if (lf < 0 || IsErrorReply(infoReply))
+        return std::nullopt;
+    return AccountInfo{CreditOf(infoReply), infoReply.left(lf), OriginatorsOf(infoReply)};
+}
+
+std::optional<AccountInfo> AskAccountInfo() {
+    return AccountInfoOf(Gateway().GetInfo(App().gatewayUserName(), App().gPassword));
 }
 
 QString PackageIdOf(const QString& sendReply) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QString>
 #include <QStringList>
@@ -96,6 +97,17 @@ private:
 // that end in LF (a last piece without one is not a line).
 qint64 CreditOf(const QString& infoReply);
 QStringList OriginatorsOf(const QString& infoReply);
+
+// The account as a GetInfo reply gives it; none for an empty or error reply,
+// or one without its credit line (ended by LF): that is never a balance.
+struct AccountInfo {
+    qint64 credit = 0;
+    QString creditText; // the first line as the gateway wrote it
+    QStringList originators;
+};
+std::optional<AccountInfo> AccountInfoOf(const QString& infoReply);
+// GetInfo with the active account of AppState.
+std::optional<AccountInfo> AskAccountInfo();
 
 // The package identifier of an accepted submission: the reply from its fourth
 // character on, without surrounding blanks.

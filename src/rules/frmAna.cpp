@@ -19,10 +19,10 @@
 #include "core/Routines.h"
 #include "core/SystemError.h"
 #include "reports/ExcelExport.h"
+#include "rules/PollingTimer.h"
 #include "rules/RuleStore.h"
 #include "shell/Artwork.h"
 #include "shell/GridModels.h"
-#include "shell/PollingTimer.h"
 #include "shell/WorkingWindowHost.h"
 
 Q_LOGGING_CATEGORY(lcAna, "parlex.status")

@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-#include "PollingTimer.h"
+#include "rules/PollingTimer.h"
 
 class InstanceChannel;
 class InstanceLock;

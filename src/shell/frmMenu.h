@@ -5,8 +5,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "PollingTimer.h"
 #include "WorkingWindowHost.h"
+#include "rules/PollingTimer.h"
 
 class QLabel;
 class QMdiArea;

@@ -1,0 +1,266 @@
+#include <memory>
+
+#include <QProcess>
+#include <QtTest>
+
+#include "core/DatabaseSchema.h"
+#include "core/DbRoutines.h"
+#include "core/InstanceLock.h"
+#include "gateway/Gateway.h"
+#include "reports/StatusListExport.h"
+#include "support/RunnerWorld.h"
+
+namespace {
+
+const QByteArray List = "gsm;ad\n05321234567;Ali\n5337654321;Veli\n123;Kısa\n";
+
+// A program folder as start-up finds it: the account remembered, the main
+// endpoint at the simulator, passes a second apart.
+struct CliWorld : RunnerWorld {
+    CliWorld() {
+        SaveAccount(SimulatorFixture::UserName, SimulatorFixture::Password,
+                    SimulatorFixture::ClientCode, QStringLiteral("1"), QStringLiteral("Parlex"),
+                    QString());
+        SetParam(QLatin1String(ParamName::MainSecureAddress), sim.url(QString()));
+        SetParam(QLatin1String(ParamName::CheckPeriod), QStringLiteral("1000"));
+        list = env.writeFile(QStringLiteral("liste/ocak.txt"), List);
+    }
+    // parlex-cli in a process of its own, standard input not a terminal.
+    std::unique_ptr<QProcess> start(QStringList arguments) {
+        App().gConnection.close();
+        auto process = std::make_unique<QProcess>();
+        process->start(QStringLiteral(PARLEX_CLI),
+                       arguments << QStringLiteral("--program-folder") << env.folder());
+        return process;
+    }
+    QString list;
+};
+
+// A send of the list; the rows add their options.
+const QStringList Send = {
+    "send", "FILE",         "--separator", ";",          "--header",
+    "E",    "--gsm-column", "gsm",         "--template", "Sayın [##ad##], kampanya başladı."};
+
+} // namespace
+
+class TestCliJobs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void jobs_data();
+    void jobs();
+    void sendStoppedInFlightStillRecordsThePackage();
+    void watchSendsDroppedFilesUntilTerminated();
+    void reports_data();
+    void reports();
+};
+
+void TestCliJobs::jobs_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // standard output when done, else standard error
+
+    const QDate next = QDate::currentDate().addMonths(1);
+    const QDate fifth(next.year(), next.month(), 5);
+    QTest::newRow("sent now") << Send + QStringList{"--yes"} << "" << 0
+                              << "queued=2 h01=1 h02=0 h03=0\ncredit=1000\nMsgID: ";
+    QTest::newRow("the fifth at 14:30")
+        << Send + QStringList{"--yes", "--at", fifth.toString("dd.MM.yyyy") + " 14:30"} << "" << 0
+        << fifth.toString("ddMMyyyy") + "1430";
+    QTest::newRow("another sender")
+        << Send + QStringList{"--yes", "--originator", "ACME"} << "" << 0 << "MsgID: ";
+    QTest::newRow("unknown sender") << Send + QStringList{"--yes", "--originator", "X"} << "" << 1
+                                    << "its sender names: PARLEX, ACME";
+    QTest::newRow("credit too small") << Send + QStringList{"--yes"} << "credit" << 1
+                                      << "Gönderim yapabilecek kadar kontörünüz yok.";
+    QTest::newRow("outcome unknown")
+        << Send + QStringList{"--yes"} << "sendsms" << 3 << "raporları kontrol edin.";
+    QTest::newRow("nobody to confirm") << Send << "" << 1 << "add --yes";
+    QTest::newRow("no such column")
+        << Send + QStringList{"--yes", "--gsm-column", "tel"} << "" << 2 << "its columns: gsm, ad";
+    QTest::newRow("bad date") << Send + QStringList{"--yes", "--at", "31.02.2030 10:00"} << "" << 2
+                              << "is not a date";
+    QTest::newRow("send, desktop running")
+        << Send + QStringList{"--yes"} << "lock" << 1 << "another Parlex";
+    QTest::newRow("send, unknown option")
+        << QStringList{"send", "--now"} << "" << 2 << "unknown option --now";
+    QTest::newRow("credit") << QStringList{"credit"} << "" << 0
+                            << "credit=1000\noriginator=PARLEX\noriginator=ACME\n";
+    QTest::newRow("credit, gateway away")
+        << QStringList{"credit"} << "away" << 1 << "kontör bilgisi alınamadı";
+    QTest::newRow("watch, desktop running")
+        << QStringList{"watch"} << "lock" << 1 << "another Parlex";
+    QTest::newRow("watch, switched off") << QStringList{"watch"} << "off" << 1 << "switched off";
+    QTest::newRow("watch, stray argument")
+        << QStringList{"watch", "x"} << "" << 2 << "unexpected argument x";
+}
+
+// The windows' jobs from a script: the package sent once and recorded as
+// the window records it, or nothing sent and the reason said in one line.
+void TestCliJobs::jobs() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, fault);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+
+    CliWorld w;
+    if (fault == "credit")
+        w.sim->setCredit(SimulatorFixture::MainUser, 1);
+    if (fault == "sendsms")
+        w.sim->setFault(1, SimFault::http500("Internal Server Error"));
+    if (fault == "away")
+        w.sim->setFault(4, SimFault::close());
+    if (fault == "off")
+        SetAutoSendSwitch(false);
+    InstanceLock desktop(w.env.folder());
+    if (fault == "lock")
+        QVERIFY(desktop.tryLock());
+    w.drop(QStringLiteral("a.txt"), List);
+
+    const auto cli = w.start(arguments.replaceInStrings(QStringLiteral("FILE"), w.list));
+    QVERIFY(cli->waitForFinished(60000));
+    const QString out = QString::fromUtf8(cli->readAllStandardOutput());
+    const QString err = QString::fromUtf8(cli->readAllStandardError());
+    QCOMPARE(cli->exitCode(), exitCode);
+    const bool sent = exitCode == 0 && arguments.first() == "send";
+    QCOMPARE(w.sim->packageCount(), sent ? 1 : 0);
+    QCOMPARE(w.packageRows(), sent ? 1 : 0);
+    // The reason is the last line (developer warnings may come before).
+    if (exitCode)
+        QVERIFY2(err.section('\n', -2).contains(said), qPrintable(err));
+    else if (!sent)
+        QCOMPARE(out, said);
+    if (!sent)
+        return;
+    const SimPackageSummary package = w.sim->packages().at(0);
+    QVERIFY2(out.contains(said) || QString::fromStdString(package.sendDate) == said,
+             qPrintable(out));
+    QVERIFY(out.endsWith("MsgID: " + QString::fromStdString(package.id) + "\n"));
+    Recordset row = OpenRecordset("SELECT msgtip, paket_boyut, dosya_adi, originator, gtarih, "
+                                  "tarih FROM tbl_giden_txt");
+    QCOMPARE(QStringList({row.text(0), row.text(1), row.text(2), row.text(3)}),
+             QStringList({"Dosyadan gönderim", "2", "ocak.txt", package.originator.c_str()}));
+    QCOMPARE(row.text(4).endsWith("14:30:00"), arguments.contains("--at"));
+    QCOMPARE(QFileInfo::exists(w.env.filePath("liste/h01_ocak.txt")), true);
+    // Listed first among the packages, as the reports window lists it.
+    const auto history = w.start({QStringLiteral("packages")});
+    QVERIFY(history->waitForFinished(60000));
+    QVERIFY(
+        QString::fromUtf8(history->readAllStandardOutput())
+            .startsWith(QString::fromStdString(package.id) + "\tDosyadan gönderim\tocak.txt\t"));
+}
+
+// Ctrl+C or SIGTERM once the package has left: its reply is awaited and
+// it is recorded, so nobody sends it again thinking it never went.
+void TestCliJobs::sendStoppedInFlightStillRecordsThePackage() {
+    CliWorld w;
+    w.sim->setFault(1, SimFault::delayed(std::chrono::milliseconds(800)));
+    const auto cli = w.start((Send + QStringList{"--yes"}).replaceInStrings("FILE", w.list));
+    QTRY_COMPARE_WITH_TIMEOUT(w.sim->arrivedCount(1), 1, 30000);
+    cli->terminate();
+    QVERIFY(cli->waitForFinished(30000));
+    QCOMPARE(cli->exitCode(), 0);
+    QVERIFY(cli->readAllStandardOutput().contains("MsgID: "));
+    QCOMPARE(w.packageRows(), 1);
+}
+
+// The unit's job: every dropped file sent at the next pass, the desktop kept
+// out meanwhile, and SIGTERM in a pass finishing the file in hand only.
+void TestCliJobs::watchSendsDroppedFilesUntilTerminated() {
+    CliWorld w;
+    const auto cli = w.start({QStringLiteral("watch")});
+    w.drop(QStringLiteral("a.txt"), List);
+    QTRY_COMPARE_WITH_TIMEOUT(w.sim->packageCount(), 1, 30000);
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (out += cli->readAllStandardOutput()).contains("a.txt mesaj paketi başarıyla gönderildi"),
+        30000);
+    InstanceLock desktop(w.env.folder());
+    QVERIFY(!desktop.tryLock());
+    QCOMPARE(desktop.holderPid(), cli->processId());
+
+    w.sim->setFault(1, SimFault::delayed(std::chrono::milliseconds(800)));
+    w.drop(QStringLiteral("b.txt"), List);
+    w.drop(QStringLiteral("c.txt"), List);
+    QTRY_COMPARE_WITH_TIMEOUT(w.sim->arrivedCount(1), 2, 30000);
+    cli->terminate();
+    QVERIFY(cli->waitForFinished(30000));
+    QCOMPARE(cli->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(cli->exitCode(), 0);
+    QCOMPARE(w.sim->packageCount(), 2);
+    QCOMPARE(w.packageRows(), 2);
+    QVERIFY(QFile::exists(w.out + "/b.txt") && QFile::exists(w.in + "/c.txt"));
+    QVERIFY(desktop.tryLock());
+}
+
+void TestCliJobs::reports_data() {
+    QTest::addColumn<QStringList>("arguments"); // after "report"; ID is the package's
+    QTest::addColumn<QStringList>("states");    // the state texts --status lets through
+
+    const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+    const QStringList all = {"Beklemede", "İletildi", "Zaman Aşımı", "Reddedildi"};
+    QTest::newRow("package") << QStringList{"package", "ID"} << all;
+    QTest::newRow("package, delivered or rejected")
+        << QStringList{"package", "ID", "--status", "iletildi,reddedildi"}
+        << QStringList{"İletildi", "Reddedildi"};
+    QTest::newRow("range") << QStringList{"range", today, today} << all;
+    QTest::newRow("range, waiting or timed out")
+        << QStringList{"range", today, today, "--status", "beklemede,zaman_asimi"}
+        << QStringList{"Beklemede", "Zaman Aşımı"};
+    QTest::newRow("number") << QStringList{"number", "5321000007", today, today} << QStringList{};
+}
+
+// The reports window's jobs: every row once, the filter as its boxes, the
+// counts of the whole report, and the workbook holding the rows printed.
+void TestCliJobs::reports() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, states);
+
+    CliWorld w;
+    Gateway gateway;
+    for (int i = 0; i < 20; ++i)
+        gateway.addtosmsbasket("Deneme", QString("53210000%1").arg(i, 2, 10, QChar('0')));
+    const QString id =
+        PackageIdOf(gateway.sendsms(App().gatewayUserName(), App().gPassword, "PARLEX", QString()));
+    arguments.replaceInStrings(QStringLiteral("ID"), id);
+
+    const auto cli = w.start(QStringList{"report"} << arguments);
+    QVERIFY(cli->waitForFinished(60000));
+    QCOMPARE(cli->exitCode(), 0);
+    QStringList rows = QString::fromUtf8(cli->readAllStandardOutput()).split('\n');
+    rows.removeLast();
+    if (states.isEmpty()) {
+        QVERIFY2(rows.size() == 1 && rows[0].startsWith(id + "\t"), qPrintable(rows.join('\n')));
+        return;
+    }
+    // toplam=N beklemede=N iletildi=N zaman_asimi=N reddedildi=N
+    const QStringList counts = rows.takeLast().split(' ');
+    QCOMPARE(counts.first(), QStringLiteral("toplam=20"));
+    int listed = 0;
+    for (int i = 0; i < 4; ++i)
+        listed += states.contains(StatusList::stateText(StatusList::State(i)))
+                      ? counts[i + 1].section('=', 1).toInt()
+                      : 0;
+    QCOMPARE(rows.size(), listed);
+    for (const QString& row : rows)
+        QVERIFY2(row.startsWith("53210000") && states.contains(row.section('\t', 1)),
+                 qPrintable(row));
+
+    const QString book = w.env.filePath("rapor.xlsx");
+    const auto xlsx = w.start(QStringList{"report"} << arguments << "--xlsx" << book);
+    QVERIFY(xlsx->waitForFinished(60000));
+    QCOMPARE(xlsx->exitCode(), 0);
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c",
+                                      "import openpyxl, sys\n"
+                                      "for r in openpyxl.load_workbook(sys.argv[1])['Sayfa1']"
+                                      ".iter_rows(values_only=True): print('\\t'.join(r))",
+                                      book});
+    QVERIFY(python.waitForFinished(60000));
+    QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).split('\n'),
+             QStringList{StatusListExport::columnNames().join('\t')} << rows << QString());
+}
+
+QTEST_GUILESS_MAIN(TestCliJobs)
+#include "tst_clijobs.moc"
