@@ -184,7 +184,6 @@ int RunReport(const QStringList& args) {
     WatchExitSignals([] { App().gReportCancel = true; });
 
     StatusList list;
-    list.setFilter(ticked);
     const ReportOutcome outcome = kind == QLatin1String("package") ? RaporCek(p[1], list)
                                   : byNumber ? NumberReport(p[1], *first, *last, list)
                                              : RaporCek2(*first, *last, list);
@@ -196,6 +195,8 @@ int RunReport(const QStringList& args) {
                                           .replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
         return ExitFailure;
     }
+    // A report starts unfiltered; the boxes apply to what it listed.
+    list.setFilter(ticked);
 
     CliOutput out;
     if (arguments.options.contains(QStringLiteral("xlsx"))) {
