@@ -252,6 +252,19 @@ int NoPositional(const QString& command, const CliArguments& arguments) {
     return ExitUsage;
 }
 
+std::optional<int> StartPlainJob(const QString& command, const QString& help,
+                                 const QStringList& args, ProgramSession& session,
+                                 bool showStatus) {
+    const CliArguments arguments = ParseArguments(args, {QStringLiteral("program-folder")});
+    if (const auto status = HelpOrUsageError(command, help, arguments))
+        return status;
+    if (const int status = NoPositional(command, arguments); status != ExitOk)
+        return status;
+    if (const int status = session.open(command, arguments, showStatus); status != ExitOk)
+        return status;
+    return std::nullopt;
+}
+
 LogTail::LogTail() {
     Recordset rs = OpenRecordset(QStringLiteral("SELECT MAX(id) FROM tbl_log_txt"));
     m_last = rs.isEmpty() ? 0 : rs.value(0).toLongLong();

@@ -112,6 +112,11 @@ private:
 // ExitUsage after printing why.
 int NoPositional(const QString& command, const CliArguments& arguments);
 
+// A job whose only option is --program-folder: its --help, its usage errors
+// and its session. The exit status when it ends here, nothing when it goes on.
+std::optional<int> StartPlainJob(const QString& command, const QString& help,
+                                 const QStringList& args, ProgramSession& session, bool showStatus);
+
 // The activity log from a point on: each new line printed to standard output
 // as its date and time, a tab and the text. Raises when the log cannot be
 // read.

@@ -24,14 +24,9 @@ const QString kHelp =
 } // namespace
 
 int RunCredit(const QStringList& args) {
-    const CliArguments arguments = ParseArguments(args, {QStringLiteral("program-folder")});
-    if (const auto status = HelpOrUsageError(kCommand, kHelp, arguments))
-        return *status;
-    if (const int status = NoPositional(kCommand, arguments); status != ExitOk)
-        return status;
     ProgramSession session;
-    if (const int status = session.open(kCommand, arguments, false); status != ExitOk)
-        return status;
+    if (const auto status = StartPlainJob(kCommand, kHelp, args, session, false))
+        return *status;
     const std::optional<AccountInfo> account = AskAccountInfo();
     if (!account) {
         PrintError(kCommand, QStringLiteral("Mesaj merkezine ulaşılamıyor ya da hesap bilgileri "

@@ -106,14 +106,9 @@ int writeWorkbook(const StatusList& list, const QString& file) {
 } // namespace
 
 int RunPackages(const QStringList& args) {
-    const CliArguments arguments = ParseArguments(args, {QStringLiteral("program-folder")});
-    if (const auto status = HelpOrUsageError(kPackages, kPackagesHelp, arguments))
-        return *status;
-    if (const int status = NoPositional(kPackages, arguments); status != ExitOk)
-        return status;
     ProgramSession session;
-    if (const int status = session.open(kPackages, arguments, false); status != ExitOk)
-        return status;
+    if (const auto status = StartPlainJob(kPackages, kPackagesHelp, args, session, false))
+        return *status;
     try {
         Recordset rs = PackageList();
         CliOutput out;

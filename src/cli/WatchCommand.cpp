@@ -40,14 +40,9 @@ const QString kSwitchedOff =
 } // namespace
 
 int RunWatch(const QStringList& args) {
-    const CliArguments arguments = ParseArguments(args, {QStringLiteral("program-folder")});
-    if (const auto status = HelpOrUsageError(kCommand, kHelp, arguments))
-        return *status;
-    if (const int status = NoPositional(kCommand, arguments); status != ExitOk)
-        return status;
     ProgramSession session;
-    if (const int status = session.open(kCommand, arguments, true); status != ExitOk)
-        return status;
+    if (const auto status = StartPlainJob(kCommand, kHelp, args, session, true))
+        return *status;
 
     std::optional<LogTail> log;
     try {
