@@ -99,8 +99,16 @@ void startRun(const ReportView& view) {
         view.started();
 }
 
-LinesRun listing(const QString& reply, StatusList& list, ReportOutcome& outcome,
-                 const ReportView& view, bool statusLines) {
+// Lists the reply's lines and says on the status bar how the listing ended.
+// A bad line raises: the report ends through its error path, the rows before
+// it kept.
+void listing(const QString& reply, StatusList& list, ReportOutcome& outcome, const ReportView& view,
+             bool statusLines, const QString& cancelledText, const QString& doneText) {
+    // An empty answer is an empty report, not a fetch still going on.
+    if (reply.isEmpty()) {
+        status(outcome, NothingFound);
+        return;
+    }
     status(outcome, Counting);
     UserInterface().yield();
     status(outcome, Building);
@@ -111,9 +119,14 @@ LinesRun listing(const QString& reply, StatusList& list, ReportOutcome& outcome,
     };
     const LinesRun run = statusLines ? ListStatusLines(reply, list, outcome.counters, shown)
                                      : ListPackageLines(reply, list, outcome.counters, shown);
-    if (run.end == LinesRun::End::Cancelled)
+    if (run.end == LinesRun::End::BadLine)
+        throw std::runtime_error(run.description().toStdString());
+    if (run.end == LinesRun::End::Cancelled) {
         outcome.end = ReportOutcome::End::Cancelled;
-    return run;
+        status(outcome, cancelledText);
+    } else {
+        status(outcome, list.totalCount() == 0 ? NothingFound : doneText);
+    }
 }
 
 } // namespace
@@ -154,19 +167,8 @@ ReportOutcome RaporCek(const QString& msgId, StatusList& list, const ReportView&
         startRun(view);
         if (shownCodeReply(reply, outcome))
             return outcome;
-        // An empty answer is an empty report, not a fetch still going on.
-        if (reply.isEmpty()) {
-            status(outcome, NothingFound);
-            return outcome;
-        }
-        const LinesRun run = listing(reply, list, outcome, view, true);
-        if (run.end == LinesRun::End::BadLine)
-            throw std::runtime_error(run.description().toStdString());
-        if (run.end == LinesRun::End::Cancelled)
-            status(outcome, QStringLiteral("Raporlama İşlem iptal edildi."));
-        else
-            status(outcome,
-                   list.totalCount() == 0 ? NothingFound : QStringLiteral("Rapor oluşturuldu."));
+        listing(reply, list, outcome, view, true, QStringLiteral("Raporlama İşlem iptal edildi."),
+                QStringLiteral("Rapor oluşturuldu."));
     } catch (const std::exception& e) {
         box(outcome, Kind::Error, Warning,
             QStringLiteral("Tanımlanamayan bir hata Oluştu.") + Crlf +
@@ -196,18 +198,8 @@ ReportOutcome RaporCek2(QDate first, QDate last, StatusList& list, const ReportV
             return outcome;
         }
         startRun(view);
-        if (reply.isEmpty()) {
-            status(outcome, NothingFound);
-            return outcome;
-        }
-        const LinesRun run = listing(reply, list, outcome, view, true);
-        if (run.end == LinesRun::End::BadLine)
-            throw std::runtime_error(run.description().toStdString());
-        if (run.end == LinesRun::End::Cancelled)
-            status(outcome, QStringLiteral("Raporlama İşlem iptal edildi."));
-        else
-            status(outcome, list.totalCount() == 0 ? NothingFound
-                                                   : QStringLiteral("Rapor listesi oluşturuldu."));
+        listing(reply, list, outcome, view, true, QStringLiteral("Raporlama İşlem iptal edildi."),
+                QStringLiteral("Rapor listesi oluşturuldu."));
     } catch (const std::exception& e) {
         box(outcome, Kind::Error, Warning,
             App().gReportStep +
@@ -252,18 +244,8 @@ ReportOutcome NumberReport(const QString& gsmNo, QDate first, QDate last, Status
         if (view.cleared)
             view.cleared();
         startRun(view);
-        if (reply.isEmpty()) {
-            status(outcome, NothingFound);
-            return outcome;
-        }
-        const LinesRun run = listing(reply, list, outcome, view, false);
-        if (run.end == LinesRun::End::BadLine)
-            throw std::runtime_error(run.description().toStdString());
-        if (run.end == LinesRun::End::Cancelled)
-            status(outcome, QStringLiteral("Raporlama işlemi durduruldu."));
-        else
-            status(outcome, list.totalCount() == 0 ? NothingFound
-                                                   : QStringLiteral("Rapor listesi oluşturuldu."));
+        listing(reply, list, outcome, view, false, QStringLiteral("Raporlama işlemi durduruldu."),
+                QStringLiteral("Rapor listesi oluşturuldu."));
     } catch (const std::exception& e) {
         qCWarning(lcReports).noquote() << "number report:" << e.what();
         box(outcome, Kind::Error, Warning, App().gReportStep + CheckConnection);
