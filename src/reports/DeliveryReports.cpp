@@ -45,6 +45,16 @@ QString codeOf(const QString& reply) {
 
 // A proxy's page shows itself in its first lines; a report of a million
 // lines is not searched through for it.
+// The gateway's answer, or "-1" as for a lost connection when a server's
+// error page came instead: its text would read as an empty report.
+QString answerOf(const Gateway& gateway, const QString& reply) {
+    const int status = gateway.lastExchange().httpStatus;
+    if (reply == QLatin1String("-1") || (status >= 200 && status <= 299) || IsHtmlReply(reply))
+        return reply;
+    qCWarning(lcReports).noquote() << "the gateway answered a report with HTTP" << status;
+    return QStringLiteral("-1");
+}
+
 bool isHtmlPage(const QString& reply) {
     return IsHtmlReply(reply.left(65536));
 }
@@ -150,7 +160,9 @@ ReportOutcome RaporCek(const QString& msgId, StatusList& list, const ReportView&
         status(outcome, Fetching);
         UserInterface().yield();
         const Account account;
-        const QString reply = Gateway().getmsgstatus(account.user, account.password, msgId);
+        Gateway gateway;
+        const QString reply =
+            answerOf(gateway, gateway.getmsgstatus(account.user, account.password, msgId));
         if (reply == QLatin1String("-1")) {
             box(outcome, Kind::Information, Warning,
                 QStringLiteral("Bağlantı Hatası! İnternete Bağlı Olmadan Rapor "
@@ -183,8 +195,10 @@ ReportOutcome RaporCek2(QDate first, QDate last, StatusList& list, const ReportV
         status(outcome, Fetching);
         UserInterface().yield();
         const Account account;
-        const QString reply = Gateway().getmsgstatustodate(account.user, account.password,
-                                                           ReportDate(first), ReportDate(last));
+        Gateway gateway;
+        const QString reply =
+            answerOf(gateway, gateway.getmsgstatustodate(account.user, account.password,
+                                                         ReportDate(first), ReportDate(last)));
         if (reply == QLatin1String("-1")) {
             box(outcome, Kind::Information, Warning,
                 QStringLiteral("İnternete Bağlı Olmadan Rapor Görüntüleyemezsiniz"));
@@ -222,8 +236,10 @@ ReportOutcome NumberReport(const QString& gsmNo, QDate first, QDate last, Status
         status(outcome, Fetching);
         UserInterface().yield();
         const Account account;
-        const QString reply = Gateway().getmsgidtodate(account.user, account.password, gsmNo,
-                                                       ReportDate(first), ReportDate(last));
+        Gateway gateway;
+        const QString reply =
+            answerOf(gateway, gateway.getmsgidtodate(account.user, account.password, gsmNo,
+                                                     ReportDate(first), ReportDate(last)));
         const QString code = codeOf(reply);
         if (reply == QLatin1String("-1") || isHtmlPage(reply))
             box(outcome, Kind::Error, Warning,
@@ -264,7 +280,9 @@ QString MesajGoster(const QString& gsmNo, const QString& msgId, bool fromNumberT
         UserInterface().yield();
         app.gStepError = QStringLiteral("Bağlantı Hatası! Mesaj merkezine bağlanılamıyor");
         const Account account;
-        const QString reply = Gateway().getmsgbody(account.user, account.password, gsmNo, msgId);
+        Gateway gateway;
+        const QString reply =
+            answerOf(gateway, gateway.getmsgbody(account.user, account.password, gsmNo, msgId));
         const QString code = codeOf(reply);
         if (reply == QLatin1String("-1") || isHtmlPage(reply))
             box(outcome, Kind::Error, Warning,

@@ -107,7 +107,7 @@ private slots:
     // when the gateway ends it with CR LF; nothing is listed.
     void codeReplies_data() {
         QTest::addColumn<int>("action");
-        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("reply"); // "500:" + body: a server error page
         QTest::addColumn<QString>("box");
         const QString wrong = u"Uyarı: Hatalı Kullanıcı Adı veya Parola"_s;
         QTest::newRow("package 01") << 11 << u"01"_s << wrong;
@@ -123,12 +123,22 @@ private slots:
         QTest::newRow("number 08")
             << 14 << u"08"_s << u"Uyarı: Bu Tarihler Arasında Gönderilmiş SMS Bulunamadı"_s;
         QTest::newRow("number 04") << 14 << u"04"_s << wrong;
+        QTest::newRow("package server error")
+            << 11 << u"500:"_s
+            << u"Uyarı: Bağlantı Hatası! İnternete Bağlı Olmadan Rapor Görüntüleyemezsiniz\r\n"
+               u"İnternet bağlantınızı denetleyen bir güvenlik uygulaması Parlex'in internete "
+               u"çıkışını engelliyor olabilir."_s;
+        QTest::newRow("range server error")
+            << 17 << u"500:Internal error"_s
+            << u"Uyarı: İnternete Bağlı Olmadan Rapor Görüntüleyemezsiniz"_s;
     }
     void codeReplies() {
         QFETCH(int, action);
         QFETCH(QString, reply);
         QFETCH(QString, box);
-        (*sim)->setFault(action, SimFault::reply(reply.toStdString()));
+        (*sim)->setFault(action, reply.startsWith(u"500:"_s)
+                                     ? SimFault::http500(reply.mid(4).toStdString())
+                                     : SimFault::reply(reply.toStdString()));
         const QDate day(2026, 12, 7);
         const ReportOutcome outcome = action == 11 ? RaporCek(u"1000001"_s, list)
                                       : action == 17
