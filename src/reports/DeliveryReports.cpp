@@ -45,16 +45,6 @@ QString codeOf(const QString& reply) {
 
 // A proxy's page shows itself in its first lines; a report of a million
 // lines is not searched through for it.
-// The gateway's answer, or "-1" as for a lost connection when a server's
-// error page came instead: its text would read as an empty report.
-QString answerOf(const Gateway& gateway, const QString& reply) {
-    const int status = gateway.lastExchange().httpStatus;
-    if (reply == QLatin1String("-1") || (status >= 200 && status <= 299) || IsHtmlReply(reply))
-        return reply;
-    qCWarning(lcReports).noquote() << "the gateway answered a report with HTTP" << status;
-    return QStringLiteral("-1");
-}
-
 bool isHtmlPage(const QString& reply) {
     return IsHtmlReply(reply.left(65536));
 }
@@ -99,6 +89,20 @@ struct Account {
     QString user = App().gatewayUserName();
     QString password = App().gPassword;
 };
+
+// Asks the gateway for a report as the running account. "-1" as for a lost
+// connection also when a server's error page came: its text would read as
+// an empty report.
+template <typename Ask> QString asked(Ask ask) {
+    const Account account;
+    Gateway gateway;
+    const QString reply = ask(gateway, account);
+    const int status = gateway.lastExchange().httpStatus;
+    if (reply == QLatin1String("-1") || (status >= 200 && status <= 299) || isHtmlPage(reply))
+        return reply;
+    qCWarning(lcReports).noquote() << "the gateway answered a report with HTTP" << status;
+    return QStringLiteral("-1");
+}
 
 void startRun(const ReportView& view) {
     AppState& app = App();
@@ -159,10 +163,9 @@ ReportOutcome RaporCek(const QString& msgId, StatusList& list, const ReportView&
     try {
         status(outcome, Fetching);
         UserInterface().yield();
-        const Account account;
-        Gateway gateway;
-        const QString reply =
-            answerOf(gateway, gateway.getmsgstatus(account.user, account.password, msgId));
+        const QString reply = asked([&](Gateway& gateway, const Account& account) {
+            return gateway.getmsgstatus(account.user, account.password, msgId);
+        });
         if (reply == QLatin1String("-1")) {
             box(outcome, Kind::Information, Warning,
                 QStringLiteral("Bağlantı Hatası! İnternete Bağlı Olmadan Rapor "
@@ -194,11 +197,10 @@ ReportOutcome RaporCek2(QDate first, QDate last, StatusList& list, const ReportV
     try {
         status(outcome, Fetching);
         UserInterface().yield();
-        const Account account;
-        Gateway gateway;
-        const QString reply =
-            answerOf(gateway, gateway.getmsgstatustodate(account.user, account.password,
-                                                         ReportDate(first), ReportDate(last)));
+        const QString reply = asked([&](Gateway& gateway, const Account& account) {
+            return gateway.getmsgstatustodate(account.user, account.password, ReportDate(first),
+                                              ReportDate(last));
+        });
         if (reply == QLatin1String("-1")) {
             box(outcome, Kind::Information, Warning,
                 QStringLiteral("İnternete Bağlı Olmadan Rapor Görüntüleyemezsiniz"));
@@ -235,11 +237,10 @@ ReportOutcome NumberReport(const QString& gsmNo, QDate first, QDate last, Status
     try {
         status(outcome, Fetching);
         UserInterface().yield();
-        const Account account;
-        Gateway gateway;
-        const QString reply =
-            answerOf(gateway, gateway.getmsgidtodate(account.user, account.password, gsmNo,
-                                                     ReportDate(first), ReportDate(last)));
+        const QString reply = asked([&](Gateway& gateway, const Account& account) {
+            return gateway.getmsgidtodate(account.user, account.password, gsmNo, ReportDate(first),
+                                          ReportDate(last));
+        });
         const QString code = codeOf(reply);
         if (reply == QLatin1String("-1") || isHtmlPage(reply))
             box(outcome, Kind::Error, Warning,
@@ -279,10 +280,9 @@ QString MesajGoster(const QString& gsmNo, const QString& msgId, bool fromNumberT
             QStringLiteral("Bağlantı Hatası! Lütfen Internet Explorer sürümünüzü kontrol ediniz");
         UserInterface().yield();
         app.gStepError = QStringLiteral("Bağlantı Hatası! Mesaj merkezine bağlanılamıyor");
-        const Account account;
-        Gateway gateway;
-        const QString reply =
-            answerOf(gateway, gateway.getmsgbody(account.user, account.password, gsmNo, msgId));
+        const QString reply = asked([&](Gateway& gateway, const Account& account) {
+            return gateway.getmsgbody(account.user, account.password, gsmNo, msgId);
+        });
         const QString code = codeOf(reply);
         if (reply == QLatin1String("-1") || isHtmlPage(reply))
             box(outcome, Kind::Error, Warning,
