@@ -178,9 +178,12 @@ bool frmDosyaSMS::buildList() {
         closeWindow();
         return false;
     }
+    // The box of a sample that cannot be read: the file is the same one.
     if (result == PackageBuilder::Result::Unreadable)
-        UserInterface().error(Title, m_sample->file + QStringLiteral(" dosyası okunamadı: ") +
-                                         builder.errorString());
+        UserInterface().error(WizardSampleFailure.title,
+                              WizardSampleFailure.text + Crlf +
+                                  QStringLiteral("Sistemin ürettiği hata mesajı : ") +
+                                  builder.errorString());
     return result == PackageBuilder::Result::Built || result == PackageBuilder::Result::Empty;
 }
 

@@ -61,7 +61,9 @@ void RecordStream::close() {
     m_text.clear();
     m_pos = 0;
     m_atEnd = false;
-    m_records = 0;
+    m_lines = 0;
+    m_afterCr = false;
+    m_recordLine = 0;
     m_error.clear();
     m_encoding = TextEncoding::Windows1254;
 }
@@ -116,7 +118,6 @@ RecordStream::Status RecordStream::next(std::vector<QStringView>& fields) {
     for (;;) {
         switch (split(fields)) {
         case Split::Record:
-            ++m_records;
             return Status::Record;
         case Split::End:
             m_file.close();
@@ -125,10 +126,9 @@ RecordStream::Status RecordStream::next(std::vector<QStringView>& fields) {
             return Status::Error;
         case Split::NeedMore:
             if (m_text.size() - m_pos > MaxRecordLength) {
-                // Counted in records, which are lines unless quotes join some.
                 fail(QStringLiteral("%1: %2. satır %3 karakterden uzun")
                          .arg(m_path)
-                         .arg(m_records + 1)
+                         .arg(m_recordLine)
                          .arg(MaxRecordLength));
                 return Status::Error;
             }
@@ -141,6 +141,11 @@ RecordStream::Status RecordStream::next(std::vector<QStringView>& fields) {
 
 RecordStream::Split RecordStream::notText() {
     fail(QStringLiteral("%1 bir metin dosyası değil (0 baytı içeriyor)").arg(m_path));
+    return Split::Error;
+}
+
+RecordStream::Split RecordStream::unclosedQuote() {
+    fail(QStringLiteral("%1: %2. satırda kapanmayan tırnak").arg(m_path).arg(m_recordLine));
     return Split::Error;
 }
 
@@ -164,13 +169,22 @@ RecordStream::Split RecordStream::split(std::vector<QStringView>& fields) {
     const QChar* const end = m_text.constData() + m_text.size();
     const QChar* p = begin;
 
-    // Empty lines are no records.
-    while (p < end && isLineBreak(p->unicode()))
+    // Empty lines are no records, but they count as lines.
+    qint64 lines = m_lines;
+    bool afterCr = m_afterCr;
+    while (p < end && isLineBreak(p->unicode())) {
+        if (!(afterCr && p->unicode() == kLf))
+            ++lines;
+        afterCr = p->unicode() == kCr;
         ++p;
+    }
     if (p == end) {
         m_pos += p - begin;
+        m_lines = lines;
+        m_afterCr = afterCr;
         return m_atEnd ? Split::End : Split::NeedMore;
     }
+    m_recordLine = lines + 1;
 
     const QChar* const recordStart = p;
     fields.clear();
@@ -194,18 +208,15 @@ RecordStream::Split RecordStream::split(std::vector<QStringView>& fields) {
             fieldStart = ++p;
             for (;;) {
                 const QChar* q = p;
-                while (q < end && q->unicode() != kQuote && q->unicode() != 0)
+                while (q < end && q->unicode() != kQuote && q->unicode() != 0 &&
+                       !isLineBreak(q->unicode()))
                     ++q;
                 if (q < end && q->unicode() == 0)
                     return notText();
-                if (q == end) {
-                    if (!m_atEnd)
-                        return Split::NeedMore;
-                    // No closing quote: the field runs to the end of the file.
-                    rewritten.append(p, q - p);
-                    p = end;
-                    break;
-                }
+                if (q == end && !m_atEnd)
+                    return Split::NeedMore;
+                if (q == end || isLineBreak(q->unicode()))
+                    return unclosedQuote();
                 if (q + 1 == end && !m_atEnd)
                     return Split::NeedMore; // a doubled quote may follow
                 rewritten.append(p, q - p);
@@ -266,10 +277,12 @@ RecordStream::Split RecordStream::split(std::vector<QStringView>& fields) {
     if (length > MaxRecordLength) {
         fail(QStringLiteral("%1: %2. satır %3 karakterden uzun")
                  .arg(m_path)
-                 .arg(m_records + 1)
+                 .arg(m_recordLine)
                  .arg(MaxRecordLength));
         return Split::Error;
     }
     m_pos += p - begin;
+    m_lines = m_recordLine;
+    m_afterCr = false;
     return Split::Record;
 }

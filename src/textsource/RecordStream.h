@@ -18,16 +18,19 @@ QString DataFileProblem(const QString& path);
 //
 // Records end at CR LF, LF or CR. Lines with no characters at all are
 // skipped. A field that starts with a double quote runs to the next quote
-// that is not doubled and may hold the separator and line breaks; "" inside
-// it is one quote, and text between its closing quote and the separator is
-// kept as written. A quote anywhere else is an ordinary character. A
-// separator that itself holds a quote turns quoting off.
+// that is not doubled and may hold the separator; "" inside it is one
+// quote, and text between its closing quote and the separator is kept as
+// written. A quote anywhere else is an ordinary character. A separator that
+// itself holds a quote turns quoting off. A quoted field never runs past
+// its line: one still open at the line's end makes the file unreadable,
+// since the rows after it would be read as part of its row and go to its
+// recipient.
 class RecordStream {
 public:
     enum class Status { Record, End, Error };
 
     // Longest record accepted, in characters: a longer one is a file the
-    // program cannot use (binary data, a missing closing quote).
+    // program cannot use (binary data).
     static constexpr qsizetype MaxRecordLength = 1024 * 1024;
 
     RecordStream() = default;
@@ -44,8 +47,6 @@ public:
 
     TextEncoding encoding() const { return m_encoding; }
     QString errorString() const { return m_error; }
-    // Records returned so far; a failure names the line after them.
-    qint64 recordCount() const { return m_records; }
 
 private:
     enum class Split { Record, NeedMore, End, Error };
@@ -55,6 +56,7 @@ private:
     bool refill();
     Split split(std::vector<QStringView>& fields);
     Split notText();
+    Split unclosedQuote();
     bool separatorAt(const QChar* p, const QChar* end, bool& needMore) const;
 
     QFile m_file;
@@ -68,6 +70,10 @@ private:
     std::vector<QString> m_unquoted; // quoted fields that had to be rewritten
     qsizetype m_pos = 0;             // start of the next record in m_text
     bool m_atEnd = false;            // the file has been read to its end
-    qint64 m_records = 0;
+    // Line breaks before m_pos (CR LF counting once), so that a failure
+    // names the line of the file, the header line and empty lines counted.
+    qint64 m_lines = 0;
+    bool m_afterCr = false;  // m_pos follows a CR, whose LF may come next
+    qint64 m_recordLine = 0; // 1-based line of the record being split
     QString m_error;
 };

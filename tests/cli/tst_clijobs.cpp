@@ -79,6 +79,8 @@ void TestCliJobs::jobs_data() {
     QTest::newRow("nobody to confirm") << Send << "" << 1 << "add --yes";
     QTest::newRow("no such column")
         << Send + QStringList{"--yes", "--gsm-column", "tel"} << "" << 2 << "its columns: gsm, ad";
+    QTest::newRow("quote left open")
+        << Send + QStringList{"--yes"} << "quote" << 1 << ": 2. satırda kapanmayan tırnak";
     QTest::newRow("bad date") << Send + QStringList{"--yes", "--at", "31.02.2030 10:00"} << "" << 2
                               << "is not a date";
     QTest::newRow("send, desktop running")
@@ -113,6 +115,9 @@ void TestCliJobs::jobs() {
         w.sim->setFault(4, SimFault::close());
     if (fault == "off")
         SetAutoSendSwitch(false);
+    if (fault == "quote") // the next rows must not go inside Ali's message
+        w.env.writeFile(QStringLiteral("liste/ocak.txt"),
+                        "gsm;ad\n05321234567;\"Ali\n5337654321;Veli\n");
     InstanceLock desktop(w.env.folder());
     if (fault == "lock")
         QVERIFY(desktop.tryLock());

@@ -273,6 +273,31 @@ private slots:
         QCOMPARE(text("Label11"), u"9/160"_s);
     }
 
+    // A quote left open would carry the next customers' rows into one
+    // message: the file is refused, naming the line, and nothing is sent.
+    void quoteLeftOpen_data() {
+        QTest::addColumn<int>("rowsBefore");
+        QTest::addColumn<bool>("whenLoaded"); // else when the list is built
+        QTest::newRow("among the sample's rows") << 1 << true;
+        QTest::newRow("past the sample's first page") << SampleFileModel::PageRows + 50 << false;
+    }
+    void quoteLeftOpen() {
+        QFETCH(int, rowsBefore);
+        QFETCH(bool, whenLoaded);
+        const int requests = sim->sim().requestCount();
+        open(manyRows(rowsBefore) + "05329999999;\"Ay\xFE\x65\r\n05328888888;Veli\r\n");
+        QCOMPARE(get("cmdIleri_1")->isEnabled(), !whenLoaded);
+        if (!whenLoaded)
+            next();
+        QCOMPARE(boxes(),
+                 QStringList(u"Parlex Otomatik gönderim ayarları: Tanımlanamayan hata "
+                             "oluştu.\r\nSistemin ürettiği hata mesajı : "_s +
+                             env->filePath(u"liste/liste.txt"_s) + u": "_s +
+                             QString::number(rowsBefore + 2) + u". satırda kapanmayan tırnak"_s));
+        QCOMPARE(sim->sim().requestCount(), requests);
+        QCOMPARE(files(), (QStringList{u"Schema.ini"_s, u"liste.txt"_s})); // no reject files
+    }
+
     // A long list opens at once and reads on as the grid scrolls.
     void sampleGridReadsAsItScrolls() {
         open(manyRows(1000));

@@ -231,14 +231,24 @@ void TestRuleRunner::switchedOffDuringPass() {
 
 void TestRuleRunner::emptyAndUnreadableFiles_data() {
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("unreadable");
-    QTest::newRow("empty file") << QByteArray() << false;
-    QTest::newRow("not text") << QByteArray("gsm;ad\0;tutar\n", 14) << true;
+    QTest::addColumn<QString>("reason"); // why it cannot be read, after the file's path
+    QTest::addColumn<QByteArray>("changed");
+    QTest::addColumn<int>("sentWhenChanged"); // messages
+    QTest::newRow("empty file") << QByteArray() << QString() << QByteArray("x") << 0;
+    const QByteArray notText("gsm;ad\0;tutar\n", 14);
+    QTest::newRow("not text") << notText << " bir metin dosyası değil (0 baytı içeriyor)"
+                              << notText + "x" << 0;
+    // The next customers' rows must not go inside the first one's message.
+    const QByteArray open = "gsm;ad;tutar\n5321000001;\"Ayse;x\n5321000002;B;2\n5321000003;C;3\n";
+    QTest::newRow("quote left open")
+        << open << ": 2. satırda kapanmayan tırnak" << QByteArray(open).replace(";x", "\";x") << 3;
 }
 
 void TestRuleRunner::emptyAndUnreadableFiles() {
     QFETCH(QByteArray, content);
-    QFETCH(bool, unreadable);
+    QFETCH(QString, reason);
+    QFETCH(QByteArray, changed);
+    QFETCH(int, sentWhenChanged);
 
     RunnerWorld w;
     w.drop(QStringLiteral("liste.txt"), content);
@@ -246,7 +256,10 @@ void TestRuleRunner::emptyAndUnreadableFiles() {
     const QStringList lines = w.env.logLines();
     QCOMPARE(lines.first(), P + "liste.txt dosyası açılıyor...");
     QCOMPARE(lines.last(), P + "liste.txt dosyada kayıt bulunamadı...");
+    const bool unreadable = !reason.isEmpty();
     QCOMPARE(lines.size(), unreadable ? 3 : 2); // the reason between them
+    if (unreadable)
+        QCOMPARE(lines[1], P + "liste.txt dosyası okunamadı: " + w.in + "/liste.txt" + reason);
     QVERIFY(QFile::exists(w.in + "/liste.txt"));
     QCOMPARE(w.sim->requestCount(), 0);
 
@@ -254,9 +267,13 @@ void TestRuleRunner::emptyAndUnreadableFiles() {
     // read only once it has changed.
     OtoMesaj();
     QCOMPARE(w.env.logLines().size(), unreadable ? 3 : 4);
-    w.drop(QStringLiteral("liste.txt"), content + "x", 30);
+    QCOMPARE(w.sim->requestCount(), 0);
+    w.drop(QStringLiteral("liste.txt"), changed, 30);
     OtoMesaj();
-    QCOMPARE(w.env.logLines().size(), 6);
+    QCOMPARE(w.env.logLines().size(), sentWhenChanged ? 7 : 6);
+    QCOMPARE(w.sim->packageCount(), sentWhenChanged ? 1 : 0);
+    if (sentWhenChanged)
+        QCOMPARE(w.sim->packages()[0].messageCount, size_t(sentWhenChanged));
 }
 
 void TestRuleRunner::onlySettledListsAreTaken() {

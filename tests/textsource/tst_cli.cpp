@@ -29,7 +29,7 @@ CliRun RunCli(const QStringList& arguments) {
 }
 
 const QByteArray People = "ad;gsm;tutar\r\nAy\xFE\x65;05321234567;12,"
-                          "5\r\n\"Veli\r\nK\xFDl\xFD\xE7\";;3\r\nC:\\x;0212;\r\n";
+                          "5\r\n\"Veli\tK\xFDl\xFD\xE7\";;3\r\nC:\\x;0212;\r\n";
 
 } // namespace
 
@@ -46,11 +46,12 @@ private slots:
 void TestCli::commands_data() {
     // FILE is in/liste.txt of a test folder holding `bytes`. Standard output as a whole, or its
     // beginning when `out` has no final line break; standard error says nothing, or one line naming
-    // the file (exit 1) or the tool (exit 2).
+    // the file (exit 1) or the tool (exit 2), and holding `why` when given.
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("why");
 
     const QStringList read{"read", "FILE", "--separator", ";", "--header", "E"};
     const auto preview = [&](const QString& templateText, const QString& column) {
@@ -60,18 +61,20 @@ void TestCli::commands_data() {
     QTest::newRow("read: Windows-1254, header, Null, escapes")
         << read << People << 0
         << u"encoding: windows-1254\nad:text\tgsm:integer\ttutar:double\nAyşe\t5321234567\t12,5\n"
-           "Veli\\r\\nKılıç\t\\N\t3\nC:\\\\x\t212\t\\N\n"_s;
+           "Veli\\tKılıç\t\\N\t3\nC:\\\\x\t212\t\\N\n"_s
+        << QString();
     QTest::newRow("read: UTF-8, tab, no header")
         << QStringList{"read", "FILE", "--separator=T", "--header=H"}
         << QByteArray("Çınar\t905321234567\n\tx\n") << 0
-        << u"encoding: utf-8\nF1:text\tF2:text\nÇınar\t905321234567\n\\N\tx\n"_s;
+        << u"encoding: utf-8\nF1:text\tF2:text\nÇınar\t905321234567\n\\N\tx\n"_s << QString();
     QTest::newRow("preview: three outcomes")
         << preview(u"Sayın [##AD##], borcunuz [##tutar##] TL."_s, u"GSM"_s) << People << 0
         << u"queued\t5321234567\tSayin Ayse, borcunuz 12,5 TL.\n"
-           "h01\t\tSayın Veli\\r\\nKılıç, borcunuz 3 TL.\n"
-           "h01\t\tSayın C:\\\\x, borcunuz  TL.\nqueued=1 h01=2 h02=0 h03=0\n"_s;
+           "h01\t\tSayın Veli\\tKılıç, borcunuz 3 TL.\n"
+           "h01\t\tSayın C:\\\\x, borcunuz  TL.\nqueued=1 h01=2 h02=0 h03=0\n"_s
+        << QString();
     const auto bad = [&](const char* name, const QStringList& arguments) {
-        QTest::newRow(name) << arguments << People << 2 << QString();
+        QTest::newRow(name) << arguments << People << 2 << QString() << QString();
     };
     bad("no command", {});
     bad("unknown command", {"send", "FILE"});
@@ -85,14 +88,20 @@ void TestCli::commands_data() {
         const QStringList arguments = *command == 'r' ? read : preview(u"x"_s, u"gsm"_s);
         QTest::addRow("%s: missing file", command)
             << QStringList(arguments).replaceInStrings(u"FILE"_s, u"FILE.yok"_s) << People << 1
-            << "";
+            << "" << QString();
         QTest::addRow("%s: binary", command)
-            << arguments << QByteArray::fromHex("7f454c46020101000000") << 1 << "";
+            << arguments << QByteArray::fromHex("7f454c46020101000000") << 1 << "" << QString();
+        // Never the next rows inside this one.
+        QTest::addRow("%s: quote left open", command)
+            << arguments << QByteArray("ad;gsm\r\n\"Ali;05321234567\r\nVeli;05327654321\r\n") << 1
+            << "" << u": 2. satırda kapanmayan tırnak"_s;
     }
 
-    QTest::newRow("help") << QStringList{"--help"} << People << 0 << "Usage: parlex-cli COMMAND";
-    QTest::newRow("help wins over bad arguments") << QStringList{"read", "--header", "X", "--help"}
-                                                  << People << 0 << "Usage: parlex-cli read FILE";
+    QTest::newRow("help") << QStringList{"--help"} << People << 0 << "Usage: parlex-cli COMMAND"
+                          << QString();
+    QTest::newRow("help wins over bad arguments")
+        << QStringList{"read", "--header", "X", "--help"} << People << 0
+        << "Usage: parlex-cli read FILE" << QString();
 }
 
 void TestCli::commands() {
@@ -100,6 +109,7 @@ void TestCli::commands() {
     QFETCH(QByteArray, bytes);
     QFETCH(int, exitCode);
     QFETCH(QString, out);
+    QFETCH(QString, why);
     TestEnvironment env;
     const QString file = env.writeFile(u"in/liste.txt"_s, bytes);
     arguments.replaceInStrings(u"FILE"_s, file);
@@ -109,6 +119,7 @@ void TestCli::commands() {
     QCOMPARE(run.err.count(u'\n'), exitCode ? 1 : 0);
     QVERIFY2(exitCode != 1 || run.err.contains(arguments[1]), qPrintable(run.err));
     QVERIFY2(exitCode != 2 || run.err.startsWith(u"parlex-cli"), qPrintable(run.err));
+    QVERIFY2(run.err.contains(why), qPrintable(run.err));
 }
 
 void TestCli::runOnceNamesTheCause_data() {
