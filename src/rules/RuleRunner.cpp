@@ -345,6 +345,9 @@ void runRule(const Rule& rule) {
                   rule.gelen_klasor);
     TidyHeldRejects(rule);
     ForgetVanishedFiles(rule, names);
+    NoteUnopenableNames(rule, [](const QString& name) {
+        return extensionAccepted(name) && !IsUnfinishedFileName(name);
+    });
     if (names.isEmpty())
         return;
 

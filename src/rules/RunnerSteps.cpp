@@ -1,5 +1,7 @@
 #include "RunnerSteps.h"
 
+#include <dirent.h>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -21,6 +23,7 @@ namespace {
 const QString SeenKey = QStringLiteral("gozlem:");
 const QString NotAFileKey = QStringLiteral("aygit:");
 const QString UnreadableKey = QStringLiteral("okunamaz:");
+const QString UnopenableKey = QStringLiteral("adsiz:");
 const QStringList RejectPrefixes = {QStringLiteral("h01_"), QStringLiteral("h02_"),
                                     QStringLiteral("h03_")};
 
@@ -158,6 +161,78 @@ void ForgetVanishedFiles(const Rule& rule, const QStringList& names) {
             if (!names.contains(key.mid(prefix.size())))
                 RunnerMemory::clear(key);
         }
+    }
+}
+
+namespace {
+
+// The names in `folder` as the file system holds them; nullopt when it
+// cannot be listed.
+std::optional<QList<QByteArray>> rawNames(const QString& folder) {
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return std::nullopt;
+    QList<QByteArray> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names << name;
+    }
+    ::closedir(dir);
+    return names;
+}
+
+} // namespace
+
+QString ShownFileName(const QByteArray& name) {
+    QString shown;
+    for (qsizetype i = 0; i < name.size();) {
+        const auto lead = static_cast<uchar>(name[i]);
+        const qsizetype length = lead < 0x80                    ? 1
+                                 : lead >= 0xC2 && lead <= 0xDF ? 2
+                                 : lead >= 0xE0 && lead <= 0xEF ? 3
+                                 : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                                : 0;
+        const QByteArrayView piece =
+            QByteArrayView(name).sliced(i).first(std::min(length, name.size() - i));
+        // Control characters are escaped too: a line break would split the
+        // log line.
+        if (length > 0 && piece.size() == length && lead >= 0x20 && lead != 0x7F &&
+            piece.isValidUtf8()) {
+            shown += QString::fromUtf8(piece);
+            i += length;
+        } else {
+            shown += QStringLiteral("\\x") +
+                     QString::number(lead, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+            ++i;
+        }
+    }
+    return shown;
+}
+
+void NoteUnopenableNames(const Rule& rule, const std::function<bool(const QString&)>& taken) {
+    const std::optional<QList<QByteArray>> names = rawNames(rule.gelen_klasor);
+    if (!names)
+        return;
+    const QString keyPrefix = fileKeyPrefix(UnopenableKey, rule);
+    QStringList present;
+    for (const QByteArray& name : *names) {
+        // Opened by its decoded name, a file is only found when that name
+        // leads back to the same bytes.
+        const QString decoded = QFile::decodeName(name);
+        if (QFile::encodeName(decoded) == name || !taken(decoded))
+            continue;
+        const QString shown = ShownFileName(name);
+        present << shown;
+        RunnerMemory::notice(keyPrefix + shown,
+                             RulePrefix(rule.kural_adi) + shown +
+                                 QStringLiteral(" dosyası adıyla açılamıyor: adı geçerli UTF-8 "
+                                                "değil. Dosya gönderilmiyor; adı "
+                                                "değiştirildiğinde gönderilecek."));
+    }
+    for (const QString& key : RunnerMemory::keysStartingWith(keyPrefix)) {
+        if (!present.contains(key.mid(keyPrefix.size())))
+            RunnerMemory::clear(key);
     }
 }
 

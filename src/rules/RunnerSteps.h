@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QList>
@@ -35,6 +36,13 @@ bool IsUnreadableAsBefore(const Rule& rule, const QString& fileName);
 void NoteUnreadable(const Rule& rule, const QString& fileName);
 // Forgets what was noted of files no longer in the folder.
 void ForgetVanishedFiles(const Rule& rule, const QStringList& names);
+// Files the pass cannot open by the name it lists: a name that is not UTF-8
+// (written by an older system) reaches the program with its odd bytes
+// replaced. Each one that `taken` would take is logged once, its bytes
+// shown as \xHH, and left where it is; the note goes with the file.
+void NoteUnopenableNames(const Rule& rule, const std::function<bool(const QString&)>& taken);
+// A file name's bytes as text: UTF-8 where they are, \xHH where not.
+QString ShownFileName(const QByteArray& name);
 
 // A record that must reach the database, with those kept before it. When
 // they cannot yet, the user is told why (status bar and log) and they are

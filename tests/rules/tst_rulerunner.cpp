@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QtTest>
 
@@ -8,6 +10,8 @@
 #include "rules/RuleRunner.h"
 #include "rules/RunnerSteps.h"
 #include "support/RunnerWorld.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -30,6 +34,8 @@ private slots:
     void switchedOffDuringPass();
     void emptyAndUnreadableFiles_data();
     void emptyAndUnreadableFiles();
+    void unopenableNamesAreLoggedOnce_data();
+    void unopenableNamesAreLoggedOnce();
     void onlySettledListsAreTaken();
     void missingFolderSkipsOnlyItsRule();
     void sentFileThatCannotMoveIsNeverSentAgain();
@@ -274,6 +280,58 @@ void TestRuleRunner::emptyAndUnreadableFiles() {
     QCOMPARE(w.sim->packageCount(), sentWhenChanged ? 1 : 0);
     if (sentWhenChanged)
         QCOMPARE(w.sim->packages()[0].messageCount, size_t(sentWhenChanged));
+}
+
+void TestRuleRunner::unopenableNamesAreLoggedOnce_data() {
+    QTest::addColumn<QByteArray>("name"); // its bytes
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Windows-1254 letters")
+        << QByteArray("m\xFC\xFEteri.txt") << "m\\xFC\\xFEteri.txt";
+    QTest::newRow("beside UTF-8 letters") << QByteArray("Ay\xC5\x9F"
+                                                        "e \xFE.txt")
+                                          << u"Ayşe \\xFE.txt"_s;
+    QTest::newRow("UTF-8 cut short") << QByteArray("liste\xC5.txt") << "liste\\xC5.txt";
+}
+
+void TestRuleRunner::unopenableNamesAreLoggedOnce() {
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    QVERIFY(QFile::encodeName(QFile::decodeName(name)) != name);
+
+    RunnerWorld w;
+    const QByteArray path = QFile::encodeName(w.in) + '/' + name;
+    const auto create = [&] {
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, OneRow.constData(), size_t(OneRow.size())), OneRow.size());
+        ::close(fd);
+    };
+    create();
+    w.drop(QStringLiteral("diger.txt"), OneRow);
+    OtoMesaj();
+    // The other file of the folder goes in the same pass.
+    QCOMPARE(w.sim->packageCount(), 1);
+    QCOMPARE(RunnerWorld::files(w.out), QStringList{"diger.txt"});
+    OtoMesaj();
+
+    const QString line = P + shown +
+                         " dosyası adıyla açılamıyor: adı geçerli UTF-8 değil. Dosya "
+                         "gönderilmiyor; adı değiştirildiğinde gönderilecek.";
+    QCOMPARE(w.env.logLines().filter(u"diger.txt"_s, Qt::CaseSensitive).size(), 4);
+    QCOMPARE(w.env.logLines().filter(u"adıyla"_s), QStringList{line});
+    QCOMPARE(w.sim->packageCount(), 1);
+    QFile kept;
+    const int fd = ::open(path.constData(), O_RDONLY);
+    QVERIFY(fd >= 0 && kept.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    QCOMPARE(kept.readAll(), OneRow);
+    kept.close();
+
+    // Gone, and back later: a new file, told of again.
+    QCOMPARE(::unlink(path.constData()), 0);
+    OtoMesaj();
+    create();
+    OtoMesaj();
+    QCOMPARE(w.env.logLines().filter(u"adıyla"_s), (QStringList{line, line}));
 }
 
 void TestRuleRunner::onlySettledListsAreTaken() {
