@@ -17,20 +17,9 @@ QList<PendingRecords::Step> packageRecord(const SubmissionOutcome& outcome,
                                           const FileSendRequest& request) {
     const QString now = NowText();
     const QString gtarih = request.scheduled ? ScheduledRecordDate(*request.scheduled) : now;
-    const QString insert =
-        QStringLiteral("INSERT INTO tbl_giden_txt (msgid,msgtip,gateway,paket_boyut,dosya_adi,"
-                       "kural,originator,tarih,gtarih) VALUES ('") +
-        SqlQuote(outcome.packageId) + QStringLiteral("','Dosyadan gönderim','") +
-        SqlQuote(App().gGatewayMode) + QStringLiteral("',") +
-        QString::number(outcome.messageCount) + QStringLiteral(",'") + SqlQuote(request.fileName) +
-        QStringLiteral("',1,'") + SqlQuote(request.originator) + QStringLiteral("','") + now +
-        QStringLiteral("','") + gtarih + QStringLiteral("')");
-    // Applied again after a crash, the package must still count once.
-    const QString already = QStringLiteral("SELECT COUNT(*) FROM tbl_giden_txt WHERE msgid = '") +
-                            SqlQuote(outcome.packageId) +
-                            QStringLiteral("' AND kural = 1 AND dosya_adi = '") +
-                            SqlQuote(request.fileName) + QLatin1Char('\'');
-    return {{already, insert}};
+    return {PendingRecords::packageRowStep({outcome.packageId, QStringLiteral("Dosyadan gönderim"),
+                                            App().gGatewayMode, outcome.messageCount,
+                                            request.fileName, 1, request.originator, now, gtarih})};
 }
 
 void showOutcome(const SubmissionOutcome& outcome, const QString& file) {
