@@ -14,31 +14,33 @@
 namespace {
 
 QList<PendingRecords::Step> packageRecord(const SubmissionOutcome& outcome,
-                                          const FileSendRequest& request) {
-    const QString now = NowText();
-    const QString gtarih = request.scheduled ? ScheduledRecordDate(*request.scheduled) : now;
-    return {PendingRecords::packageRowStep({outcome.packageId, QStringLiteral("Dosyadan gönderim"),
-                                            App().gGatewayMode, outcome.messageCount,
-                                            request.fileName, 1, request.originator, now, gtarih})};
+                                          const FileSendRequest& request,
+                                          const QString& acceptedAt) {
+    const QString gtarih = request.scheduled ? ScheduledRecordDate(*request.scheduled) : acceptedAt;
+    return {PendingRecords::packageRowStep(
+        {outcome.packageId, QStringLiteral("Dosyadan gönderim"), App().gGatewayMode,
+         outcome.messageCount, request.fileName, 1, request.originator, acceptedAt, gtarih})};
 }
 
-void showOutcome(const SubmissionOutcome& outcome, const QString& file) {
-    QString log = outcome.fileLogLine(file);
-    QString box = outcome.fileBoxText(file);
-    UiServices::BoxKind kind = outcome.fileBoxKind;
+// The log line and the box an outcome gets.
+struct OutcomeTexts {
+    QString log;
+    QString box;
+    UiServices::BoxKind kind;
+};
+
+OutcomeTexts textsOf(const SubmissionOutcome& outcome, const QString& file) {
+    OutcomeTexts texts{outcome.fileLogLine(file), outcome.fileBoxText(file), outcome.fileBoxKind};
     // A refusal the table gives no text for still must not pass unseen: the
     // wizard closes after it.
-    if (log.isEmpty() && outcome.stage == SubmissionStage::Submitted && !outcome.accepted) {
+    if (texts.log.isEmpty() && outcome.stage == SubmissionStage::Submitted && !outcome.accepted) {
         const QString text = QStringLiteral(" mesaj paketi gönderilemedi. Hata kodu : ") +
                              outcome.sendReply.left(200);
-        log = PackageBuilder::Tag + file + text;
-        box = file + text;
-        kind = UiServices::BoxKind::Error;
+        texts.log = PackageBuilder::Tag + file + text;
+        texts.box = file + text;
+        texts.kind = UiServices::BoxKind::Error;
     }
-    if (!log.isEmpty())
-        FileSendLog(log);
-    if (!box.isEmpty())
-        UserInterface().showMessage(kind, FileSendBoxTitle, box);
+    return texts;
 }
 
 } // namespace
@@ -88,21 +90,36 @@ FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& r
     }
 
     const SubmissionOutcome& outcome = *result.outcome;
-    showOutcome(outcome, file);
-    if (!outcome.accepted)
+    const QString acceptedAt = NowText();
+    const OutcomeTexts texts = textsOf(outcome, file);
+    if (!texts.log.isEmpty())
+        FileSendLog(texts.log);
+    const auto showBox = [&] {
+        if (!texts.box.isEmpty())
+            UserInterface().showMessage(texts.kind, FileSendBoxTitle, texts.box);
+    };
+    if (!outcome.accepted) {
+        showBox();
         return result;
+    }
     result.accepted = true;
+    // Recorded before any box: a crash or a power cut while the box is open
+    // must not lose the package's row.
+    const QList<PendingRecords::Step> record = packageRecord(outcome, request, acceptedAt);
     const QString what = PackageBuilder::Tag + file + QStringLiteral(" MsgID ") +
                          outcome.packageId + QStringLiteral(" paketinin kaydı");
+    QString lost;
     try {
-        const QString notYet = PendingRecords::write(packageRecord(outcome, request));
+        const QString notYet = PendingRecords::write(record);
         if (!notYet.isEmpty())
             FileSendLog(what + QStringLiteral(" veritabanına henüz yazılamadı (") + notYet +
                         QStringLiteral("); saklandı, sonra yazılacak."));
     } catch (const std::exception& e) {
-        const QString text = what + QStringLiteral(" saklanamadı: ") + QString::fromUtf8(e.what());
-        FileSendLog(text);
-        UserInterface().error(FileSendBoxTitle, text);
+        lost = what + QStringLiteral(" saklanamadı: ") + QString::fromUtf8(e.what());
+        FileSendLog(lost);
     }
+    showBox();
+    if (!lost.isEmpty())
+        UserInterface().error(FileSendBoxTitle, lost);
     return result;
 }
