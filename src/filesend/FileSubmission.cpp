@@ -1,6 +1,9 @@
 #include "FileSubmission.h"
 
 #include <exception>
+#include <stdexcept>
+
+#include <QLoggingCategory>
 
 #include "PackageBuilder.h"
 #include "PackageList.h"
@@ -10,6 +13,9 @@
 #include "core/RegionalFormat.h"
 #include "core/UiServices.h"
 #include "gateway/Gateway.h"
+#include "rules/SentFileJournal.h"
+
+Q_DECLARE_LOGGING_CATEGORY(lcFileSend)
 
 namespace {
 
@@ -43,6 +49,40 @@ OutcomeTexts textsOf(const SubmissionOutcome& outcome, const QString& file) {
     return texts;
 }
 
+// The submission in the journal, on disk before the request leaves: when
+// this process dies before the reply, it is all that tells the next send
+// that the package may be at the gateway.
+qint64 journalSubmission(const FileSendJournal& journal, const QString& fileName) {
+    QString error;
+    const auto identity = FileIdentity::of(journal.path, &error);
+    if (!identity)
+        throw std::runtime_error(
+            (fileName + QStringLiteral(" dosyası okunamadı: ") + error).toStdString());
+    const qint64 id = SentFileJournal::recordInFlight(SentFileJournal::FileSendRule, *identity);
+    if (journal.resend) {
+        try {
+            SentFileJournal::forgetEarlierSends(*identity, id);
+        } catch (const std::exception& e) {
+            // They stay, and the next send asks again: nothing is lost.
+            qCWarning(lcFileSend) << "earlier submissions not forgotten:" << e.what();
+        }
+    }
+    return id;
+}
+
+// The outcome is known and nothing of it is recorded: the entry goes.
+void forgetSubmission(qint64 journalId) {
+    try {
+        const QString notYet =
+            PendingRecords::write({{QString(), SentFileJournal::forgetStatement(journalId)}});
+        if (!notYet.isEmpty())
+            qCWarning(lcFileSend).noquote() << "journal entry kept for later:" << notYet;
+    } catch (const std::exception& e) {
+        // It stays: the next send of the file asks before sending.
+        qCWarning(lcFileSend) << "journal entry not forgotten:" << e.what();
+    }
+}
+
 } // namespace
 
 QString SendConfirmationText(qint64 count, const std::optional<QDateTime>& scheduled) {
@@ -62,9 +102,11 @@ QString ScheduledRecordDate(const QDateTime& when) {
     return when.toString(QStringLiteral("dd.MM.yyyy HH:mm:00"));
 }
 
-FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& request) {
+FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& request,
+                               const std::optional<FileSendJournal>& journal) {
     FileSendResult result;
     const QString& file = request.fileName;
+    std::optional<qint64> journalId;
     try {
         Gateway gateway;
         gateway.clearsmsbasket();
@@ -78,10 +120,14 @@ FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& r
             FileSendLog(PackageBuilder::Tag + file + PackageSendingText);
             // Room for the package's record before anything leaves.
             PendingRecords::reserve();
+            if (journal)
+                journalId = journalSubmission(*journal, file);
         };
         result.outcome = SubmitPackage(gateway, submission);
     } catch (const std::exception& e) {
         // Nothing left for the gateway.
+        if (journalId)
+            forgetSubmission(*journalId);
         result.error = QString::fromUtf8(e.what());
         const QString text = QStringLiteral(" mesaj paketi gönderilemedi: ") + result.error;
         FileSendLog(PackageBuilder::Tag + file + text);
@@ -99,13 +145,17 @@ FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& r
             UserInterface().showMessage(texts.kind, FileSendBoxTitle, texts.box);
     };
     if (!outcome.accepted) {
+        if (journalId && outcome.verdict == SubmissionVerdict::Refused)
+            forgetSubmission(*journalId);
         showBox();
         return result;
     }
     result.accepted = true;
     // Recorded before any box: a crash or a power cut while the box is open
     // must not lose the package's row.
-    const QList<PendingRecords::Step> record = packageRecord(outcome, request, acceptedAt);
+    QList<PendingRecords::Step> record = packageRecord(outcome, request, acceptedAt);
+    if (journalId)
+        record.append({QString(), SentFileJournal::forgetStatement(*journalId)});
     const QString what = PackageBuilder::Tag + file + QStringLiteral(" MsgID ") +
                          outcome.packageId + QStringLiteral(" paketinin kaydı");
     QString lost;
