@@ -7,10 +7,12 @@
 #include "CliCommands.h"
 #include "CliSupport.h"
 #include "core/ExitRequest.h"
+#include "core/PendingRecords.h"
 #include "filesend/FileSubmission.h"
 #include "filesend/PackageBuilder.h"
 #include "filesend/PackageList.h"
 #include "gateway/Gateway.h"
+#include "rules/SentFileJournal.h"
 #include "textsource/DelimitedReader.h"
 #include "textsource/RecordStream.h"
 #include "textsource/SampleFile.h"
@@ -23,7 +25,7 @@ const QString kAtFormat = QStringLiteral("dd.MM.yyyy HH:mm");
 const QString kHelp = QStringLiteral(
     "Usage: parlex-cli send FILE --separator X --header E|H --gsm-column C --template T\n"
     "                       [--originator NAME] [--at \"dd.MM.yyyy HH:mm\"] [--yes]\n"
-    "                       [--program-folder DIR]\n"
+    "                       [--resend] [--program-folder DIR]\n"
     "\n"
     "Sends FILE as one package, as the \"Dosyadan SMS gönder\" window does: builds\n"
     "the list (rows that cannot be sent go to h01_, h02_ and h03_ files beside\n"
@@ -33,7 +35,10 @@ const QString kHelp = QStringLiteral(
     "then asks \"Devam etmek istiyor musunuz?\" on a terminal (e: yes), submits\n"
     "and prints\n"
     "  MsgID: ID\n"
-    "The package is recorded and logged as the window records it.\n"
+    "The package is recorded and logged as the window records it. The\n"
+    "submission is journalled before it leaves: when an earlier send of the same\n"
+    "content (size and SHA-256, wherever the file is) never learned its outcome\n"
+    "(killed, connection lost), send refuses with exit status 3 until --resend.\n"
     "\n"
     "Options:\n"
     "  --separator X         the field separator; T means tab\n"
@@ -43,6 +48,8 @@ const QString kHelp = QStringLiteral(
     "  --originator NAME     one of the account's sender names (default: its first)\n"
     "  --at \"dd.MM.yyyy HH:mm\" deliver at that time instead of now\n"
     "  --yes                 send without asking (needed when not on a terminal)\n"
+    "  --resend              send although an earlier send of the same content\n"
+    "                        may have reached the gateway (check its reports first)\n"
     "  --program-folder DIR  the folder of ostrel.mdb\n"
     "  -h, --help            this text\n"
     "\n"
@@ -73,6 +80,7 @@ struct SendOptions {
     QString templateText;
     std::optional<QDateTime> at;
     bool yes = false;
+    bool resend = false;
 };
 
 // The checks that need no program folder; ExitOk or the status after saying why.
@@ -95,6 +103,7 @@ int checkOptions(const CliArguments& parsed, SendOptions& options) {
     options.gsmColumn = parsed.options.value(QStringLiteral("gsm-column"));
     options.templateText = parsed.options.value(QStringLiteral("template"));
     options.yes = parsed.options.contains(QStringLiteral("yes"));
+    options.resend = parsed.options.contains(QStringLiteral("resend"));
     if (isBlank(options.separator)) {
         PrintError(kCommand, QStringLiteral("--separator is empty (T means tab)"));
         return ExitUsage;
@@ -132,6 +141,39 @@ int checkOptions(const CliArguments& parsed, SendOptions& options) {
     return ExitOk;
 }
 
+// An earlier send of the same content whose outcome nobody learned (the
+// command was killed, the reply was lost): sending again could deliver every
+// message twice, so it is refused until the user has checked the gateway's
+// reports and says --resend. ExitOk when the send may go on.
+int checkEarlierSubmission(const SendOptions& options, const QString& fileName) {
+    // A package accepted whose record still waits is not unknown: its
+    // record clears its entry.
+    if (const QString notYet = PendingRecords::applyPending(); !notYet.isEmpty()) {
+        PrintError(kCommand, QStringLiteral("kayıtlar veritabanına yazılamadı: ") + notYet);
+        return ExitFailure;
+    }
+    QString error;
+    const auto identity = FileIdentity::of(options.path, &error);
+    if (!identity) {
+        PrintError(kCommand, fileName + QStringLiteral(" dosyası okunamadı: ") + error);
+        return ExitFailure;
+    }
+    const auto earlier = SentFileJournal::findUnknown(*identity);
+    if (!earlier || options.resend)
+        return ExitOk;
+    const QString text = fileName + QStringLiteral(" dosyası ") + earlier->when +
+                         QStringLiteral(" tarihinde gönderildi, gönderim sonucu bilinmiyor: paket "
+                                        "mesaj merkezine ulaşmış olabilir. Yeniden göndermeden "
+                                        "önce mesaj merkezindeki raporları kontrol edin.");
+    // Logged once, not at every try.
+    if (!earlier->reported) {
+        FileSendWriteLog(PackageBuilder::Tag + text);
+        SentFileJournal::noteReported(earlier->id);
+    }
+    PrintError(kCommand, text + QStringLiteral(" Yine de göndermek için: --resend"));
+    return ExitUnknownOutcome;
+}
+
 } // namespace
 
 int RunSend(const QStringList& arguments) {
@@ -140,7 +182,7 @@ int RunSend(const QStringList& arguments) {
         {QStringLiteral("separator"), QStringLiteral("header"), QStringLiteral("gsm-column"),
          QStringLiteral("template"), QStringLiteral("originator"), QStringLiteral("at"),
          QStringLiteral("program-folder")},
-        {QStringLiteral("yes")});
+        {QStringLiteral("yes"), QStringLiteral("resend")});
     if (const auto status = HelpOrUsageError(kCommand, kHelp, parsed))
         return *status;
     SendOptions options;
@@ -152,6 +194,9 @@ int RunSend(const QStringList& arguments) {
     // Ctrl+C stops a build; a package that has left is still seen through
     // and recorded.
     WatchExitSignals();
+    if (const int status = checkEarlierSubmission(options, QFileInfo(options.path).fileName());
+        status != ExitOk)
+        return status;
 
     const SampleFile sample = DescribeSampleFile(
         options.path,
@@ -236,7 +281,8 @@ int RunSend(const QStringList& arguments) {
     }
 
     const int errorsBefore = session.ui().errorsShown();
-    const FileSendResult result = SendPackageList(list, {sample.file, originator, options.at});
+    const FileSendResult result = SendPackageList(list, {sample.file, originator, options.at},
+                                                  FileSendJournal{options.path, options.resend});
     if (result.accepted) {
         PrintText(QStringLiteral("MsgID: ") + result.outcome->packageId + QLatin1Char('\n'));
         return ExitOk;

@@ -58,11 +58,23 @@ QStringList noticeTable() {
                            "metin TEXT NOT NULL DEFAULT '')")};
 }
 
+// Version 3: each package row carries the identity of the submission that
+// recorded it, so a record applied again is known by that identity and not
+// by the package id, which another gateway, or one restarted, gives again.
+// Rows recorded before have none.
+QString submissionIdentityIndex() {
+    return QStringLiteral("CREATE INDEX idx_giden_gonderim ON tbl_giden_txt(gonderim_kimligi)");
+}
+
 } // namespace
 
 QStringList SchemaUpgradeStatements(int from) {
     if (from == 1)
         return noticeTable();
+    if (from == 2)
+        return {QStringLiteral("ALTER TABLE tbl_giden_txt ADD COLUMN "
+                               "gonderim_kimligi TEXT NOT NULL DEFAULT ''"),
+                submissionIdentityIndex()};
     return {};
 }
 
@@ -95,8 +107,10 @@ QStringList SchemaStatements() {
                         "kural INTEGER NOT NULL DEFAULT 0,"
                         "originator TEXT NOT NULL DEFAULT '',"
                         "tarih DATETIME,"
-                        "gtarih DATETIME)");
+                        "gtarih DATETIME,"
+                        "gonderim_kimligi TEXT NOT NULL DEFAULT '')");
     s << QStringLiteral("CREATE INDEX idx_giden_gtarih ON tbl_giden_txt(gtarih)");
+    s << submissionIdentityIndex();
     s << QStringLiteral("CREATE TABLE tbl_kurallar_txt ("
                         "id INTEGER PRIMARY KEY AUTOINCREMENT,"
                         "kural_adi TEXT NOT NULL DEFAULT '',"

@@ -12,6 +12,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLoggingCategory>
+#include <QStringList>
+#include <QUuid>
 
 #include "AppState.h"
 #include "Database.h"
@@ -198,6 +200,26 @@ void append(const QByteArray& line, bool sync) {
 }
 
 } // namespace
+
+Step packageRowStep(const PackageRow& row) {
+    const QString identity = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const auto quoted = [](const QString& text) {
+        return QLatin1Char('\'') + SqlQuote(text) + QLatin1Char('\'');
+    };
+    const QString insert =
+        QStringLiteral("INSERT INTO tbl_giden_txt (msgid,msgtip,gateway,paket_boyut,dosya_adi,"
+                       "kural,originator,tarih,gtarih,gonderim_kimligi) VALUES (") +
+        QStringList{quoted(row.msgid),         quoted(row.msgtip),   quoted(row.gateway),
+                    QString::number(row.size), quoted(row.fileName), QString::number(row.rule),
+                    quoted(row.originator),    quoted(row.tarih),    quoted(row.gtarih),
+                    quoted(identity)}
+            .join(QLatin1Char(',')) +
+        QLatin1Char(')');
+    const QString already =
+        QStringLiteral("SELECT COUNT(*) FROM tbl_giden_txt WHERE gonderim_kimligi = ") +
+        quoted(identity);
+    return {already, insert};
+}
 
 QString filePath() {
     return DatabasePath() + QStringLiteral(".pending");

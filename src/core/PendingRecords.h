@@ -18,6 +18,25 @@ struct Step {
     QString sql;
 };
 
+// A package the gateway accepted, as its row in tbl_giden_txt.
+struct PackageRow {
+    QString msgid;
+    QString msgtip;
+    QString gateway;
+    qint64 size = 0; // paket_boyut
+    QString fileName;
+    qint32 rule = 0;
+    QString originator;
+    QString tarih;  // when accepted, regional text
+    QString gtarih; // when to deliver, regional text
+};
+
+// The step that writes the row. It carries an identity made here for this
+// one submission: applied again after a crash the record is written once,
+// while another package is another row even with the same id and file name
+// (another gateway, or a restarted one, numbers its packages afresh).
+Step packageRowStep(const PackageRow& row);
+
 // ostrel.mdb.pending in the program folder.
 QString filePath();
 

@@ -1,6 +1,9 @@
 #include "FileSubmission.h"
 
 #include <exception>
+#include <stdexcept>
+
+#include <QLoggingCategory>
 
 #include "PackageBuilder.h"
 #include "PackageList.h"
@@ -10,46 +13,74 @@
 #include "core/RegionalFormat.h"
 #include "core/UiServices.h"
 #include "gateway/Gateway.h"
+#include "rules/SentFileJournal.h"
+
+Q_DECLARE_LOGGING_CATEGORY(lcFileSend)
 
 namespace {
 
 QList<PendingRecords::Step> packageRecord(const SubmissionOutcome& outcome,
-                                          const FileSendRequest& request) {
-    const QString now = NowText();
-    const QString gtarih = request.scheduled ? ScheduledRecordDate(*request.scheduled) : now;
-    const QString insert =
-        QStringLiteral("INSERT INTO tbl_giden_txt (msgid,msgtip,gateway,paket_boyut,dosya_adi,"
-                       "kural,originator,tarih,gtarih) VALUES ('") +
-        SqlQuote(outcome.packageId) + QStringLiteral("','Dosyadan gönderim','") +
-        SqlQuote(App().gGatewayMode) + QStringLiteral("',") +
-        QString::number(outcome.messageCount) + QStringLiteral(",'") + SqlQuote(request.fileName) +
-        QStringLiteral("',1,'") + SqlQuote(request.originator) + QStringLiteral("','") + now +
-        QStringLiteral("','") + gtarih + QStringLiteral("')");
-    // Applied again after a crash, the package must still count once.
-    const QString already = QStringLiteral("SELECT COUNT(*) FROM tbl_giden_txt WHERE msgid = '") +
-                            SqlQuote(outcome.packageId) +
-                            QStringLiteral("' AND kural = 1 AND dosya_adi = '") +
-                            SqlQuote(request.fileName) + QLatin1Char('\'');
-    return {{already, insert}};
+                                          const FileSendRequest& request,
+                                          const QString& acceptedAt) {
+    const QString gtarih = request.scheduled ? ScheduledRecordDate(*request.scheduled) : acceptedAt;
+    return {PendingRecords::packageRowStep(
+        {outcome.packageId, QStringLiteral("Dosyadan gönderim"), App().gGatewayMode,
+         outcome.messageCount, request.fileName, 1, request.originator, acceptedAt, gtarih})};
 }
 
-void showOutcome(const SubmissionOutcome& outcome, const QString& file) {
-    QString log = outcome.fileLogLine(file);
-    QString box = outcome.fileBoxText(file);
-    UiServices::BoxKind kind = outcome.fileBoxKind;
+// The log line and the box an outcome gets.
+struct OutcomeTexts {
+    QString log;
+    QString box;
+    UiServices::BoxKind kind;
+};
+
+OutcomeTexts textsOf(const SubmissionOutcome& outcome, const QString& file) {
+    OutcomeTexts texts{outcome.fileLogLine(file), outcome.fileBoxText(file), outcome.fileBoxKind};
     // A refusal the table gives no text for still must not pass unseen: the
     // wizard closes after it.
-    if (log.isEmpty() && outcome.stage == SubmissionStage::Submitted && !outcome.accepted) {
+    if (texts.log.isEmpty() && outcome.stage == SubmissionStage::Submitted && !outcome.accepted) {
         const QString text = QStringLiteral(" mesaj paketi gönderilemedi. Hata kodu : ") +
                              outcome.sendReply.left(200);
-        log = PackageBuilder::Tag + file + text;
-        box = file + text;
-        kind = UiServices::BoxKind::Error;
+        texts.log = PackageBuilder::Tag + file + text;
+        texts.box = file + text;
+        texts.kind = UiServices::BoxKind::Error;
     }
-    if (!log.isEmpty())
-        FileSendLog(log);
-    if (!box.isEmpty())
-        UserInterface().showMessage(kind, FileSendBoxTitle, box);
+    return texts;
+}
+
+// The submission in the journal, on disk before the request leaves: when
+// this process dies before the reply, it is all that tells the next send
+// that the package may be at the gateway.
+qint64 journalSubmission(const FileSendJournal& journal, const QString& fileName) {
+    QString error;
+    const auto identity = FileIdentity::of(journal.path, &error);
+    if (!identity)
+        throw std::runtime_error(
+            (fileName + QStringLiteral(" dosyası okunamadı: ") + error).toStdString());
+    const qint64 id = SentFileJournal::recordInFlight(SentFileJournal::FileSendRule, *identity);
+    if (journal.resend) {
+        try {
+            SentFileJournal::forgetEarlierSends(*identity, id);
+        } catch (const std::exception& e) {
+            // They stay, and the next send asks again: nothing is lost.
+            qCWarning(lcFileSend) << "earlier submissions not forgotten:" << e.what();
+        }
+    }
+    return id;
+}
+
+// The outcome is known and nothing of it is recorded: the entry goes.
+void forgetSubmission(qint64 journalId) {
+    try {
+        const QString notYet =
+            PendingRecords::write({{QString(), SentFileJournal::forgetStatement(journalId)}});
+        if (!notYet.isEmpty())
+            qCWarning(lcFileSend).noquote() << "journal entry kept for later:" << notYet;
+    } catch (const std::exception& e) {
+        // It stays: the next send of the file asks before sending.
+        qCWarning(lcFileSend) << "journal entry not forgotten:" << e.what();
+    }
 }
 
 } // namespace
@@ -71,9 +102,11 @@ QString ScheduledRecordDate(const QDateTime& when) {
     return when.toString(QStringLiteral("dd.MM.yyyy HH:mm:00"));
 }
 
-FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& request) {
+FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& request,
+                               const std::optional<FileSendJournal>& journal) {
     FileSendResult result;
     const QString& file = request.fileName;
+    std::optional<qint64> journalId;
     try {
         Gateway gateway;
         gateway.clearsmsbasket();
@@ -87,10 +120,14 @@ FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& r
             FileSendLog(PackageBuilder::Tag + file + PackageSendingText);
             // Room for the package's record before anything leaves.
             PendingRecords::reserve();
+            if (journal)
+                journalId = journalSubmission(*journal, file);
         };
         result.outcome = SubmitPackage(gateway, submission);
     } catch (const std::exception& e) {
         // Nothing left for the gateway.
+        if (journalId)
+            forgetSubmission(*journalId);
         result.error = QString::fromUtf8(e.what());
         const QString text = QStringLiteral(" mesaj paketi gönderilemedi: ") + result.error;
         FileSendLog(PackageBuilder::Tag + file + text);
@@ -99,21 +136,40 @@ FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& r
     }
 
     const SubmissionOutcome& outcome = *result.outcome;
-    showOutcome(outcome, file);
-    if (!outcome.accepted)
+    const QString acceptedAt = NowText();
+    const OutcomeTexts texts = textsOf(outcome, file);
+    if (!texts.log.isEmpty())
+        FileSendLog(texts.log);
+    const auto showBox = [&] {
+        if (!texts.box.isEmpty())
+            UserInterface().showMessage(texts.kind, FileSendBoxTitle, texts.box);
+    };
+    if (!outcome.accepted) {
+        if (journalId && outcome.verdict == SubmissionVerdict::Refused)
+            forgetSubmission(*journalId);
+        showBox();
         return result;
+    }
     result.accepted = true;
+    // Recorded before any box: a crash or a power cut while the box is open
+    // must not lose the package's row.
+    QList<PendingRecords::Step> record = packageRecord(outcome, request, acceptedAt);
+    if (journalId)
+        record.append({QString(), SentFileJournal::forgetStatement(*journalId)});
     const QString what = PackageBuilder::Tag + file + QStringLiteral(" MsgID ") +
                          outcome.packageId + QStringLiteral(" paketinin kaydı");
+    QString lost;
     try {
-        const QString notYet = PendingRecords::write(packageRecord(outcome, request));
+        const QString notYet = PendingRecords::write(record);
         if (!notYet.isEmpty())
             FileSendLog(what + QStringLiteral(" veritabanına henüz yazılamadı (") + notYet +
                         QStringLiteral("); saklandı, sonra yazılacak."));
     } catch (const std::exception& e) {
-        const QString text = what + QStringLiteral(" saklanamadı: ") + QString::fromUtf8(e.what());
-        FileSendLog(text);
-        UserInterface().error(FileSendBoxTitle, text);
+        lost = what + QStringLiteral(" saklanamadı: ") + QString::fromUtf8(e.what());
+        FileSendLog(lost);
     }
+    showBox();
+    if (!lost.isEmpty())
+        UserInterface().error(FileSendBoxTitle, lost);
     return result;
 }

@@ -21,6 +21,17 @@ struct FileSendRequest {
     std::optional<QDateTime> scheduled;
 };
 
+// For `parlex-cli send`: the submission is journalled (SentFileJournal)
+// before the request leaves, and the entry goes once the gateway has
+// accepted or refused the package; an unknown outcome keeps it, for the next
+// send of the file to find.
+struct FileSendJournal {
+    QString path; // the data file
+    // Sent again over earlier submissions of unknown outcome: their entries
+    // go once this one is journalled.
+    bool resend = false;
+};
+
 struct FileSendResult {
     // Set unless the package was stopped before any request (an error).
     std::optional<SubmissionOutcome> outcome;
@@ -29,7 +40,8 @@ struct FileSendResult {
     QString error;
 };
 
-FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& request);
+FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& request,
+                               const std::optional<FileSendJournal>& journal = std::nullopt);
 
 // The question before a package goes: count is the entries left in the list.
 QString SendConfirmationText(qint64 count, const std::optional<QDateTime>& scheduled);

@@ -100,21 +100,10 @@ struct FileResult {
 QList<PendingRecords::Step> acceptedPackage(const QString& packageId, qint64 count,
                                             const QString& fileName, qint32 ruleId,
                                             const QString& originator, qint64 journalId) {
-    const QString insert =
-        QStringLiteral("INSERT INTO tbl_giden_txt (msgid,msgtip,gateway,paket_boyut,dosya_adi,"
-                       "kural,originator,tarih,gtarih) ") +
-        QStringLiteral("VALUES ('") + SqlQuote(packageId) + QStringLiteral("','") +
-        QStringLiteral("Otomatik gönderim") + QStringLiteral("','") + SqlQuote(App().gGatewayMode) +
-        QStringLiteral("',") + QString::number(count) + QStringLiteral(",'") + SqlQuote(fileName) +
-        QStringLiteral("',") + QString::number(ruleId) + QStringLiteral(",'") +
-        SqlQuote(originator) + QStringLiteral("','") + NowText() + QStringLiteral("','") +
-        NowText() + QStringLiteral("')");
-    // Written again after a crash, the package must still count once.
-    const QString already = QStringLiteral("SELECT COUNT(*) FROM tbl_giden_txt WHERE msgid = '") +
-                            SqlQuote(packageId) + QStringLiteral("' AND kural = ") +
-                            QString::number(ruleId) + QStringLiteral(" AND dosya_adi = '") +
-                            SqlQuote(fileName) + QLatin1Char('\'');
-    return {{already, insert},
+    const QString now = NowText();
+    return {PendingRecords::packageRowStep({packageId, QStringLiteral("Otomatik gönderim"),
+                                            App().gGatewayMode, count, fileName, ruleId, originator,
+                                            now, now}),
             {QString(), SentFileJournal::acceptedStatement(journalId, packageId)}};
 }
 

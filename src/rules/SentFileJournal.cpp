@@ -14,6 +14,35 @@ namespace {
 
 const QString InFlightText = QStringLiteral("gonderiliyor");
 const QString AcceptedText = QStringLiteral("gonderildi");
+// Still in flight to every reader, and its unknown outcome already told.
+const QString ReportedText = QStringLiteral("sonucu_bilinmiyor");
+
+const QString Columns = QStringLiteral("SELECT id,kural,durum,msgid,yol,boyut,degisim,ozet,tarih "
+                                       "FROM tbl_gonderim_gunlugu WHERE ");
+
+std::optional<SentFileJournal::Entry> firstEntry(Recordset rs) {
+    if (rs.isEmpty())
+        return std::nullopt;
+    SentFileJournal::Entry e;
+    e.id = rs.value(0).toLongLong();
+    e.rule = static_cast<qint32>(rs.value(1).toLongLong());
+    e.state = rs.text(2) == AcceptedText ? SentFileJournal::State::Accepted
+                                         : SentFileJournal::State::InFlight;
+    e.msgid = rs.text(3);
+    e.identity.path = rs.text(4);
+    e.identity.size = rs.value(5).toLongLong();
+    e.identity.modified = rs.text(6);
+    e.identity.hash = rs.text(7);
+    e.when = rs.text(8);
+    e.reported = rs.text(2) == ReportedText;
+    return e;
+}
+
+QString sameContent(const FileIdentity& id) {
+    return QStringLiteral("boyut = ") + QString::number(id.size) + QStringLiteral(" AND ozet = '") +
+           SqlQuote(id.hash) + QStringLiteral("' AND durum <> '") + AcceptedText +
+           QLatin1Char('\'');
+}
 
 } // namespace
 
@@ -68,22 +97,24 @@ bool FileIdentity::sameFileAs(const FileIdentity& other) const {
 namespace SentFileJournal {
 
 std::optional<Entry> find(const QString& path) {
-    Recordset rs =
-        OpenRecordset(QStringLiteral("SELECT id,kural,durum,msgid,yol,boyut,degisim,ozet "
-                                     "FROM tbl_gonderim_gunlugu WHERE yol = '") +
-                      SqlQuote(path) + QStringLiteral("' ORDER BY id DESC"));
-    if (rs.isEmpty())
-        return std::nullopt;
-    Entry e;
-    e.id = rs.value(0).toLongLong();
-    e.rule = static_cast<qint32>(rs.value(1).toLongLong());
-    e.state = rs.text(2) == AcceptedText ? State::Accepted : State::InFlight;
-    e.msgid = rs.text(3);
-    e.identity.path = rs.text(4);
-    e.identity.size = rs.value(5).toLongLong();
-    e.identity.modified = rs.text(6);
-    e.identity.hash = rs.text(7);
-    return e;
+    return firstEntry(OpenRecordset(Columns + QStringLiteral("yol = '") + SqlQuote(path) +
+                                    QStringLiteral("' ORDER BY id DESC")));
+}
+
+std::optional<Entry> findUnknown(const FileIdentity& identity) {
+    return firstEntry(
+        OpenRecordset(Columns + sameContent(identity) + QStringLiteral(" ORDER BY id DESC")));
+}
+
+void noteReported(qint64 id) {
+    ExecuteSql(QStringLiteral("UPDATE tbl_gonderim_gunlugu SET durum = '") + ReportedText +
+               QStringLiteral("' WHERE id = ") + QString::number(id));
+}
+
+void forgetEarlierSends(const FileIdentity& identity, qint64 keep) {
+    ExecuteSql(QStringLiteral("DELETE FROM tbl_gonderim_gunlugu WHERE kural = ") +
+               QString::number(FileSendRule) + QStringLiteral(" AND ") + sameContent(identity) +
+               QStringLiteral(" AND id <> ") + QString::number(keep));
 }
 
 qint64 recordInFlight(qint32 rule, const FileIdentity& id) {

@@ -32,9 +32,24 @@ struct Entry {
     State state = State::InFlight;
     QString msgid;
     FileIdentity identity;
+    QString when;          // when the request left, regional text
+    bool reported = false; // its unknown outcome has been told the user
 };
 
+// The rule of `parlex-cli send`'s entries: no rule has this id.
+inline constexpr qint32 FileSendRule = 0;
+
 std::optional<Entry> find(const QString& path);
+// The newest entry, of any sender, of a file with this size and content
+// whose outcome never became known: in flight, never accepted nor refused.
+// Where the file was does not matter: the same list copied elsewhere or
+// renamed is the same package to its recipients.
+std::optional<Entry> findUnknown(const FileIdentity& identity);
+// Notes that the user has been told of the entry's unknown outcome.
+void noteReported(qint64 id);
+// Forgets `send`'s entries of unknown outcome for this content but `keep`:
+// the user has checked them and sent the file again.
+void forgetEarlierSends(const FileIdentity& identity, qint64 keep);
 qint64 recordInFlight(qint32 rule, const FileIdentity& identity);
 void recordAccepted(qint64 id, const QString& msgid);
 void forget(qint64 id);

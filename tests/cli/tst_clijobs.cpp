@@ -50,6 +50,7 @@ private slots:
     void jobs_data();
     void jobs();
     void sendStoppedInFlightStillRecordsThePackage();
+    void sendKilledInFlightIsNotSentAgainUnasked();
     void watchSendsDroppedFilesUntilTerminated();
     void reports_data();
     void reports();
@@ -76,6 +77,8 @@ void TestCliJobs::jobs_data() {
                                       << "Gönderim yapabilecek kadar kontörünüz yok.";
     QTest::newRow("outcome unknown")
         << Send + QStringList{"--yes"} << "sendsms" << 3 << "raporları kontrol edin.";
+    QTest::newRow("refused by the gateway")
+        << Send + QStringList{"--yes"} << "refused" << 1 << "Tanımsız Originator bilgisi.";
     QTest::newRow("nobody to confirm") << Send << "" << 1 << "add --yes";
     QTest::newRow("no such column")
         << Send + QStringList{"--yes", "--gsm-column", "tel"} << "" << 2 << "its columns: gsm, ad";
@@ -111,6 +114,8 @@ void TestCliJobs::jobs() {
         w.sim->setCredit(SimulatorFixture::MainUser, 1);
     if (fault == "sendsms")
         w.sim->setFault(1, SimFault::http500("Internal Server Error"));
+    if (fault == "refused")
+        w.sim->setFault(1, SimFault::reply("06"));
     if (fault == "away")
         w.sim->setFault(4, SimFault::close());
     if (fault == "off")
@@ -131,6 +136,10 @@ void TestCliJobs::jobs() {
     const bool sent = exitCode == 0 && arguments.first() == "send";
     QCOMPARE(w.sim->packageCount(), sent ? 1 : 0);
     QCOMPARE(w.packageRows(), sent ? 1 : 0);
+    // Only a submission of unknown outcome stays in the journal, for the
+    // next send of the file to find.
+    QCOMPARE(OpenRecordset("SELECT COUNT(*) FROM tbl_gonderim_gunlugu").value(0).toInt(),
+             exitCode == 3 ? 1 : 0);
     // The reason is the last line (developer warnings may come before).
     if (exitCode)
         QVERIFY2(err.section('\n', -2).contains(said), qPrintable(err));
@@ -168,6 +177,46 @@ void TestCliJobs::sendStoppedInFlightStillRecordsThePackage() {
     QCOMPARE(cli->exitCode(), 0);
     QVERIFY(cli->readAllStandardOutput().contains("MsgID: "));
     QCOMPARE(w.packageRows(), 1);
+}
+
+// Killed while the gateway holds the package: sending the list again, here
+// or renamed elsewhere, sends nothing and says why until the user, having
+// checked the reports, asks for it with --resend.
+void TestCliJobs::sendKilledInFlightIsNotSentAgainUnasked() {
+    CliWorld w;
+    SimFault held = SimFault::delayed(std::chrono::milliseconds(1500));
+    held.times = 1;
+    w.sim->setFault(1, held);
+    const auto send = [&w](const QString& file, const QStringList& more = {}) {
+        auto cli = w.start(QStringList(Send).replaceInStrings("FILE", file) << "--yes" << more);
+        return cli;
+    };
+    const auto killed = send(w.list);
+    QTRY_COMPARE_WITH_TIMEOUT(w.sim->arrivedCount(1), 1, 30000);
+    killed->kill();
+    QVERIFY(killed->waitForFinished(30000));
+    QTRY_COMPARE_WITH_TIMEOUT(w.sim->packageCount(), 1, 30000); // taken all the same
+
+    const QString renamed = w.env.writeFile("baska/kopya.txt", List);
+    for (const QString& file : {w.list, renamed}) {
+        const auto again = send(file);
+        QVERIFY(again->waitForFinished(60000));
+        const QString err = QString::fromUtf8(again->readAllStandardError());
+        QCOMPARE(again->exitCode(), 3);
+        QVERIFY2(err.contains(QFileInfo(file).fileName() + " dosyası") &&
+                     err.contains("raporları kontrol edin") && err.contains("--resend"),
+                 qPrintable(err));
+    }
+    QCOMPARE(w.sim->arrivedCount(1), 1);
+    QCOMPARE(w.packageRows(), 0);
+    QCOMPARE(w.env.logLines().filter("gönderim sonucu bilinmiyor").size(), 1); // once
+
+    const auto resent = send(w.list, {"--resend"});
+    QVERIFY(resent->waitForFinished(60000));
+    QCOMPARE(resent->exitCode(), 0);
+    QCOMPARE(w.sim->packageCount(), 2);
+    QCOMPARE(w.packageRows(), 1);
+    QCOMPARE(OpenRecordset("SELECT COUNT(*) FROM tbl_gonderim_gunlugu").value(0).toInt(), 0);
 }
 
 // The unit's job: every dropped file sent at the next pass, the desktop kept

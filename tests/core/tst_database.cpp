@@ -1,5 +1,7 @@
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QtTest>
 
 #include "core/AppState.h"
@@ -13,12 +15,30 @@ namespace {
 int count(const QString& sql) {
     return OpenRecordset(sql).value(0).toInt();
 }
+
+// A record as a killed process leaves it in the file: pending, whole.
+QByteArray keptLine(const PendingRecords::Step& step) {
+    return "+" +
+           QJsonDocument(QJsonArray{QJsonArray{step.unlessFound, step.sql}})
+               .toJson(QJsonDocument::Compact) +
+           "\n";
+}
+
+PendingRecords::Step package(const QString& gateway) {
+    return PendingRecords::packageRowStep({"100", "Otomatik gönderim", gateway, 2, "a.txt", 1,
+                                           "PARLEX", "05.03.2026 12:00:00", "05.03.2026 12:00:00"});
+}
+
+const PendingRecords::Step LogLine = {
+    QStringLiteral("SELECT COUNT(*) FROM tbl_log_txt WHERE aciklama = 'p'"),
+    QStringLiteral("INSERT INTO tbl_log_txt(aciklama) VALUES ('p')")};
 } // namespace
 
 class TestDatabase : public QObject {
     Q_OBJECT
 
 private slots:
+    void fileIsPrivateAndAnOldOneIsUpgraded_data();
     void fileIsPrivateAndAnOldOneIsUpgraded();
     void logLineKeepsQuotesAndTheUiTime();
     void dateLiterals_data();
@@ -33,7 +53,14 @@ private slots:
     void pendingRecordsReachTheDatabaseOnce();
 };
 
+void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded_data() {
+    QTest::addColumn<int>("version");
+    QTest::newRow("version 1") << 1;
+    QTest::newRow("version 2") << 2;
+}
+
 void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded() {
+    QFETCH(int, version);
     TestEnvironment env;
     WriteLog(QStringLiteral("eski"));
     // Passwords are kept in it: the database and its write-ahead log, which
@@ -44,13 +71,24 @@ void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded() {
                      (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
                  QFile::Permissions());
     }
-    // A version-1 database gains the notes table and keeps its rows.
-    ExecuteSql(QStringLiteral("DROP TABLE tbl_bildirim"));
-    ExecuteSql(QStringLiteral("PRAGMA user_version = 1"));
+    // The file as an older Parlex left it, with a package recorded.
+    ExecuteSql(QStringLiteral("DROP INDEX idx_giden_gonderim"));
+    ExecuteSql(QStringLiteral("ALTER TABLE tbl_giden_txt DROP COLUMN gonderim_kimligi"));
+    if (version == 1)
+        ExecuteSql(QStringLiteral("DROP TABLE tbl_bildirim"));
+    ExecuteSql(QStringLiteral("INSERT INTO tbl_giden_txt (msgid,msgtip,gateway,paket_boyut,"
+                              "dosya_adi,kural,originator,tarih,gtarih) VALUES ('100',"
+                              "'Otomatik gönderim','Parlex',2,'a.txt',1,'PARLEX',"
+                              "'05.03.2026 12:00:00','05.03.2026 12:00:00')"));
+    ExecuteSql(QStringLiteral("PRAGMA user_version = %1").arg(version));
     App().gConnection.close();
+    // It keeps its rows, gains the notes table, and a package with the same
+    // id and file name is still recorded.
     ExecuteSql(QStringLiteral("INSERT INTO tbl_bildirim (anahtar, metin) VALUES ('a', 'b')"));
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_log_txt")), 1);
     QCOMPARE(count(QStringLiteral("PRAGMA user_version")), Database::SchemaVersion);
+    QCOMPARE(PendingRecords::write({package(QStringLiteral("Parlex"))}), QString());
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_giden_txt WHERE msgid = '100'")), 2);
 }
 
 void TestDatabase::logLineKeepsQuotesAndTheUiTime() {
@@ -203,19 +241,34 @@ void TestDatabase::oneStatementPerCall() {
 
 void TestDatabase::pendingRecordsReachTheDatabaseOnce_data() {
     QTest::addColumn<QByteArray>("leftOver"); // what an earlier process left in the file
-    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("guard");       // the record written now
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("rows"); // in the log and the package list together
     QTest::newRow("a record cut short by a kill")
-        << QByteArray("+[[\"\",\"INSERT INTO tbl_log_txt(aciklama) VALUES ('ya") << 1;
+        << QByteArray("+[[\"\",\"INSERT INTO tbl_log_txt(aciklama) VALUES ('ya")
+        << LogLine.unlessFound << LogLine.sql << 1;
     QTest::newRow("the same record, never marked applied")
-        << QByteArray("+[[\"SELECT COUNT(*) FROM tbl_log_txt WHERE aciklama = 'p'\","
-                      "\"INSERT INTO tbl_log_txt(aciklama) VALUES ('p')\"]]\n")
-        << 1;
+        << keptLine(LogLine) << LogLine.unlessFound << LogLine.sql << 1;
     QTest::newRow("another record still pending")
-        << QByteArray("+[[\"\",\"INSERT INTO tbl_log_txt(aciklama) VALUES ('o')\"]]\n") << 2;
+        << QByteArray("+[[\"\",\"INSERT INTO tbl_log_txt(aciklama) VALUES ('o')\"]]\n")
+        << LogLine.unlessFound << LogLine.sql << 2;
+
+    // Packages: one row per submission, whatever the gateway numbered it.
+    const PendingRecords::Step first = package(QStringLiteral("Parlex"));
+    QTest::newRow("the same package record twice")
+        << keptLine(first) << first.unlessFound << first.sql << 1;
+    const PendingRecords::Step hollin = package(QStringLiteral("Hollin"));
+    QTest::newRow("same id and file from another gateway")
+        << keptLine(first) << hollin.unlessFound << hollin.sql << 2;
+    const PendingRecords::Step restarted = package(QStringLiteral("Parlex"));
+    QTest::newRow("same id and file from a restarted gateway")
+        << keptLine(first) << restarted.unlessFound << restarted.sql << 2;
 }
 
 void TestDatabase::pendingRecordsReachTheDatabaseOnce() {
     QFETCH(QByteArray, leftOver);
+    QFETCH(QString, guard);
+    QFETCH(QString, sql);
     QFETCH(int, rows);
     TestEnvironment env;
     OpenDatabase();
@@ -226,14 +279,16 @@ void TestDatabase::pendingRecordsReachTheDatabaseOnce() {
     file.write(leftOver);
     file.close();
 
-    const QString error = PendingRecords::write(
-        {{QStringLiteral("SELECT COUNT(*) FROM tbl_log_txt WHERE aciklama = 'p'"),
-          QStringLiteral("INSERT INTO tbl_log_txt(aciklama) VALUES ('p')")}});
-    QCOMPARE(error, QString());
-    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_log_txt")), rows);
+    const QString both = QStringLiteral(
+        "SELECT (SELECT COUNT(*) FROM tbl_log_txt) + (SELECT COUNT(*) FROM tbl_giden_txt)");
+    QCOMPARE(PendingRecords::write({{guard, sql}}), QString());
+    QCOMPARE(count(both), rows);
     QVERIFY(!PendingRecords::hasPending());
+    // A power cut after the database took them, before the file forgot
+    // them: they are applied again, to no effect.
+    PendingRecords::keep({{guard, sql}});
     QCOMPARE(PendingRecords::applyPending(), QString());
-    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_log_txt")), rows);
+    QCOMPARE(count(both), rows);
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

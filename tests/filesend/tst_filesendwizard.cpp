@@ -91,7 +91,21 @@ private slots:
         click(*wizard, "Command1");
         QCOMPARE(text("lblToplam"), u" 1"_s);
         ui().queueAnswer(true);
+        // The package is recorded, stamped with its acceptance, before the
+        // box: the user may leave it open and the power may fail meanwhile.
+        std::optional<QStringList> recordedAtBox;
+        ui().onBox = [&](const ScriptedUi::Box& box) {
+            if (recordedAtBox || !box.text.startsWith(u"Mesaj paketi başarıyla gönderildi"_s))
+                return;
+            recordedAtBox.emplace();
+            Recordset rs = OpenRecordset(u"SELECT CAST(tarih AS TEXT) FROM tbl_giden_txt"_s);
+            for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+                *recordedAtBox << rs.text(0);
+            ui().setNow(QDateTime(QDate(2026, 3, 5), QTime(12, 10, 0))); // read at leisure
+        };
         click(*wizard, "cmdGonder");
+        ui().onBox = nullptr;
+        QCOMPARE(recordedAtBox.value_or(QStringList()), QStringList(u"2026-03-05 12:00:00"_s));
         QCOMPARE(ui().boxes.front().text,
                  u"Mesajınız 1 kişiye gönderilecektir. Devam etmek istiyor musunuz?"_s);
         QCOMPARE(sim->sim().packages().front().messageCount, size_t(1));

@@ -21,6 +21,8 @@ public:
 
     void showMessage(BoxKind kind, const QString& title, const QString& text) override {
         boxes.push_back(Box{kind, title, text});
+        if (onBox)
+            onBox(boxes.back());
     }
     bool askQuestion(const QString& title, const QString& text) override {
         boxes.push_back(Box{BoxKind::Question, title, text});
@@ -56,6 +58,8 @@ public:
     std::vector<QString> statusTexts;
     std::vector<QString> opened;
     std::function<void()> onYield; // runs at every yield, as a user's click would
+    // Runs while a message box is open, before the user closes it.
+    std::function<void(const Box&)> onBox;
     bool opens = true;             // whether the desktop opens what it is given
     std::deque<bool> answers;      // an empty queue answers No
     std::deque<QString> fileNames; // an empty queue cancels
