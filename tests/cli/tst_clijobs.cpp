@@ -76,6 +76,8 @@ void TestCliJobs::jobs_data() {
                                       << "Gönderim yapabilecek kadar kontörünüz yok.";
     QTest::newRow("outcome unknown")
         << Send + QStringList{"--yes"} << "sendsms" << 3 << "raporları kontrol edin.";
+    QTest::newRow("a word for an answer")
+        << Send + QStringList{"--yes"} << "word" << 3 << "raporları kontrol edin.";
     QTest::newRow("nobody to confirm") << Send << "" << 1 << "add --yes";
     QTest::newRow("no such column")
         << Send + QStringList{"--yes", "--gsm-column", "tel"} << "" << 2 << "its columns: gsm, ad";
@@ -109,6 +111,8 @@ void TestCliJobs::jobs() {
         w.sim->setCredit(SimulatorFixture::MainUser, 1);
     if (fault == "sendsms")
         w.sim->setFault(1, SimFault::http500("Internal Server Error"));
+    if (fault == "word")
+        w.sim->setFault(1, SimFault::reply("NOT OK"));
     if (fault == "away")
         w.sim->setFault(4, SimFault::close());
     if (fault == "off")
