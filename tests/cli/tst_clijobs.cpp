@@ -87,6 +87,8 @@ void TestCliJobs::jobs_data() {
         << Send + QStringList{"--yes"} << "lock" << 1 << "another Parlex";
     QTest::newRow("send, unknown option")
         << QStringList{"send", "--now"} << "" << 2 << "unknown option --now";
+    QTest::newRow("report from a word")
+        << QStringList{"report", "package", "1000001"} << "report" << 1 << "okunamıyor";
     QTest::newRow("credit") << QStringList{"credit"} << "" << 0
                             << "credit=1000\noriginator=PARLEX\noriginator=ACME\n";
     QTest::newRow("credit, gateway away")
@@ -113,6 +115,8 @@ void TestCliJobs::jobs() {
         w.sim->setFault(1, SimFault::http500("Internal Server Error"));
     if (fault == "word")
         w.sim->setFault(1, SimFault::reply("NOT OK"));
+    if (fault == "report")
+        w.sim->setFault(11, SimFault::reply("BAKIM"));
     if (fault == "away")
         w.sim->setFault(4, SimFault::close());
     if (fault == "off")
