@@ -116,6 +116,9 @@ SaveOutcome SaveAccountSettings(const AccountForm& form) {
 }
 
 void ApplyAccountForm(const AccountForm& form) {
+    // Read before anything changes: a failing read leaves the running
+    // account whole, never one mode's name with the other's address.
+    const QString url = form.mainAccount ? MainPlainEndpoint() : form.hollinUrl;
     AppState& app = App();
     if (form.mainAccount) {
         app.gUserName = form.userName_m;
@@ -123,14 +126,13 @@ void ApplyAccountForm(const AccountForm& form) {
         app.gClientCode = form.clientCode_m;
         app.gRemember = flag(form.remember_m);
         app.gGatewayMode = GatewayMode::Main;
-        app.gGatewayUrl = MainPlainEndpoint();
     } else {
         app.gUserName = form.userName_i;
         app.gPassword = form.password_i;
         app.gRemember = flag(form.remember_i);
         app.gGatewayMode = GatewayMode::Hollin;
-        app.gGatewayUrl = form.hollinUrl;
     }
+    app.gGatewayUrl = url;
 }
 
 void ShowCredit() {

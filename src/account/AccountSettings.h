@@ -40,6 +40,8 @@ struct SaveOutcome {
 SaveOutcome SaveAccountSettings(const AccountForm& form);
 
 // "Vazgeç": the window's content becomes the running account, saved or not.
+// When the main account's address cannot be read it raises and changes
+// nothing.
 void ApplyAccountForm(const AccountForm& form);
 
 // "Kontör bilgisi": the running account's credit, in a box.

@@ -1,10 +1,9 @@
 #include "frmAyarlar.h"
 
-#include <exception>
+#include <functional>
 
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QLoggingCategory>
 #include <QMdiSubWindow>
 
 #include "ui_frmAyarlar.h"
@@ -14,9 +13,8 @@
 #include "core/DatabaseSchema.h"
 #include "core/DbRoutines.h"
 #include "core/GatewayMode.h"
+#include "shell/GuardedStep.h"
 #include "shell/WorkingWindowHost.h"
-
-Q_LOGGING_CATEGORY(lcAyarlar, "parlex.settings.window")
 
 namespace {
 
@@ -35,13 +33,8 @@ bool swallowedKey(const QKeyEvent& key) {
 }
 
 // A failure inside a handler leaves the window usable and says why.
-template <typename Step> void guarded(const char* what, Step step) {
-    try {
-        step();
-    } catch (const std::exception& e) {
-        qCWarning(lcAyarlar).noquote() << what << "failed:" << QString::fromUtf8(e.what());
-        UserInterface().error(QStringLiteral("Parlex"), QString::fromUtf8(e.what()));
-    }
+bool guarded(const char* what, const std::function<void()>& step) {
+    return RunGuarded(what, QStringLiteral("Parlex"), QString(), step);
 }
 
 } // namespace
@@ -142,7 +135,10 @@ void frmAyarlar::cmdKaydet_Click() {
 }
 
 void frmAyarlar::cmdVazgec_Click() {
-    ApplyAccountForm(content());
+    // A setting that cannot be read leaves the running account as it was
+    // and the window open.
+    if (!guarded("applying the settings", [this] { ApplyAccountForm(content()); }))
+        return;
     m_host.showAccount();
     closeWindow();
 }

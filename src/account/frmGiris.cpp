@@ -14,6 +14,7 @@
 #include "core/AppState.h"
 #include "core/DbRoutines.h"
 #include "core/GatewayMode.h"
+#include "core/SystemError.h"
 #include "gateway/CheckGateway.h"
 #include "gateway/Gateway.h"
 #include "shell/Artwork.h"
@@ -106,7 +107,7 @@ void frmGiris::btnOturumAc_Click() {
         // The window must stay usable: back to idle with the reason.
         qCWarning(lcLogin).noquote() << "login failed:" << QString::fromUtf8(e.what());
         setBusy(false);
-        loginError(QString::fromUtf8(e.what()));
+        loginError(ErrorText(e));
     }
 }
 

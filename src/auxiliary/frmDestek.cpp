@@ -1,14 +1,10 @@
 #include "frmDestek.h"
 
-#include <exception>
-
-#include <QLoggingCategory>
 #include <QTimer>
 
 #include "AuxiliaryAddresses.h"
 #include "core/AppState.h"
-
-Q_LOGGING_CATEGORY(lcDestek, "parlex.support")
+#include "shell/GuardedStep.h"
 
 frmDestek::frmDestek(QObject* parent)
     : QObject(parent) {
@@ -21,12 +17,10 @@ void frmDestek::Show() {
 
 void frmDestek::Form_Activate() {
     UserInterface().yield();
-    try {
-        // Whether a browser opened is not looked at: nothing to tell the user.
-        UserInterface().openWithDesktop(SupportAddress());
-    } catch (const std::exception& e) {
-        qCWarning(lcDestek).noquote()
-            << "support address unreadable:" << QString::fromUtf8(e.what());
-    }
+    // Whether a browser opened is not looked at: nothing to tell the user.
+    // An address that cannot be read is told: the click would show nothing.
+    RunGuarded("opening the support site", QStringLiteral("Parlex"),
+               QStringLiteral("Destek sayfasının adresi okunamadı."),
+               [] { UserInterface().openWithDesktop(SupportAddress()); });
     deleteLater();
 }

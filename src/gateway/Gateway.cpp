@@ -186,6 +186,14 @@ std::optional<AccountInfo> AskAccountInfo() {
     return AccountInfoOf(Gateway().GetInfo(App().gatewayUserName(), App().gPassword));
 }
 
+QStringView WithoutLineEnd(QStringView reply) {
+    if (reply.endsWith(u'\n'))
+        reply.chop(1);
+    if (reply.endsWith(u'\r'))
+        reply.chop(1);
+    return reply;
+}
+
 QString PackageIdOf(const QString& sendReply) {
-    return sendReply.mid(3).trimmed();
+    return WithoutLineEnd(sendReply).mid(3).toString();
 }

@@ -109,6 +109,9 @@ std::optional<AccountInfo> AccountInfoOf(const QString& infoReply);
 // GetInfo with the active account of AppState.
 std::optional<AccountInfo> AskAccountInfo();
 
+// A reply without its final line end (LF or CR LF), if it has one.
+QStringView WithoutLineEnd(QStringView reply);
+
 // The package identifier of an accepted submission: the reply from its fourth
-// character on, without surrounding blanks.
+// character on, without its line end.
 QString PackageIdOf(const QString& sendReply);

@@ -139,10 +139,22 @@ bool IsWellFormedPackageId(const QString& id) {
     return true;
 }
 
+bool IsAcceptanceReply(const QString& reply) {
+    const QStringView line = WithoutLineEnd(reply);
+    const auto digit = [](QChar c) {
+        return c >= u'0' && c <= u'9';
+    };
+    if (line.size() < 3 || !digit(line[0]) || !digit(line[1]) || line[2] != u' ')
+        return false;
+    // "06 4711" is no package of the gateway's: 06 refuses.
+    if (ReplyCodeList.split(QLatin1Char(',')).contains(line.left(2)))
+        return false;
+    return IsWellFormedPackageId(PackageIdOf(reply));
+}
+
 SubmissionVerdict JudgeSubmission(const QString& reply, const Gateway::Exchange& exchange) {
     const bool success = exchange.httpStatus >= 200 && exchange.httpStatus <= 299;
-    if (!exchange.transportFailed && success && !IsErrorReply(reply) &&
-        IsWellFormedPackageId(PackageIdOf(reply)))
+    if (!exchange.transportFailed && success && !IsErrorReply(reply) && IsAcceptanceReply(reply))
         return SubmissionVerdict::Accepted;
     // Only a request that left whole can have been taken.
     if (!exchange.requestComplete)

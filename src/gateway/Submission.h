@@ -45,6 +45,12 @@ SubmissionVerdict JudgeSubmission(const QString& reply, const Gateway::Exchange&
 // are numbers.
 bool IsWellFormedPackageId(const QString& id);
 
+// The gateway's acceptance: two digits that are not one of its refusal
+// codes, one blank and a well-formed identifier, nothing else but a line end
+// (LF or CR LF) of a gateway that ends its replies so. "ERROR", "NOT OK" or
+// "BAKIM" is no acceptance, whatever its fourth character on.
+bool IsAcceptanceReply(const QString& reply);
+
 enum class SubmissionStage {
     NothingToSend,      // the basket was empty: no request at all
     AccountCheckFailed, // GetInfo gave an error reply; nothing was sent

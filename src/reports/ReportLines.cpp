@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 
 #include "core/AppState.h"
+#include "gateway/Submission.h"
 
 StatusList::State StateOfCode(int code) {
     switch (code) {
@@ -46,6 +47,25 @@ qint64 CountLineFeeds(QStringView text) {
     for (; i < size; ++i)
         count += p[i] == u'\n';
     return count;
+}
+
+namespace {
+
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+} // namespace
+
+bool IsStatusLine(QStringView line) {
+    const qsizetype n = line.size();
+    if (n < 12 || !isDigit(line[n - 1]) || line[n - 2].isLetterOrNumber())
+        return false;
+    for (qsizetype i = n - 12; i < n - 2; ++i)
+        if (!isDigit(line[i]))
+            return false;
+    // Ten digits exactly: a longer run is not the gateway's number.
+    return n == 12 || !isDigit(line[n - 13]);
 }
 
 QString LinesRun::description() const {
@@ -88,20 +108,23 @@ private:
     qint64 m_lines = 0;
 };
 
-// Calls readLine(offset, length) for every line of `reply` ended by LF, the
-// LF and a CR before it left out.
+// Calls readLine(offset, length) for every line of `reply`, the LF and a CR
+// before it left out. A last line without its LF is a line too: a reply cut
+// short or a word in place of lines must not pass for fewer lines.
 template <typename ReadLine>
 LinesRun listLines(QStringView reply, ReportCounters& counters, const std::function<void()>& shown,
                    ReadLine readLine) {
     AppState& app = App();
     // Counting is part of the first stretch without a yield.
     Breather breather(shown);
-    const qint64 lines = CountLineFeeds(reply);
+    const qint64 feeds = CountLineFeeds(reply);
+    const qint64 lines = feeds + (!reply.isEmpty() && !reply.endsWith(u'\n') ? 1 : 0);
     app.gProgressTotal = lines;
     counters.total = lines;
     breather.dueBreath(0);
     LinesRun run;
-    const char16_t* const text = QStringView(reply).utf16();
+    const char16_t* const text = reply.utf16();
+    const char16_t* const end = text + reply.size();
     const char16_t* at = text;
     qint64 done = 0;
     for (; done < lines; ++done) {
@@ -110,9 +133,13 @@ LinesRun listLines(QStringView reply, ReportCounters& counters, const std::funct
             break;
         }
         // Lines are short: a plain scan finds the end sooner than a search.
-        const char16_t* lf = at;
-        while (*lf != u'\n')
-            ++lf;
+        // Every line but an unended last one has its LF to stop at.
+        const char16_t* lf = end;
+        if (done < feeds) {
+            lf = at;
+            while (*lf != u'\n')
+                ++lf;
+        }
         qsizetype length = lf - at;
         if (length > 0 && at[length - 1] == u'\r')
             --length;
@@ -142,11 +169,9 @@ LinesRun ListStatusLines(const QString& reply, StatusList& list, ReportCounters&
         list.shareText(reply);
     const char16_t* const text = QStringView(reply).utf16();
     return listLines(reply, counters, shown, [&](qsizetype offset, qsizetype length) {
-        if (length < 12)
+        if (!IsStatusLine(QStringView(text + offset, length)))
             return false;
         const char16_t digit = text[offset + length - 1];
-        if (digit < u'0' || digit > u'9')
-            return false;
         const StatusList::State state = StateOfCode(int(digit - u'0'));
         ++counters.byState[state];
         if (shared)
@@ -164,7 +189,13 @@ LinesRun ListPackageLines(QStringView reply, StatusList& list, ReportCounters& c
         const qsizetype blank = line.indexOf(u' ');
         if (blank < 0)
             return false;
-        list.append(line.left(blank), line.mid(blank + 1));
+        // An identifier the gateway could have given and a date, not two
+        // words of an error text.
+        const QStringView date = line.mid(blank + 1);
+        if (!IsWellFormedPackageId(line.left(blank).toString()) || date.isEmpty() ||
+            !isDigit(date.front()))
+            return false;
+        list.append(line.left(blank), date);
         return true;
     });
 }

@@ -39,19 +39,24 @@ struct LinesRun {
 inline constexpr int ReportYieldIntervalMs = 20;
 inline constexpr qint64 ReportYieldLines = 65536;
 
+// A line of the package and date-range reports: whatever the gateway puts
+// first, then the 10-digit number, one separator (neither letter nor digit)
+// and the state digit.
+bool IsStatusLine(QStringView line);
+
 // The package and date-range replies: lines ended by LF (a CR before it is
-// dropped), each ending in the 10-digit number, one separator and the state
-// digit; text after the last LF is not a line. Sets gProgressTotal to the
-// number of lines and counts.total with it, then lists line by line into
-// `list` and `counters`, testing gReportCancel before every line and, on
-// time, advancing gProgressDone, calling `shown` (the window repaints its
-// counters and grid) and yielding. A line shorter than 12 characters or
-// without a final digit is a bad line. An empty `list` shares the reply's
-// text instead of copying the numbers.
+// dropped), the last one possibly without its LF, each a status line. Sets
+// gProgressTotal to the number of lines and counts.total with it, then lists
+// line by line into `list` and `counters`, testing gReportCancel before
+// every line and, on time, advancing gProgressDone, calling `shown` (the
+// window repaints its counters and grid) and yielding. Any other line is a
+// bad line. An empty `list` shares the reply's text instead of copying the
+// numbers.
 LinesRun ListStatusLines(const QString& reply, StatusList& list, ReportCounters& counters,
                          const std::function<void()>& shown);
 
-// The GSM-number reply: "identifier date" lines ended by LF (a CR dropped),
-// split at the first blank. A line without a blank is a bad line.
+// The GSM-number reply: "identifier date" lines ended by LF (a CR dropped;
+// the last LF may be missing), split at the first blank. A line without a
+// blank, a package identifier before it and a date after it is a bad line.
 LinesRun ListPackageLines(QStringView reply, StatusList& list, ReportCounters& counters,
                           const std::function<void()>& shown);

@@ -17,6 +17,7 @@
 #include "StatusListModel.h"
 #include "core/AppState.h"
 #include "core/Routines.h"
+#include "core/SystemError.h"
 #include "shell/GridModels.h"
 #include "shell/WorkingWindowHost.h"
 #include "shell/frmBekle.h"
@@ -112,7 +113,7 @@ void frmRapor::Form_Load() {
         m_packages->setRecordset(PackageList());
     } catch (const std::exception& e) {
         qCWarning(lcRapor).noquote() << "package list:" << e.what();
-        UserInterface().error(QStringLiteral("Parlex"), QString::fromUtf8(e.what()));
+        UserInterface().error(QStringLiteral("Parlex"), ErrorText(e));
     }
     Grid1Ayar();
     CreateFields1();
@@ -179,7 +180,7 @@ template <typename Report> void frmRapor::runReport(Report report) {
         report();
     } catch (const std::exception& e) {
         qCWarning(lcRapor).noquote() << "report:" << e.what();
-        UserInterface().error(QStringLiteral("Uyarı"), QString::fromUtf8(e.what()));
+        UserInterface().error(QStringLiteral("Uyarı"), ErrorText(e));
     }
     delete m_bekle;
     m_ui->SSTab1->tabBar()->setEnabled(true);

@@ -83,9 +83,9 @@ template <typename Step> void frmAna::guarded(const char* what, Step step) {
     try {
         step();
     } catch (const std::exception& e) {
-        const QString reason = QString::fromUtf8(e.what());
-        qCWarning(lcAna).noquote() << what << "failed:" << reason;
-        SetStatusText(reason);
+        // Refreshed every second: the status bar, not a box a second.
+        qCWarning(lcAna).noquote() << what << "failed:" << QString::fromUtf8(e.what());
+        SetStatusText(ErrorText(e));
     }
 }
 
@@ -162,7 +162,7 @@ void frmAna::cmdBaslat_Click() {
         // The switch could not be stored: say so, and show what really holds.
         UserInterface().error(QStringLiteral("Parlex"),
                               QStringLiteral("Otomatik gönderim durumu kaydedilemedi.") + CRLF +
-                                  QString::fromUtf8(e.what()));
+                                  ErrorText(e));
         Form_Activate();
         return;
     }

@@ -1,6 +1,14 @@
 #include "GridModels.h"
 
+#include <exception>
+
+#include <QLoggingCategory>
+
 #include "core/DbRoutines.h"
+#include "core/Routines.h"
+#include "core/SystemError.h"
+
+Q_LOGGING_CATEGORY(lcGrids, "parlex.grids")
 
 namespace {
 
@@ -181,8 +189,16 @@ void NewestFirstModel::fetchMore(const QModelIndex& parent) {
     if (!canFetchMore(parent))
         return;
     const qint64 oldest = keyOf(m_rows.back());
-    std::vector<Row> older =
-        query(m_key + QStringLiteral(" < ") + QString::number(oldest), m_pageSize).rows;
+    std::vector<Row> older;
+    try {
+        older = query(m_key + QStringLiteral(" < ") + QString::number(oldest), m_pageSize).rows;
+    } catch (const std::exception& e) {
+        // The view asks while the user scrolls, in the middle of its layout:
+        // no box there, and the next scroll asks again.
+        qCWarning(lcGrids).noquote() << m_table << "page failed:" << QString::fromUtf8(e.what());
+        SetStatusText(QStringLiteral("Önceki kayıtlar okunamadı: ") + ErrorText(e));
+        return;
+    }
     m_atEnd = static_cast<int>(older.size()) < m_pageSize;
     if (older.empty())
         return;

@@ -150,6 +150,43 @@ private slots:
         QVERIFY(!menu->advertisement());
     }
 
+    // Another program holding the database: each handler says so in its
+    // box, in the storage's own words, and changes nothing half-way; the
+    // window stays for another try.
+    void heldDatabase_data() {
+        QTest::addColumn<QString>("handler");
+        QTest::addColumn<QString>("user"); // typed into the window first
+        QTest::addColumn<QString>("box");
+        const QString held = u"veritabanı başka bir program tarafından kullanılıyor"_s;
+        QTest::newRow("Vazgeç") << u"cmdVazgec"_s << u"veli"_s << u"Parlex: "_s + held;
+        // The gateway takes the account; storing it fails.
+        QTest::newRow("Kaydet") << u"cmdKaydet"_s << u"demo"_s << u"Parlex: "_s + held;
+        QTest::newRow("support")
+            << u"miWeb"_s << u"veli"_s
+            << u"Parlex: Destek sayfasının adresi okunamadı.\r\nSistemin ürettiği hata mesajı : "_s +
+                   held;
+    }
+    void heldDatabase() {
+        QFETCH(QString, handler);
+        QFETCH(QString, user);
+        QFETCH(QString, box);
+        open();
+        this->box("txtUserName_m")->setText(user);
+        const QString account = App().gUserName + App().gGatewayMode + App().gGatewayUrl;
+        const auto other = TestEnvironment::holdDatabase();
+        if (handler == u"miWeb"_s)
+            click(*menu, "miWeb");
+        else
+            click(*settings, handler.toLatin1().constData());
+        QTRY_COMPARE(ui().boxes.size(), size_t(1));
+        QCOMPARE(ui().boxes[0].title + u": "_s + ui().boxes[0].text, box);
+        QCOMPARE(App().gUserName + App().gGatewayMode + App().gGatewayUrl, account);
+        QCOMPARE(menu->statusPanel(4), App().gUserName);
+        QVERIFY(settings && settings->isVisible());
+        QCOMPARE(control<QPushButton>(*settings, "cmdVazgec")->text(), u"Vazgeç"_s);
+        QVERIFY(ui().opened.empty());
+    }
+
     // Each window by account mode: the settings boxes of the other mode stay
     // empty and locked; About shows the client code for the main account
     // only; the support item opens the browser each time it is chosen.

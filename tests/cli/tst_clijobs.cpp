@@ -79,6 +79,8 @@ void TestCliJobs::jobs_data() {
         << Send + QStringList{"--yes"} << "sendsms" << 3 << "raporları kontrol edin.";
     QTest::newRow("refused by the gateway")
         << Send + QStringList{"--yes"} << "refused" << 1 << "Tanımsız Originator bilgisi.";
+    QTest::newRow("a word for an answer")
+        << Send + QStringList{"--yes"} << "word" << 3 << "raporları kontrol edin.";
     QTest::newRow("nobody to confirm") << Send << "" << 1 << "add --yes";
     QTest::newRow("no such column")
         << Send + QStringList{"--yes", "--gsm-column", "tel"} << "" << 2 << "its columns: gsm, ad";
@@ -90,6 +92,8 @@ void TestCliJobs::jobs_data() {
         << Send + QStringList{"--yes"} << "lock" << 1 << "another Parlex";
     QTest::newRow("send, unknown option")
         << QStringList{"send", "--now"} << "" << 2 << "unknown option --now";
+    QTest::newRow("report from a word")
+        << QStringList{"report", "package", "1000001"} << "report" << 1 << "okunamıyor";
     QTest::newRow("credit") << QStringList{"credit"} << "" << 0
                             << "credit=1000\noriginator=PARLEX\noriginator=ACME\n";
     QTest::newRow("credit, gateway away")
@@ -116,6 +120,10 @@ void TestCliJobs::jobs() {
         w.sim->setFault(1, SimFault::http500("Internal Server Error"));
     if (fault == "refused")
         w.sim->setFault(1, SimFault::reply("06"));
+    if (fault == "word")
+        w.sim->setFault(1, SimFault::reply("NOT OK"));
+    if (fault == "report")
+        w.sim->setFault(11, SimFault::reply("BAKIM"));
     if (fault == "away")
         w.sim->setFault(4, SimFault::close());
     if (fault == "off")

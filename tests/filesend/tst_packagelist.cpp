@@ -179,6 +179,11 @@ private slots:
                u"reply "
                "from server). Paket mesaj merkezine ulaşmış olabilir; yeniden göndermeden önce "
                "mesaj merkezindeki raporları kontrol edin."_s;
+        QTest::newRow("a word") << SimFault::reply("FAILED")
+                                << u"liste.txt mesaj paketinin gönderim sonucu bilinmiyor: mesaj "
+                                   "merkezinin yanıtı \"FAILED\". Paket mesaj merkezine ulaşmış "
+                                   "olabilir; yeniden göndermeden önce mesaj merkezindeki "
+                                   "raporları kontrol edin."_s;
         QTest::newRow("09") << SimFault::reply("09")
                             << u"liste.txt mesaj paketi gönderilemedi. Hata kodu : 09"_s;
     }

@@ -131,7 +131,7 @@ void TestSubmission::submissions_data() {
                             << QStringList{"", log.isEmpty() ? "" : tag + log};
     };
     send("two digits, blank, number", SimFault::reply("00 123456"), accepted + "123456");
-    send("three other characters, trailing blank", SimFault::reply("ok:4711 "), accepted + "4711");
+    send("line end of a CR LF gateway", SimFault::reply("00 123456\r\n"), accepted + "123456");
     const std::string id64 = std::string(60, 'a') + "-B-9";
     send("64 letters, digits and hyphens", SimFault::reply("00 " + id64),
          accepted + QString::fromStdString(id64));
@@ -154,6 +154,8 @@ void TestSubmission::submissions_data() {
          unknown + "mesaj merkezinin yanıtı \"Internal Server Error\" (HTTP 500).");
     send("garbage", SimFault::reply("00 !garbage"),
          unknown + "mesaj merkezinin yanıtı \"00 !garbage\".");
+    send("a word, no identifier", SimFault::reply("ERROR"),
+         unknown + "mesaj merkezinin yanıtı \"ERROR\".");
     send("long reply, cut", SimFault::reply(std::string(300, 'x')),
          unknown + "mesaj merkezinin yanıtı \"" + QString(200, u'x') + "\".");
     send("reply lost after the package was taken", SimFault::close(true),
@@ -211,11 +213,24 @@ void TestSubmission::judgeSubmission_data() {
     const auto A = SubmissionVerdict::Accepted, R = SubmissionVerdict::Refused,
                U = SubmissionVerdict::Unknown;
     QTest::newRow("gateway's own form") << "00 4711" << 200 << true << A;
+    QTest::newRow("ended by LF") << "00 4711\n" << 200 << true << A;
+    QTest::newRow("ended by CR LF") << "00 4711\r\n" << 200 << true << A;
+    QTest::newRow("other digits, letters and hyphens") << "14 a-7B" << 200 << true << A;
     QTest::newRow("server error page") << "Internal Server Error" << 500 << true << U;
     QTest::newRow("acceptance form, server error") << "00 4711" << 500 << true << U;
     QTest::newRow("acceptance form, not found") << "00 4711" << 404 << true << U;
     QTest::newRow("garbage identifier") << "00 !garbage" << 200 << true << U;
-    QTest::newRow("letters after three characters") << "!garbage" << 200 << true << A;
+    // Words of a server or a proxy that answers in its place.
+    for (const char* word : {"ERROR", "NOT OK", "FAILED", "BAKIM", "OK", "ok:4711 "})
+        QTest::addRow("\"%s\"", word) << word << 200 << true << U;
+    QTest::newRow("letters after three characters") << "!garbage" << 200 << true << U;
+    QTest::newRow("refusal code with an identifier") << "06 4711" << 200 << true << U;
+    QTest::newRow("two blanks") << "00  4711" << 200 << true << U;
+    QTest::newRow("leading blank") << " 00 4711" << 200 << true << U;
+    QTest::newRow("trailing blank") << "00 4711 " << 200 << true << U;
+    QTest::newRow("two lines") << "00 4711\n00 4712" << 200 << true << U;
+    QTest::newRow("line end alone") << "00 \r\n" << 200 << true << U;
+    QTest::newRow("one digit") << "0 4711" << 200 << true << U;
     QTest::newRow("three digits") << "100" << 200 << true << U;
     QTest::newRow("two digits") << "00" << 200 << true << U;
     QTest::newRow("empty") << "" << 200 << true << U;

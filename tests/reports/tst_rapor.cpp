@@ -39,6 +39,17 @@ private slots:
     void init() { openDesktop(); }
     void cleanup() { closeDesktop(); }
 
+    // With the database held by another program the window still opens,
+    // with no packages, and says why in the storage's own words.
+    void heldDatabase() {
+        const auto other = TestEnvironment::holdDatabase();
+        open();
+        QCOMPARE(rows("DataGrid1"), 0);
+        QCOMPARE(ui().boxes.size(), size_t(1));
+        QCOMPARE(ui().boxes[0].title + u": "_s + ui().boxes[0].text,
+                 u"Parlex: veritabanı başka bir program tarafından kullanılıyor"_s);
+    }
+
     // The window lists the running mode's packages, newest first; a
     // report of the chosen one fills the counters and the grid, and the
     // boxes choose the rows shown.

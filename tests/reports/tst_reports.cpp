@@ -60,16 +60,18 @@ private slots:
     }
 
     // What the gateway answers is what the user reads: each line's number
-    // and state, counted; a last piece without a line feed is no line; CR LF
-    // line ends read like LF; a line that is not one keeps the rows before it.
+    // and state, counted; a last line without its line feed counts; CR LF
+    // line ends read like LF; a line that is not one is a failed report that
+    // keeps the rows before it, never a row made up of it.
     void packageReport_data() {
         QTest::addColumn<QString>("reply");
         QTest::addColumn<QString>("rows");
         QTest::addColumn<QString>("counted"); // total/waiting/delivered/timed out/rejected
         QTest::addColumn<QString>("told");
-        QTest::newRow("two lines") << u"1000001 5321234567,3\n1000001 5331234567 1\n5341234567 3"_s
-                                   << u"5321234567 İletildi, 5331234567 Beklemede"_s
-                                   << u"2/1/1/0/0"_s << u"Rapor oluşturuldu."_s;
+        QTest::newRow("last line without its line feed")
+            << u"1000001 5321234567,3\n1000001 5331234567 1\n5341234567 3"_s
+            << u"5321234567 İletildi, 5331234567 Beklemede, 5341234567 İletildi"_s << u"3/1/2/0/0"_s
+            << u"Rapor oluşturuldu."_s;
         QTest::newRow("CR LF") << u"1000001 5321234567 3\r\n1000001 5331234567 5\r\n"_s
                                << u"5321234567 İletildi, 5331234567 Zaman Aşımı"_s << u"2/0/1/1/0"_s
                                << u"Rapor oluşturuldu."_s;
@@ -83,12 +85,27 @@ private slots:
             << all << shown.join(u", "_s) << u"10/2/1/1/6"_s << u"Rapor oluşturuldu."_s;
         QTest::newRow("empty") << QString() << QString() << u"0/0/0/0/0"_s
                                << u"Herhangi bir gönderim bulunamadı."_s;
-        QTest::newRow("no line feed") << u"1000001 5321234567 3"_s << QString() << u"0/0/0/0/0"_s
-                                      << u"Herhangi bir gönderim bulunamadı."_s;
+        QTest::newRow("one line, no line feed")
+            << u"1000001 5321234567 3"_s << u"5321234567 İletildi"_s << u"1/0/1/0/0"_s
+            << u"Rapor oluşturuldu."_s;
+        const QString failed =
+            u"Tanımlanamayan bir hata Oluştu.\r\nSistemin ürettiği hata mesajı : Rapor satırı "_s;
         QTest::newRow("bad line") << u"1 5321234567 3\n1 5331234567 x\n1 5341234567 3\n"_s
                                   << u"5321234567 İletildi"_s << u"3/0/1/0/0"_s
-                                  << u"Tanımlanamayan bir hata Oluştu.\r\nSistemin ürettiği hata "
-                                     u"mesajı : Rapor satırı 2 okunamıyor: \"1 5331234567 x\""_s;
+                                  << failed + u"2 okunamıyor: \"1 5331234567 x\""_s;
+        const auto bad = [&](const char* name, const QString& reply, const QString& line) {
+            QTest::newRow(name) << u"1 5321234567 3\n"_s + reply << u"5321234567 İletildi"_s
+                                << u"%1/0/1/0/0"_s.arg(1 + reply.count(u'\n') +
+                                                       !reply.endsWith(u'\n'))
+                                << failed + u"2 okunamıyor: \"%1\""_s.arg(line);
+        };
+        bad("a word, no line feed", u"BAKIM"_s, u"BAKIM"_s);
+        bad("short line, no line feed", u"1 532123 3"_s, u"1 532123 3"_s);
+        bad("words ending in a digit", u"Sunucu bakımda, lütfen bekleyin 2\n"_s,
+            u"Sunucu bakımda, lütfen bekleyin 2"_s);
+        bad("eleven digits", u"1 53212345678 3\n"_s, u"1 53212345678 3"_s);
+        bad("a letter for the separator", u"1 5331234567x3\n"_s, u"1 5331234567x3"_s);
+        bad("a letter in the number", u"1 53312a4567 3\n"_s, u"1 53312a4567 3"_s);
     }
     void packageReport() {
         QFETCH(QString, reply);
@@ -101,10 +118,13 @@ private slots:
         QCOMPARE(counters(outcome.counters), counted);
         QCOMPARE(outcome.message, told);
         QCOMPARE(App().gProgressDone, list.totalCount());
+        // Failed in the report's error box; a report read whole shows none.
+        QCOMPARE(boxes().isEmpty(), outcome.end == ReportOutcome::End::Listed);
     }
 
     // A code in place of lines says what it means, on every report, also
-    // when the gateway ends it with CR LF; nothing is listed.
+    // when the gateway ends it with CR LF; a word in place of lines fails in
+    // the report's error box; nothing is listed.
     void codeReplies_data() {
         QTest::addColumn<int>("action");
         QTest::addColumn<QString>("reply"); // "500:" + body: a server error page
@@ -128,6 +148,15 @@ private slots:
             << u"Uyarı: Bağlantı Hatası! İnternete Bağlı Olmadan Rapor Görüntüleyemezsiniz\r\n"
                u"İnternet bağlantınızı denetleyen bir güvenlik uygulaması Parlex'in internete "
                u"çıkışını engelliyor olabilir."_s;
+        QTest::newRow("range, a word")
+            << 17 << u"NOT OK"_s
+            << u"Uyarı:  Bir Hata Oluştu. Lütfen İnternet Bağlantınızı Kontrol EdinizRapor satırı "
+               u"1 okunamıyor: \"NOT OK\"\r\nİnternete Bağlı Olmadan Rapor Güncelleyemezsiniz."_s;
+        QTest::newRow("number, a word")
+            << 14 << u"NOT OK\n"_s << u"Uyarı: 1Lütfen İnternet Bağlantınızı Kontrol Ediniz"_s;
+        QTest::newRow("number, an error text, no line feed")
+            << 14 << u"Error: 503 Service Unavailable"_s
+            << u"Uyarı: 1Lütfen İnternet Bağlantınızı Kontrol Ediniz"_s;
         QTest::newRow("range server error")
             << 17 << u"500:Internal error"_s
             << u"Uyarı: İnternete Bağlı Olmadan Rapor Görüntüleyemezsiniz"_s;

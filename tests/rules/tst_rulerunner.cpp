@@ -172,6 +172,9 @@ void TestRuleRunner::failedSubmissionKeepsOrSetsAsideTheFile_data() {
                              << "" << true;
     QTest::newRow("no identifier") << 1 << SimFault::reply("00") << reply + "\"00\""
                                    << "" << true;
+    // A word from whatever answers in the gateway's place is no identifier.
+    QTest::newRow("a word") << 1 << SimFault::reply("BAKIM") << reply + "\"BAKIM\""
+                            << "" << true;
     QTest::newRow("reply lost after the package was taken")
         << 1 << SimFault::close(true) << unknown + "yanıt alınamadı (Empty reply from server)"
         << "" << true;

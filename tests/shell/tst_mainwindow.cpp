@@ -270,6 +270,39 @@ private slots:
         QVERIFY(menu->mdiArea()->subWindowList().isEmpty() && menu->Timer1().isCounting());
     }
 
+    // Another program holding the database: the switch says it could not
+    // be stored, scrolling the log says why no older lines come, each in the
+    // storage's own words; the screen keeps what holds and the program goes on.
+    void heldDatabase_data() {
+        QTest::addColumn<QString>("handler");
+        QTest::addColumn<QString>("told"); // the box, or else the status text
+        const QString held = QStringLiteral("veritabanı başka bir program tarafından kullanılıyor");
+        QTest::newRow("switch") << "cmdBaslat"
+                                << "Parlex: Otomatik gönderim durumu kaydedilemedi.\r\n" + held;
+        QTest::newRow("older log lines") << "fetchMore"
+                                         << "Önceki kayıtlar okunamadı: " + held;
+    }
+    void heldDatabase() {
+        QFETCH(QString, handler);
+        QFETCH(QString, told);
+        for (int i = 1; i <= 3; ++i)
+            WriteLog(QString::number(i));
+        frmAna* ana = openStatusScreen();
+        ana->rsLog().setPageSize(2);
+        ana->rsLog().reload();
+        const QStringList before = shown(*ana);
+        const auto other = TestEnvironment::holdDatabase();
+        if (handler == "cmdBaslat")
+            click(*ana, "cmdBaslat");
+        else
+            ana->rsLog().fetchMore({});
+        const ScriptedUi& ui = env->ui();
+        QCOMPARE(ui.boxes.empty() ? ui.statusTexts.back()
+                                  : ui.boxes.back().title + ": " + ui.boxes.back().text,
+                 told);
+        QCOMPARE(shown(*ana), before);
+    }
+
     void recordsetGridShowsTheVisibleRecords() {
         Recordset rs;
         rs.appendField(QStringLiteral("GSM"));

@@ -241,6 +241,8 @@ private slots:
         row("no reply", "demo", "s3cret", "close", connection);
         row("portal page", "demo", "s3cret", "reply:<!DOCTYPE html><p>Wi-Fi", connection);
         row("settings not stored", "demo", "s3cret", "no table", "no such table: tbl_ayarlar");
+        row("settings held", "demo", "s3cret", "held",
+            "veritabanı başka bir program tarafından kullanılıyor");
     }
     void refusedLoginKeepsTheWindowOpen() {
         QFETCH(QString, user);
@@ -250,8 +252,11 @@ private slots:
         frmGiris& login = loginWindow();
         int action = 0;
         SimFault fault;
+        std::unique_ptr<Database> other;
         if (reply == "no table")
             ExecuteSql(QStringLiteral("DROP TABLE tbl_ayarlar"));
+        else if (reply == "held")
+            other = TestEnvironment::holdDatabase();
         else if (SimFault::parse(("4:" + reply).toStdString(), action, fault, nullptr))
             sim->sim().setFault(action, fault);
         fill(login, user, password, true);

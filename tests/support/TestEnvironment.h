@@ -59,6 +59,20 @@ public:
         return bytes;
     }
 
+    // Another program holding the database: every statement of ours fails
+    // as locked, after a short wait, while the returned connection lives.
+    static std::unique_ptr<Database> holdDatabase() {
+        OpenDatabase();
+        App().gConnection.close();
+        App().gConnection.setBusyTimeout(200);
+        auto other = std::make_unique<Database>();
+        other->open(DatabasePath());
+        // Exclusive locking mode keeps even readers of a write-ahead log out.
+        other->execute(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+        other->execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        return other;
+    }
+
 private:
     QTemporaryDir m_dir;
     std::shared_ptr<ScriptedUi> m_ui;
