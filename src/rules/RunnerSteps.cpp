@@ -61,7 +61,7 @@ void flushHeldRejects(const Rule& rule, const QString& fileName, const QString& 
                                           QStringLiteral(" red dosyası giden klasörüne "
                                                          "taşınamadı: ") +
                                           error +
-                                          QStringLiteral(" Satırlar saklanıyor; taşıma her "
+                                          QStringLiteral(". Satırlar saklanıyor; taşıma her "
                                                          "kontrolde yeniden denenecek."));
             continue;
         }
@@ -203,7 +203,7 @@ bool MoveSentFile(const Rule& rule, const QString& fileName, const QString& targ
     if (!moveFile(source, target, &error)) {
         RunnerMemory::notice(key, prefix + QStringLiteral(" dosyası giden klasörüne taşınamadı: ") +
                                       error +
-                                      QStringLiteral(" Dosya gönderildi ve yeniden "
+                                      QStringLiteral(". Dosya gönderildi ve yeniden "
                                                      "gönderilmeyecek; taşıma her kontrolde "
                                                      "yeniden denenecek."));
         if (const QString pending = PendingRecords::applyPending(); !pending.isEmpty())
@@ -231,7 +231,8 @@ void SetAsideUnknown(const Rule& rule, const QString& fileName, qint64 journalId
     if (!moveFile(source, uniqueIn(folder, fileName), &error)) {
         RunnerMemory::notice(
             key, prefix + what + QStringLiteral(" Dosya yeniden gönderilmeyecek, ancak ") +
-                     UnknownOutcomeFolderName + QStringLiteral(" klasörüne alınamadı: ") + error);
+                     UnknownOutcomeFolderName + QStringLiteral(" klasörüne alınamadı: ") + error +
+                     QLatin1Char('.'));
         return;
     }
     RunnerMemory::clear(key);

@@ -7,6 +7,7 @@
 #include "core/PendingRecords.h"
 #include "rules/RuleRunner.h"
 #include "rules/RunnerSteps.h"
+#include "support/DiskFaults.h"
 #include "support/RunnerWorld.h"
 
 namespace {
@@ -33,6 +34,7 @@ private slots:
     void onlySettledListsAreTaken();
     void missingFolderSkipsOnlyItsRule();
     void sentFileThatCannotMoveIsNeverSentAgain();
+    void fullOutgoingDiskOnAnotherFileSystem();
     void replacedFileIsSentAsNew();
     void acceptedPackageRecordedWhenDatabaseRefuses();
     void leftoversOfAKilledPassAreRemoved();
@@ -320,6 +322,60 @@ void TestRuleRunner::sentFileThatCannotMoveIsNeverSentAgain() {
              QStringList{P + "liste.txt dosyası giden klasörüne taşındı."});
     QCOMPARE(RunnerWorld::files(w.out), (QStringList{"h01_liste.txt", "liste.txt"}));
     QCOMPARE(RunnerWorld::read(w.out + "/h01_liste.txt"), QByteArray("gsm;ad;tutar\r\n;B;2\r\n"));
+    QVERIFY(!QFileInfo::exists(HeldRejectsFolder(w.rule, QStringLiteral("liste.txt"))));
+}
+
+void TestRuleRunner::fullOutgoingDiskOnAnotherFileSystem() {
+    RunnerWorld w;
+    auto disk = std::make_shared<FaultyFileSystem>();
+    App().gFileSystem = disk;
+    const auto passes = [](int n) {
+        for (int i = 0; i < n; ++i) {
+            RunnerWorld::restart();
+            OtoMesaj();
+        }
+    };
+    // The outgoing disk is not there yet: the reject row is held beside the
+    // database. Then it is there, and full.
+    QVERIFY(QDir(w.out).removeRecursively());
+    const QByteArray list = "gsm;ad;tutar\n5321234567;A;1\n;B;2\n";
+    w.drop(QStringLiteral("liste.txt"), list);
+    OtoMesaj();
+    QVERIFY(QDir().mkpath(w.out));
+    disk->room = 0;
+    passes(3);
+    QStringList lines = w.env.logLines();
+    QCOMPARE(lines.filter(QStringLiteral("diskte yer kalmadı")),
+             QStringList{P + "liste.txt dosyası giden klasörüne taşınamadı: diskte yer kalmadı. "
+                             "Dosya gönderildi ve yeniden gönderilmeyecek; taşıma her kontrolde "
+                             "yeniden denenecek."});
+    QCOMPARE(RunnerWorld::read(w.in + "/liste.txt"), list);
+    const QStringList nothing =
+        QDir(w.out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QCOMPARE(nothing, QStringList()); // not even an empty or hidden copy
+
+    // Room for the list, not for its rows: the rows wait on their own.
+    disk->room = list.size();
+    passes(2);
+    QCOMPARE(RunnerWorld::files(w.out), QStringList{"liste.txt"});
+    QCOMPARE(RunnerWorld::read(w.out + "/liste.txt"), list);
+    lines = w.env.logLines();
+    QCOMPARE(lines
+                 .filter(QStringLiteral("red dosyası giden klasörüne taşınamadı: diskte yer "
+                                        "kalmadı"))
+                 .size(),
+             1);
+
+    disk->room = -1;
+    passes(2);
+    QCOMPARE(RunnerWorld::files(w.out), (QStringList{"h01_liste.txt", "liste.txt"}));
+    QCOMPARE(RunnerWorld::read(w.out + "/h01_liste.txt"), QByteArray("gsm;ad;tutar\r\n;B;2\r\n"));
+    lines = w.env.logLines();
+    QCOMPARE(lines.filter(QStringLiteral("klasörüne taşındı.")),
+             (QStringList{P + "liste.txt dosyası giden klasörüne taşındı.",
+                          P + "h01_liste.txt red dosyası giden klasörüne taşındı."}));
+    QCOMPARE(w.sim->arrivedCount(1), 1);
+    QCOMPARE(w.packageRows(), 1);
     QVERIFY(!QFileInfo::exists(HeldRejectsFolder(w.rule, QStringLiteral("liste.txt"))));
 }
 
