@@ -181,6 +181,8 @@ bool frmDosyaSMS::buildList() {
     if (result == PackageBuilder::Result::Unreadable)
         UserInterface().error(Title, m_sample->file + QStringLiteral(" dosyası okunamadı: ") +
                                          builder.errorString());
+    if (result == PackageBuilder::Result::RejectsNotWritten)
+        UserInterface().error(Title, builder.errorString());
     return result == PackageBuilder::Result::Built || result == PackageBuilder::Result::Empty;
 }
 

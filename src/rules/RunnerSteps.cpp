@@ -21,6 +21,7 @@ namespace {
 const QString SeenKey = QStringLiteral("gozlem:");
 const QString NotAFileKey = QStringLiteral("aygit:");
 const QString UnreadableKey = QStringLiteral("okunamaz:");
+const QString NoRoomKey = QStringLiteral("redyer:");
 const QStringList RejectPrefixes = {QStringLiteral("h01_"), QStringLiteral("h02_"),
                                     QStringLiteral("h03_")};
 
@@ -151,8 +152,20 @@ void NoteUnreadable(const Rule& rule, const QString& fileName) {
     RunnerMemory::setValue(fileKeyPrefix(UnreadableKey, rule) + fileName, stateOf(rule, fileName));
 }
 
+bool RejectsWaitingForRoom(const Rule& rule, const QString& fileName) {
+    return RunnerMemory::value(fileKeyPrefix(NoRoomKey, rule) + fileName).has_value();
+}
+
+void NoteRejectsWaitingForRoom(const Rule& rule, const QString& fileName, const QString& problem) {
+    const QString key = fileKeyPrefix(NoRoomKey, rule) + fileName;
+    if (problem.isEmpty())
+        RunnerMemory::clear(key);
+    else
+        RunnerMemory::notice(key, problem);
+}
+
 void ForgetVanishedFiles(const Rule& rule, const QStringList& names) {
-    for (const QString& kind : {SeenKey, NotAFileKey, UnreadableKey}) {
+    for (const QString& kind : {SeenKey, NotAFileKey, UnreadableKey, NoRoomKey}) {
         const QString prefix = fileKeyPrefix(kind, rule);
         for (const QString& key : RunnerMemory::keysStartingWith(prefix)) {
             if (!names.contains(key.mid(prefix.size())))
