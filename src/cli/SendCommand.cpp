@@ -238,6 +238,10 @@ int RunSend(const QStringList& arguments) {
                    sample.file + QStringLiteral(" dosyası okunamadı: ") + builder.errorString());
         return ExitFailure;
     }
+    if (built == PackageBuilder::Result::RejectsNotWritten) {
+        PrintError(kCommand, builder.errorString());
+        return ExitFailure;
+    }
     PrintText(QStringLiteral("queued=%1 h01=%2 h02=%3 h03=%4\n")
                   .arg(list.size())
                   .arg(builder.noNumber())

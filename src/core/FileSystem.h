@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -16,8 +19,25 @@ public:
     // block a reader), sorted by name so that runs are repeatable; an empty
     // list and false when the folder cannot be listed.
     virtual bool listFiles(const QString& folder, QStringList& names) const;
-    // Renames, or copies and deletes across file systems. The target must not
-    // exist. On failure `error` says why and the source is left in place.
+    // The one way the program moves a file (a sent list, its reject rows).
+    // On one file system a rename; across file systems a copy under a hidden
+    // name in the target folder, written to disk and checked against the
+    // source's size, then put in place, the folder synced, and only then the
+    // source deleted. The target must not exist and is never replaced. On
+    // failure the source stays, nothing is left in the target folder and
+    // `error` names the cause in the user's words.
     virtual bool moveFile(const QString& from, const QString& to, QString* error = nullptr);
     virtual bool deleteFile(const QString& path, QString* error = nullptr);
+
+    // Hidden names of copies not yet in place start with this.
+    static inline const QString CopyPrefix = QStringLiteral(".parlex-");
+
+protected:
+    // The seams of a move, for tests: the rename tried first (0, or the
+    // error: EXDEV across file systems), and one write of a copy, as write(2).
+    virtual int renameFirst(const QByteArray& from, const QByteArray& to);
+    virtual ssize_t writeCopy(int fd, const char* data, size_t size);
+
+private:
+    int copyAcross(const QByteArray& from, const QByteArray& to);
 };

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#include <unistd.h>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include "AppState.h"
@@ -84,25 +87,64 @@ QString JoinPath(const QString& folder, const QString& name) {
     return folder + QDir::separator() + name;
 }
 
+namespace {
+
+qsizetype nameBytes(const QString& name) {
+    return QFile::encodeName(name).size();
+}
+
+// The longest name the folder's file system takes, in bytes of the names'
+// encoding.
+qsizetype maxNameBytes(const QString& folder) {
+    constexpr qsizetype Usual = 255;
+    const long max = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    return max > 0 ? std::min<qsizetype>(max, Usual) : Usual;
+}
+
+// `text` without as many of its last characters as it takes to fit in
+// `maxBytes`; a letter is never split.
+QString cutToBytes(QString text, qsizetype maxBytes) {
+    while (!text.isEmpty() && nameBytes(text) > maxBytes)
+        text.chop(text.size() >= 2 && text.back().isLowSurrogate() ? 2 : 1);
+    return text;
+}
+
+} // namespace
+
+QString FitFileName(const QString& name, qsizetype maxBytes) {
+    if (nameBytes(name) <= maxBytes)
+        return name;
+    const QString extension = name.right(name.size() >= 4 ? 4 : 0);
+    // The end of the name goes first: a prefix such as h01_ stays.
+    return cutToBytes(name.chopped(extension.size()), maxBytes - nameBytes(extension)) + extension;
+}
+
 QString UniqueFileName(const QString& folder, const QString& fileName) {
+    // Only a long name needs to know the file system's limit.
+    const qsizetype limit = nameBytes(fileName) > 128 ? maxNameBytes(folder) : 255;
     QString name = fileName;
     for (;;) {
-        const QString path = JoinPath(folder, name);
-        if (!QFileInfo::exists(path))
-            return path;
+        // A name the file system cannot hold is never free: it is cut short
+        // with the next counter.
+        if (nameBytes(name) <= limit) {
+            const QString path = JoinPath(folder, name);
+            if (!QFileInfo::exists(path))
+                return path;
+        }
         AppState& app = App();
         ++app.gFileCounter;
         // Names too short for a four-character extension get the suffix at
         // the end.
         const qsizetype extLength = name.size() >= 4 ? 4 : 0;
-        const QString base = name.left(name.size() - extLength);
+        QString base = name.left(name.size() - extLength);
         const QString extension = name.right(extLength);
-        const QString counter = QString::number(app.gFileCounter);
+        // A one-digit counter is replaced rather than followed by another.
         if (base.size() >= 3 && base.at(base.size() - 3) == QLatin1Char('(') &&
             base.endsWith(QLatin1Char(')'))) {
-            name = base.left(base.size() - 2) + counter + QLatin1Char(')') + extension;
-        } else {
-            name = base + QLatin1Char('(') + counter + QLatin1Char(')') + extension;
+            base.chop(3);
         }
+        const QString tail =
+            QLatin1Char('(') + QString::number(app.gFileCounter) + QLatin1Char(')') + extension;
+        name = cutToBytes(base, limit - nameBytes(tail)) + tail;
     }
 }

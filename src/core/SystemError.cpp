@@ -1,5 +1,6 @@
 #include "SystemError.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "Database.h"
@@ -15,6 +16,22 @@ QString withoutFullStop(QString text) {
 } // namespace
 
 QString SystemErrorText(int errnoValue) {
+    // Causes of a failed copy or move a user can act on, beyond those the
+    // database shares.
+    switch (errnoValue) {
+    case EROFS:
+        return QStringLiteral("disk yalnızca okunabilir durumda");
+    case EFBIG:
+        return QStringLiteral("dosya bu disk için çok büyük");
+    case ENAMETOOLONG:
+        return QStringLiteral("dosya adı çok uzun");
+    case EEXIST:
+        return QStringLiteral("aynı adda bir dosya var");
+    case EIO:
+        return QStringLiteral("diske erişilemiyor (giriş/çıkış hatası)");
+    default:
+        break;
+    }
     if (const auto kind = DatabaseError::kindOfSystemError(errnoValue))
         return withoutFullStop(DatabaseError::causeText(*kind));
     return QString::fromLocal8Bit(std::strerror(errnoValue));

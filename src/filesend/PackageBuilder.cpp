@@ -80,11 +80,8 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
     const QString& file = m_source.fileName;
 
     std::unique_ptr<RejectFile> rejects[3];
-    for (int i = 0; i < 3; ++i) {
-        App().gFileCounter = 0;
-        rejects[i] = std::make_unique<RejectFile>(
-            UniqueFileName(m_source.folder, Prefixes[i] + file), QString());
-    }
+    for (int i = 0; i < 3; ++i)
+        rejects[i] = std::make_unique<RejectFile>(m_source.folder, Prefixes[i] + file, QString());
     // Unless kept below, every reject file goes with the builder's end.
     auto dropRejects = [&] {
         for (auto& r : rejects)
@@ -153,13 +150,22 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
         dropRejects();
         return Result::Unreadable;
     }
+    // A package is only sent with its unsent rows on disk.
+    for (auto& r : rejects) {
+        if (!r->store()) {
+            m_error = file + QStringLiteral(" dosyasının red satırları ") +
+                      QFileInfo(r->path()).fileName() + QStringLiteral(" dosyasına yazılamadı: ") +
+                      r->errorString() +
+                      QStringLiteral(". Satırlar kaybolmasın diye paket gönderilmiyor.");
+            FileSendLog(Tag + m_error);
+            list.clear();
+            dropRejects();
+            return Result::RejectsNotWritten;
+        }
+    }
     for (auto& r : rejects) {
         if (r->count() > 0)
             m_kept << r->path();
-        if (r->count() > 0 && !r->isOpen())
-            FileSendLog(Tag + file + QStringLiteral(" red dosyası yazılamadı: ") +
-                        QFileInfo(r->path()).fileName() + QStringLiteral(" (") + r->errorString() +
-                        QLatin1Char(')'));
         r->settle(true);
     }
     if (onProgress)

@@ -26,6 +26,9 @@ public:
         Empty,      // the file has no data rows
         Cancelled,  // stopped by the user; the list is emptied
         Unreadable, // the file could not be read (whole); the list is emptied
+        // The rows that are not sent could not be written beside the file;
+        // the list is emptied, errorString() says why in a whole sentence.
+        RejectsNotWritten,
     };
 
     struct Source {
@@ -58,7 +61,8 @@ public:
     int tooLong() const { return m_counts[1]; }
     int noNumberTooLong() const { return m_counts[2]; }
     qint64 accepted() const { return m_accepted; }
-    // Why the file could not be read (Result::Unreadable).
+    // Why the file could not be read (Result::Unreadable), or why its
+    // reject rows could not be written.
     QString errorString() const { return m_error; }
     // The reject files left beside the data file (those with rows).
     QStringList rejectFiles() const { return m_kept; }

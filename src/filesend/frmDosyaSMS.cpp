@@ -184,6 +184,8 @@ bool frmDosyaSMS::buildList() {
                               WizardSampleFailure.text + Crlf +
                                   QStringLiteral("Sistemin ürettiği hata mesajı : ") +
                                   builder.errorString());
+    if (result == PackageBuilder::Result::RejectsNotWritten)
+        UserInterface().error(Title, builder.errorString());
     return result == PackageBuilder::Result::Built || result == PackageBuilder::Result::Empty;
 }
 

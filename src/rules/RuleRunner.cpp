@@ -42,18 +42,17 @@ struct RejectFiles {
     RejectFiles(const Rule& rule, const QString& fileName, const QString& targetName) {
         const QString hold = HeldRejectsFolder(rule, fileName);
         const auto make = [&](const char* prefix) {
-            App().gFileCounter = 0;
-            return std::make_unique<RejectFile>(
-                UniqueFileName(rule.giden_klasor, QLatin1String(prefix) + targetName), hold);
+            return std::make_unique<RejectFile>(rule.giden_klasor,
+                                                QLatin1String(prefix) + targetName, hold);
         };
         noNumber = make("h01_");
         tooLong = make("h02_");
         both = make("h03_");
     }
+    QList<RejectFile*> all() const { return {noNumber.get(), tooLong.get(), both.get()}; }
     void setEncoding(TextEncoding e) {
-        noNumber->setEncoding(e);
-        tooLong->setEncoding(e);
-        both->setEncoding(e);
+        for (RejectFile* f : all())
+            f->setEncoding(e);
     }
     RejectFile& forOutcome(RowOutcome outcome) {
         switch (outcome) {
@@ -65,22 +64,29 @@ struct RejectFiles {
             return *both;
         }
     }
+    // Every row on disk, or why not: "" when they all are.
+    QString store() {
+        for (RejectFile* f : all()) {
+            if (!f->store()) {
+                return QStringLiteral(" dosyasının red satırları ne giden klasörüne (") +
+                       f->errorString() + QStringLiteral(") ne program klasörüne (") +
+                       f->holdErrorString() +
+                       QStringLiteral(") yazılabildi. Satırlar kaybolmasın diye paket "
+                                      "gönderilmedi; dosya her kontrolde yeniden denenecek.");
+            }
+        }
+        return QString();
+    }
     void settle(bool success, const QString& linePrefix) {
-        for (RejectFile* f : {noNumber.get(), tooLong.get(), both.get()}) {
+        for (RejectFile* f : all()) {
             const bool keep = success && f->count() > 0;
             f->settle(keep);
-            if (!keep || f->errorString().isEmpty())
-                continue;
-            if (f->isHeld() && QFileInfo::exists(f->path())) {
+            if (keep && f->isHeld()) {
                 RunnerLog(linePrefix + QStringLiteral(" red dosyası giden klasörüne yazılamadı (") +
                           f->errorString() +
                           QStringLiteral("); satırlar saklandı, dosya taşınınca giden klasörüne "
                                          "konacak: ") +
                           nameOf(f->path()));
-            } else {
-                RunnerLog(linePrefix + QStringLiteral(" red dosyası yazılamadı: ") +
-                          nameOf(f->path()) + QStringLiteral(" (") + f->errorString() +
-                          QLatin1Char(')'));
             }
         }
     }
@@ -131,8 +137,11 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
     RejectFiles rejects(rule, fileName, targetName);
     Gateway gateway;
     gateway.clearsmsbasket();
+    // A file waiting for room for its reject rows was logged once already.
+    const bool quiet = RejectsWaitingForRoom(rule, fileName);
 
-    RunnerLog(linePrefix + QStringLiteral(" dosyası açılıyor..."));
+    if (!quiet)
+        RunnerLog(linePrefix + QStringLiteral(" dosyası açılıyor..."));
     DelimitedReader reader;
     // The rule itself says how its files are laid out: the folder's
     // Schema.ini may be rewritten or deleted meanwhile (the rule editor
@@ -151,7 +160,8 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
     }
     rejects.setEncoding(reader.encoding());
 
-    RunnerLog(linePrefix + QStringLiteral(" dosyası için mesaj paketi oluşturuluyor..."));
+    if (!quiet)
+        RunnerLog(linePrefix + QStringLiteral(" dosyası için mesaj paketi oluşturuluyor..."));
     UserInterface().yield();
     bool success = true;
 
@@ -187,6 +197,13 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
         rejects.settle(false, linePrefix);
         return {};
     }
+    // Rows that are not sent must be on disk before the package leaves.
+    if (const QString problem = rejects.store(); !problem.isEmpty()) {
+        NoteRejectsWaitingForRoom(rule, fileName, linePrefix + problem);
+        rejects.settle(false, linePrefix);
+        return {};
+    }
+    NoteRejectsWaitingForRoom(rule, fileName, QString());
     UserInterface().yield();
 
     std::optional<qint64> journalId;

@@ -24,6 +24,7 @@ const QString SeenKey = QStringLiteral("gozlem:");
 const QString NotAFileKey = QStringLiteral("aygit:");
 const QString UnreadableKey = QStringLiteral("okunamaz:");
 const QString UnopenableKey = QStringLiteral("adsiz:");
+const QString NoRoomKey = QStringLiteral("redyer:");
 const QStringList RejectPrefixes = {QStringLiteral("h01_"), QStringLiteral("h02_"),
                                     QStringLiteral("h03_")};
 
@@ -64,7 +65,7 @@ void flushHeldRejects(const Rule& rule, const QString& fileName, const QString& 
                                           QStringLiteral(" red dosyası giden klasörüne "
                                                          "taşınamadı: ") +
                                           error +
-                                          QStringLiteral(" Satırlar saklanıyor; taşıma her "
+                                          QStringLiteral(". Satırlar saklanıyor; taşıma her "
                                                          "kontrolde yeniden denenecek."));
             continue;
         }
@@ -154,8 +155,20 @@ void NoteUnreadable(const Rule& rule, const QString& fileName) {
     RunnerMemory::setValue(fileKeyPrefix(UnreadableKey, rule) + fileName, stateOf(rule, fileName));
 }
 
+bool RejectsWaitingForRoom(const Rule& rule, const QString& fileName) {
+    return RunnerMemory::value(fileKeyPrefix(NoRoomKey, rule) + fileName).has_value();
+}
+
+void NoteRejectsWaitingForRoom(const Rule& rule, const QString& fileName, const QString& problem) {
+    const QString key = fileKeyPrefix(NoRoomKey, rule) + fileName;
+    if (problem.isEmpty())
+        RunnerMemory::clear(key);
+    else
+        RunnerMemory::notice(key, problem);
+}
+
 void ForgetVanishedFiles(const Rule& rule, const QStringList& names) {
-    for (const QString& kind : {SeenKey, NotAFileKey, UnreadableKey}) {
+    for (const QString& kind : {SeenKey, NotAFileKey, UnreadableKey, NoRoomKey}) {
         const QString prefix = fileKeyPrefix(kind, rule);
         for (const QString& key : RunnerMemory::keysStartingWith(prefix)) {
             if (!names.contains(key.mid(prefix.size())))
@@ -278,7 +291,7 @@ bool MoveSentFile(const Rule& rule, const QString& fileName, const QString& targ
     if (!moveFile(source, target, &error)) {
         RunnerMemory::notice(key, prefix + QStringLiteral(" dosyası giden klasörüne taşınamadı: ") +
                                       error +
-                                      QStringLiteral(" Dosya gönderildi ve yeniden "
+                                      QStringLiteral(". Dosya gönderildi ve yeniden "
                                                      "gönderilmeyecek; taşıma her kontrolde "
                                                      "yeniden denenecek."));
         if (const QString pending = PendingRecords::applyPending(); !pending.isEmpty())
@@ -306,7 +319,8 @@ void SetAsideUnknown(const Rule& rule, const QString& fileName, qint64 journalId
     if (!moveFile(source, uniqueIn(folder, fileName), &error)) {
         RunnerMemory::notice(
             key, prefix + what + QStringLiteral(" Dosya yeniden gönderilmeyecek, ancak ") +
-                     UnknownOutcomeFolderName + QStringLiteral(" klasörüne alınamadı: ") + error);
+                     UnknownOutcomeFolderName + QStringLiteral(" klasörüne alınamadı: ") + error +
+                     QLatin1Char('.'));
         return;
     }
     RunnerMemory::clear(key);

@@ -34,6 +34,10 @@ bool IsPlainFile(const Rule& rule, const QString& fileName);
 // not at every pass.
 bool IsUnreadableAsBefore(const Rule& rule, const QString& fileName);
 void NoteUnreadable(const Rule& rule, const QString& fileName);
+// A file whose reject rows no folder could take waits, tried again at every
+// pass; `problem` is logged once, and an empty one forgets it.
+bool RejectsWaitingForRoom(const Rule& rule, const QString& fileName);
+void NoteRejectsWaitingForRoom(const Rule& rule, const QString& fileName, const QString& problem);
 // Forgets what was noted of files no longer in the folder.
 void ForgetVanishedFiles(const Rule& rule, const QStringList& names);
 // Files the pass cannot open by the name it lists: a name that is not UTF-8

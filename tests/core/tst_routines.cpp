@@ -77,6 +77,15 @@ void TestRoutines::uniqueFileName_data() {
         << QStringList{"liste.csv", "liste(1).csv", "liste(2).csv"} << "liste.csv" << 0
         << "liste(3).csv" << 3;
     QTest::newRow("short name") << QStringList{"ab"} << "ab" << 0 << "ab(1)" << 1;
+    // 255 bytes is the longest name; a Turkish letter is two.
+    const QString longest = QString(125, u'ş') + QStringLiteral("a.txt");
+    const QString cut = QStringLiteral("h01_") + QString(122, u'ş');
+    QTest::newRow("too long: cut before the extension, prefix kept")
+        << QStringList{} << "h01_" + longest << 0 << cut + "(1).txt" << 1;
+    QTest::newRow("too long, cut name taken")
+        << QStringList{cut + "(1).txt"} << "h01_" + longest << 0 << cut + "(2).txt" << 2;
+    QTest::newRow("taken, the counter would make it too long")
+        << QStringList{longest} << longest << 0 << QString(124, u'ş') + "(1).txt" << 1;
 }
 
 void TestRoutines::uniqueFileName() {

@@ -3,6 +3,7 @@
 #include "core/DbRoutines.h"
 #include "filesend/FileSubmission.h"
 #include "filesend/PackageBuilder.h"
+#include "support/DiskFaults.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestEnvironment.h"
 #include "textsource/RecordStream.h"
@@ -116,6 +117,32 @@ private slots:
         QCOMPARE(w.build(file, list), PackageBuilder::Result::Unreadable);
         QVERIFY(list.isEmpty());
         QCOMPARE(w.files(), QStringList({u"liste.txt"_s}));
+    }
+
+    // Rows that are not sent must be kept: with no room beside the file, the
+    // list is not made.
+    void rejectRowsWithoutRoomStopTheList() {
+        World w;
+        QByteArray file = rows(2);
+        for (int i = 0; i < 12000; ++i)
+            file += "2121234567;" + QByteArray(100, 'x') + "\r\n";
+        w.env.writeFile(u"listeler/liste.txt"_s, file);
+        PackageList list;
+        PackageBuilder::Result result;
+        QString error;
+        {
+            const FileSizeLimit full(1024 * 1024);
+            PackageBuilder builder(
+                {w.folder, u"liste.txt"_s, RuleTextFormat(u";"_s, u"E"_s), u";"_s});
+            result = builder.build(u"Sayın [##ad##]"_s, u"gsm"_s, list);
+            error = builder.errorString();
+        }
+        QCOMPARE(result, PackageBuilder::Result::RejectsNotWritten);
+        QVERIFY(list.isEmpty());
+        QCOMPARE(w.files(), QStringList({u"liste.txt"_s}));
+        QCOMPARE(error, u"liste.txt dosyasının red satırları h01_liste.txt dosyasına yazılamadı: "
+                        "dosya bu disk için çok büyük. Satırlar kaybolmasın diye paket "
+                        "gönderilmiyor."_s);
     }
 
     // The credit is compared with the messages actually queued, and the

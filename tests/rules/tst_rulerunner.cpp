@@ -9,6 +9,7 @@
 #include "core/PendingRecords.h"
 #include "rules/RuleRunner.h"
 #include "rules/RunnerSteps.h"
+#include "support/DiskFaults.h"
 #include "support/RunnerWorld.h"
 
 using namespace Qt::StringLiterals;
@@ -39,6 +40,11 @@ private slots:
     void onlySettledListsAreTaken();
     void missingFolderSkipsOnlyItsRule();
     void sentFileThatCannotMoveIsNeverSentAgain();
+    void fullOutgoingDiskOnAnotherFileSystem();
+    void rejectRowsNoFolderTakesHoldThePackage_data();
+    void rejectRowsNoFolderTakesHoldThePackage();
+    void longNamesKeepTheirRejectRows_data();
+    void longNamesKeepTheirRejectRows();
     void replacedFileIsSentAsNew();
     void acceptedPackageRecordedWhenDatabaseRefuses();
     void leftoversOfAKilledPassAreRemoved();
@@ -399,6 +405,143 @@ void TestRuleRunner::sentFileThatCannotMoveIsNeverSentAgain() {
     QCOMPARE(RunnerWorld::files(w.out), (QStringList{"h01_liste.txt", "liste.txt"}));
     QCOMPARE(RunnerWorld::read(w.out + "/h01_liste.txt"), QByteArray("gsm;ad;tutar\r\n;B;2\r\n"));
     QVERIFY(!QFileInfo::exists(HeldRejectsFolder(w.rule, QStringLiteral("liste.txt"))));
+}
+
+void TestRuleRunner::fullOutgoingDiskOnAnotherFileSystem() {
+    RunnerWorld w;
+    auto disk = std::make_shared<FaultyFileSystem>();
+    App().gFileSystem = disk;
+    const auto passes = [](int n) {
+        for (int i = 0; i < n; ++i) {
+            RunnerWorld::restart();
+            OtoMesaj();
+        }
+    };
+    // The outgoing disk is not there yet: the reject row is held beside the
+    // database. Then it is there, and full.
+    QVERIFY(QDir(w.out).removeRecursively());
+    const QByteArray list = "gsm;ad;tutar\n5321234567;A;1\n;B;2\n";
+    w.drop(QStringLiteral("liste.txt"), list);
+    OtoMesaj();
+    QVERIFY(QDir().mkpath(w.out));
+    disk->room = 0;
+    passes(3);
+    QStringList lines = w.env.logLines();
+    QCOMPARE(lines.filter(QStringLiteral("diskte yer kalmadı")),
+             QStringList{P + "liste.txt dosyası giden klasörüne taşınamadı: diskte yer kalmadı. "
+                             "Dosya gönderildi ve yeniden gönderilmeyecek; taşıma her kontrolde "
+                             "yeniden denenecek."});
+    QCOMPARE(RunnerWorld::read(w.in + "/liste.txt"), list);
+    const QStringList nothing =
+        QDir(w.out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QCOMPARE(nothing, QStringList()); // not even an empty or hidden copy
+
+    // Room for the list, not for its rows: the rows wait on their own.
+    disk->room = list.size();
+    passes(2);
+    QCOMPARE(RunnerWorld::files(w.out), QStringList{"liste.txt"});
+    QCOMPARE(RunnerWorld::read(w.out + "/liste.txt"), list);
+    lines = w.env.logLines();
+    QCOMPARE(lines
+                 .filter(QStringLiteral("red dosyası giden klasörüne taşınamadı: diskte yer "
+                                        "kalmadı"))
+                 .size(),
+             1);
+
+    disk->room = -1;
+    passes(2);
+    QCOMPARE(RunnerWorld::files(w.out), (QStringList{"h01_liste.txt", "liste.txt"}));
+    QCOMPARE(RunnerWorld::read(w.out + "/h01_liste.txt"), QByteArray("gsm;ad;tutar\r\n;B;2\r\n"));
+    lines = w.env.logLines();
+    QCOMPARE(lines.filter(QStringLiteral("klasörüne taşındı.")),
+             (QStringList{P + "liste.txt dosyası giden klasörüne taşındı.",
+                          P + "h01_liste.txt red dosyası giden klasörüne taşındı."}));
+    QCOMPARE(w.sim->arrivedCount(1), 1);
+    QCOMPARE(w.packageRows(), 1);
+    QVERIFY(!QFileInfo::exists(HeldRejectsFolder(w.rule, QStringLiteral("liste.txt"))));
+}
+
+void TestRuleRunner::rejectRowsNoFolderTakesHoldThePackage_data() {
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("causes"); // of the outgoing folder, then of the program folder
+
+    QTest::newRow("outgoing folder missing, holding folder blocked")
+        << "blocked"
+        << "(klasör bulunamadı) ne program klasörüne (aynı adda bir dosya var)";
+    QTest::newRow("one full disk")
+        << "full"
+        << "(dosya bu disk için çok büyük) ne program klasörüne (dosya bu disk için çok "
+           "büyük)";
+}
+
+void TestRuleRunner::rejectRowsNoFolderTakesHoldThePackage() {
+    QFETCH(QString, obstacle);
+    QFETCH(QString, causes);
+
+    RunnerWorld w;
+    // More rejected rows than the disk has room for.
+    QByteArray list = "gsm;ad;tutar\n5321234567;A;1\n";
+    QByteArray rejected;
+    for (int i = 0; i < 12000; ++i) {
+        const QByteArray row = ";" + QByteArray(100, 'x') + QByteArray::number(i) + ";1";
+        list += row + "\n";
+        rejected += "gsm;ad;tutar\r\n" + row + "\r\n";
+    }
+    w.drop(QStringLiteral("liste.txt"), list);
+    const QString blocker = w.env.filePath(HeldRejectsFolderName);
+    std::optional<FileSizeLimit> full;
+    if (obstacle == QLatin1String("blocked")) {
+        QVERIFY(QDir(w.out).removeRecursively());
+        w.env.writeFile(HeldRejectsFolderName, "not a folder");
+    } else {
+        full.emplace(1024 * 1024);
+    }
+    OtoMesaj();
+    OtoMesaj();
+    full.reset();
+
+    // Not sent, the rows nowhere half-written, and said once.
+    QCOMPARE(w.sim->requestCount(), 0);
+    QVERIFY(QFile::exists(w.in + "/liste.txt"));
+    QCOMPARE(RunnerWorld::files(w.out), QStringList());
+    QCOMPARE(w.env.logLines().mid(2),
+             QStringList{P + "liste.txt dosyasının red satırları ne giden klasörüne " + causes +
+                         " yazılabildi. Satırlar kaybolmasın diye paket gönderilmedi; dosya her "
+                         "kontrolde yeniden denenecek."});
+
+    QFile::remove(blocker);
+    QVERIFY(QDir().mkpath(w.out));
+    OtoMesaj();
+    QCOMPARE(w.sim->packageCount(), 1);
+    QCOMPARE(RunnerWorld::files(w.out), (QStringList{"h01_liste.txt", "liste.txt"}));
+    QCOMPARE(RunnerWorld::read(w.out + "/h01_liste.txt"), rejected);
+}
+
+void TestRuleRunner::longNamesKeepTheirRejectRows_data() {
+    QTest::addColumn<bool>("held");
+    QTest::newRow("into the outgoing folder") << false;
+    QTest::newRow("held, then moved on") << true;
+}
+
+void TestRuleRunner::longNamesKeepTheirRejectRows() {
+    QFETCH(bool, held);
+    RunnerWorld w;
+    // 255 bytes, as long as a name can be; "h01_" makes it too long.
+    const QString name = QString(125, u'ş') + QStringLiteral("a.txt");
+    QCOMPARE(QFile::encodeName(name).size(), 255);
+    if (held)
+        QVERIFY(QDir(w.out).removeRecursively());
+    w.drop(name, "gsm;ad;tutar\n5321234567;A;1\n;B;2\n");
+    OtoMesaj();
+    if (held) {
+        QVERIFY(QDir().mkpath(w.out));
+        OtoMesaj();
+    }
+    // Cut short before the extension, prefix kept, with a counter.
+    const QString rejects = QStringLiteral("h01_") + QString(122, u'ş') + QStringLiteral("(1).txt");
+    QCOMPARE(RunnerWorld::files(w.out), (QStringList{rejects, name}));
+    QCOMPARE(RunnerWorld::read(w.out + "/" + rejects), QByteArray("gsm;ad;tutar\r\n;B;2\r\n"));
+    QCOMPARE(w.sim->packageCount(), 1);
 }
 
 void TestRuleRunner::replacedFileIsSentAsNew() {

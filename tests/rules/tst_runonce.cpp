@@ -96,7 +96,7 @@ void TestRunOnce::crashAfterSubmissionNeverSendsAgain() {
     rememberAccount(w);
     // The gateway holds its answer; the program dies while it waits.
     w.sim->setFault(1, SimFault::delayed(std::chrono::seconds(30)));
-    w.drop(QStringLiteral("liste.txt"), List);
+    w.drop(QStringLiteral("liste.txt"), List + ";Veli;20\n");
 
     auto cli = start(w);
     QTRY_COMPARE_WITH_TIMEOUT(w.sim->arrivedCount(1), 1, 30000);
@@ -111,6 +111,10 @@ void TestRunOnce::crashAfterSubmissionNeverSendsAgain() {
     QCOMPARE(RunnerWorld::files(w.in + "/sonucu_belirsiz"), QStringList{"liste.txt"});
     QVERIFY2(w.env.logLines().last().contains(QStringLiteral("gönderim sonucu bilinmiyor")),
              qPrintable(w.env.logLines().join(u'\n')));
+    // The row that was not sent is kept, and no empty reject file is left.
+    QCOMPARE(RunnerWorld::files(w.out), QStringList{"h01_liste.txt"});
+    QCOMPARE(RunnerWorld::read(w.out + "/h01_liste.txt"),
+             QByteArray("gsm;ad;tutar\r\n;Veli;20\r\n"));
 }
 
 void TestRunOnce::terminatedPassFinishesOnlyTheFileInHand() {
