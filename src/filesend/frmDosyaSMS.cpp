@@ -252,16 +252,18 @@ void frmDosyaSMS::cmdGonder_Click() {
     // Disabled from the question on: a second click cannot send twice.
     m_ui->cmdGonder->setEnabled(false);
     const qint64 count = m_rsPaket->list().size();
+    // Nothing to send is said at once: asking to send to 0 people would
+    // only confuse.
+    if (count == 0) {
+        UserInterface().information(Title, EmptyListText);
+        updateSendButton();
+        return;
+    }
     std::optional<QDateTime> scheduled;
     if (m_ui->chkIleriTarih->isChecked())
         scheduled = QDateTime(m_ui->DTPicker1->date(), m_ui->DTPicker2->time());
     if (!UserInterface().askQuestion(SendConfirmationTitle,
                                      SendConfirmationText(count, scheduled))) {
-        updateSendButton();
-        return;
-    }
-    if (count == 0) {
-        UserInterface().information(Title, EmptyListText);
         updateSendButton();
         return;
     }

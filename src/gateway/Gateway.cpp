@@ -179,7 +179,11 @@ std::optional<AccountInfo> AccountInfoOf(const QString& infoReply) {
     const qsizetype lf = infoReply.indexOf(QLatin1Char('\n'));
     if (lf < 0 || IsErrorReply(infoReply))
         return std::nullopt;
-    return AccountInfo{CreditOf(infoReply), infoReply.left(lf), OriginatorsOf(infoReply)};
+    // The credit line is shown as it is: a CR LF gateway's CR is not part of it.
+    QString creditText = infoReply.left(lf);
+    if (creditText.endsWith(QLatin1Char('\r')))
+        creditText.chop(1);
+    return AccountInfo{CreditOf(infoReply), creditText, OriginatorsOf(infoReply)};
 }
 
 std::optional<AccountInfo> AskAccountInfo() {

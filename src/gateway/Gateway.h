@@ -102,7 +102,7 @@ QStringList OriginatorsOf(const QString& infoReply);
 // or one without its credit line (ended by LF): that is never a balance.
 struct AccountInfo {
     qint64 credit = 0;
-    QString creditText; // the first line as the gateway wrote it
+    QString creditText; // the first line as the gateway wrote it, without its line end
     QStringList originators;
 };
 std::optional<AccountInfo> AccountInfoOf(const QString& infoReply);

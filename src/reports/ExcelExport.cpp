@@ -374,15 +374,15 @@ bool ExportToExcel(ExportSource& source, const QString& fileName, const QStringL
         return false;
     }
     SetStatusText(fileName + QStringLiteral(" dosyası başarıyla oluşturuldu."));
-    ui.information(QStringLiteral("Dide Vuvuda Vivadevedu"),
-                   QStringLiteral("Excel Dosyasına Veri Aktarımı Tamamlanmıştır"));
     App().gStepError = ExcelStep::ShowFile;
-    if (!ui.openWithDesktop(fileName)) {
-        ExportResult shown;
-        shown.step = ExcelStep::ShowFile;
-        shown.reason = QStringLiteral("Bu dosyayı açacak bir program bulunamadı.");
-        ui.error(QStringLiteral("Uyarı"), shown.message());
-    }
+    // The workbook is written whether or not a program shows it: without
+    // one, the one box says where to find it rather than raising an error.
+    QString done = QStringLiteral("Excel Dosyasına Veri Aktarımı Tamamlanmıştır");
+    if (!ui.openWithDesktop(fileName))
+        done += QStringLiteral("\r\nDosyayı açacak bir program bulunamadı. Dosya şuraya "
+                               "kaydedildi: ") +
+                QDir::toNativeSeparators(fileName);
+    ui.information(QStringLiteral("Dide Vuvuda Vivadevedu"), done);
     return true;
 }
 

@@ -90,8 +90,9 @@ ExportResult WriteWorkbook(ExportSource& source, const QString& fileName,
                            const QStringList& columnNames, const ExportOptions& options = {});
 
 // The desktop's export: WriteWorkbook with the status bar texts and the
-// window kept responsive, the box that tells how it went, then the
-// workbook opened with the desktop's program. True when it was written.
+// window kept responsive, the workbook opened with the desktop's program,
+// and one box that tells how it went (and where the workbook is when no
+// program could open it). True when it was written.
 bool ExportToExcel(ExportSource& source, const QString& fileName, const QStringList& columnNames);
 
 // The save dialog of an export; the empty text when the user cancels.

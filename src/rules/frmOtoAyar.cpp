@@ -221,7 +221,7 @@ void frmOtoAyar::viewingMode() {
         w->setEnabled(false);
     m_ui->lblOrnekDosya->clear();
     m_ui->DataGrid2->setModel(nullptr);
-    m_rsKural->open(QString(), TextFormat{}); // lets the example file go
+    m_rsKural->close(); // lets the example file go
     m_sample.reset();
     showCombos(false);
     m_ui->cmdYeniKural->setText(NewRule);

@@ -19,28 +19,50 @@ SampleFileModel::SampleFileModel(QObject* parent)
 SampleFileModel::~SampleFileModel() = default;
 
 bool SampleFileModel::open(const QString& path, const TextFormat& format) {
-    beginResetModel();
-    m_rows.clear();
-    m_columns.clear();
-    m_error.clear();
-    m_reader = std::make_unique<DelimitedReader>();
-    const bool ok = m_reader->openWithFormat(path, format);
-    if (ok) {
-        m_columns = m_reader->columnNames();
-        m_atEnd = false;
-    } else {
-        m_error = m_reader->errorString();
-        m_reader.reset();
-        m_atEnd = true;
-    }
-    endResetModel();
-    if (ok)
-        fetchMore({});
-    if (m_reader && m_reader->hasError()) {
-        m_error = m_reader->errorString();
+    // Read before anything is replaced: a file that cannot be read leaves
+    // the sample shown before, which the window's lists still belong to.
+    auto reader = std::make_unique<DelimitedReader>();
+    if (!reader->openWithFormat(path, format)) {
+        m_error = reader->errorString();
         return false;
     }
-    return ok;
+    bool atEnd = false;
+    std::vector<QStringList> page = readPage(*reader, atEnd);
+    if (reader->hasError()) {
+        m_error = reader->errorString();
+        return false;
+    }
+    beginResetModel();
+    m_error.clear();
+    m_columns = reader->columnNames();
+    m_reader = std::move(reader);
+    m_rows = std::move(page);
+    m_atEnd = atEnd;
+    endResetModel();
+    return true;
+}
+
+void SampleFileModel::close() {
+    beginResetModel();
+    m_reader.reset();
+    m_rows.clear();
+    m_columns.clear();
+    m_atEnd = true;
+    m_error.clear();
+    endResetModel();
+}
+
+std::vector<QStringList> SampleFileModel::readPage(DelimitedReader& reader, bool& atEnd) {
+    std::vector<QStringList> page;
+    while (static_cast<int>(page.size()) < PageRows && reader.next()) {
+        const TextRecord& record = reader.record();
+        QStringList row;
+        for (int i = 0; i < record.size(); ++i)
+            row << (record.isNull(i) ? QString() : record.text(i));
+        page.push_back(std::move(row));
+    }
+    atEnd = static_cast<int>(page.size()) < PageRows;
+    return page;
 }
 
 int SampleFileModel::rowCount(const QModelIndex& parent) const {
@@ -73,16 +95,7 @@ bool SampleFileModel::canFetchMore(const QModelIndex& parent) const {
 void SampleFileModel::fetchMore(const QModelIndex& parent) {
     if (!canFetchMore(parent))
         return;
-    std::vector<QStringList> page;
-    while (static_cast<int>(page.size()) < PageRows && m_reader->next()) {
-        const TextRecord& record = m_reader->record();
-        QStringList row;
-        for (int i = 0; i < record.size(); ++i)
-            row << (record.isNull(i) ? QString() : record.text(i));
-        page.push_back(std::move(row));
-    }
-    if (static_cast<int>(page.size()) < PageRows)
-        m_atEnd = true;
+    std::vector<QStringList> page = readPage(*m_reader, m_atEnd);
     if (page.empty())
         return;
     const int first = rowCount();
@@ -111,11 +124,19 @@ std::optional<SampleFile> LoadSampleFile(const SampleControls& c, const SampleTe
         break;
     }
 
+    // The box names the file whose sample and lists the window holds: a load
+    // that comes to nothing gives it back its path.
+    const QString shownPath = c.txtDosyaAdi ? c.txtDosyaAdi->text() : QString();
+    const auto keepShownPath = [&] {
+        if (c.txtDosyaAdi)
+            c.txtDosyaAdi->setText(shownPath);
+    };
     const QString path = GetTextFileToOpen();
     if (c.txtDosyaAdi)
         c.txtDosyaAdi->setText(path);
     if (path.isEmpty()) {
         UserInterface().information(QStringLiteral("Parlex"), NoFileChosenText);
+        keepShownPath();
         c.pressed->setFocus();
         return std::nullopt;
     }
@@ -126,6 +147,7 @@ std::optional<SampleFile> LoadSampleFile(const SampleControls& c, const SampleTe
         if (failure.withSystemError)
             text += QStringLiteral("\r\nSistemin ürettiği hata mesajı : ") + c.model->errorString();
         UserInterface().error(failure.title, text);
+        keepShownPath();
         return std::nullopt;
     }
     c.grid->setModel(c.model);

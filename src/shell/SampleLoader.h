@@ -30,8 +30,10 @@ public:
     ~SampleFileModel() override;
 
     // Reads the first page; false with errorString() when the file cannot
-    // be read. The model is then empty.
+    // be read. The model then still shows the file it showed before.
     bool open(const QString& path, const TextFormat& format);
+    // Lets the file go; the model is empty.
+    void close();
     QString errorString() const { return m_error; }
     QStringList columnNames() const { return m_columns; }
 
@@ -44,6 +46,9 @@ public:
     void fetchMore(const QModelIndex& parent) override;
 
 private:
+    // Up to PageRows rows; `atEnd` when the file has no more.
+    static std::vector<QStringList> readPage(DelimitedReader& reader, bool& atEnd);
+
     std::unique_ptr<DelimitedReader> m_reader;
     QStringList m_columns;
     std::vector<QStringList> m_rows;
@@ -84,6 +89,7 @@ inline const SampleFailureTexts EditorSampleFailure{
 
 // Checks the choices, asks for a file, describes its folder, shows the
 // sample and fills the field menu and the GSM-column combo. Nothing when
-// the user stops or the file cannot be read (a box has said why).
+// the user stops or the file cannot be read (a box has said why): the
+// window keeps the file it had, its path, sample and lists alike.
 std::optional<SampleFile> LoadSampleFile(const SampleControls& controls, const SampleTexts& texts,
                                          const SampleFailureTexts& failure);

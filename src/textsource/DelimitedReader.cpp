@@ -141,18 +141,15 @@ void DelimitedReader::Private::fill(TextRecord& record, const std::vector<QStrin
             if (const auto whole = ParseWholeNumber(field, &cell.asWritten)) {
                 cell.kind = Kind::Integer;
                 cell.integer = *whole;
-                // Showing the text is far cheaper than writing the number
-                // out again, where they are the same.
-                if (cell.asWritten)
-                    setText(cell.text, field);
+                // Kept for the messages, which carry a value as written.
+                setText(cell.text, field);
                 continue;
             }
         } else if (type == FieldType::Double) {
             if (const auto number = ParseDecimalNumber(field, &cell.asWritten)) {
                 cell.kind = Kind::Double;
                 cell.number = *number;
-                if (cell.asWritten)
-                    setText(cell.text, field);
+                setText(cell.text, field);
                 continue;
             }
         }

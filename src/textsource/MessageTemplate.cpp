@@ -1,7 +1,6 @@
 #include "MessageTemplate.h"
 
 #include "TextValues.h"
-#include "core/Recordset.h"
 #include "core/Routines.h"
 
 namespace {
@@ -62,18 +61,7 @@ template <typename AppendValue> QString fill(QStringView templateText, AppendVal
 
 QString FillTemplate(QStringView templateText, const TextRecord& row) {
     return fill(templateText, [&row](QStringView name, QString& out) {
-        row.appendText(row.columnIndex(name), out);
-    });
-}
-
-QString FillTemplate(QStringView templateText, const Recordset& row) {
-    return fill(templateText, [&row](QStringView name, QString& out) {
-        for (int i = 0; i < row.fieldCount(); ++i) {
-            if (ColumnNamesMatch(row.field(i).name, name)) {
-                out += Recordset::render(row.value(i));
-                return;
-            }
-        }
+        row.appendWrittenText(row.columnIndex(name), out);
     });
 }
 
@@ -115,7 +103,7 @@ void MessageTemplate::fillInto(const TextRecord& row, QString& out) const {
     for (size_t i = 0; i < m_pieces.size(); ++i) {
         const Piece& piece = m_pieces[i];
         if (piece.placeholder)
-            row.appendText(m_columnOf[i], out);
+            row.appendWrittenText(m_columnOf[i], out);
         else
             out += QStringView(m_text).sliced(piece.from, piece.length);
     }

@@ -8,14 +8,13 @@
 
 #include "TextRecord.h"
 
-class Recordset;
-
 // Placeholders are "[##" + column name + "##]"; the markers are matched
 // exactly, the column name without regard to case (ColumnNamesMatch).
 //
 // Filling: text outside placeholders is copied as it is; a placeholder gives
-// its column's value as the program shows it (numbers in the regional
-// format), and nothing when the column is missing or the value is Null.
+// its column's value as the file wrote it (an amount of "150,50" is not
+// "150,5", a code of "007" not "7"; the typed value only decides the GSM
+// number), and nothing when the column is missing or the value is Null.
 // A template without placeholders gives itself.
 //
 // Malformed templates: a placeholder is an opening marker and the first
@@ -23,8 +22,6 @@ class Recordset;
 // it is ordinary text, and an opening marker with no closing one after it
 // is copied with everything that follows it ("Sayın [##ad" stays as it is).
 QString FillTemplate(QStringView templateText, const TextRecord& row);
-// The same for the current row of a recordset (a loaded sample).
-QString FillTemplate(QStringView templateText, const Recordset& row);
 
 // A template read once and filled for many rows, with the same result as
 // FillTemplate; the column of each placeholder is looked up once per file.

@@ -114,6 +114,12 @@ void TextRecord::appendText(int index, QString& out) const {
     }
 }
 
+void TextRecord::appendWrittenText(int index, QString& out) const {
+    if (index >= 0 && index < size() &&
+        m_cells[static_cast<size_t>(index)].kind != Cell::Kind::Null)
+        out += m_cells[static_cast<size_t>(index)].text;
+}
+
 bool TextRecord::isWholeNumber(int index) const {
     return index >= 0 && index < size() &&
            m_cells[static_cast<size_t>(index)].kind == Cell::Kind::Integer;

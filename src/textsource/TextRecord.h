@@ -46,6 +46,8 @@ public:
     // As the program shows it: numbers in the regional format, Null empty.
     QString text(int index) const;
     void appendText(int index, QString& out) const;
+    // As the file wrote it, a number too ("150,50", "007"); Null empty.
+    void appendWrittenText(int index, QString& out) const;
     // A whole number's value, when the value is one.
     bool isWholeNumber(int index) const;
     qint64 wholeNumber(int index) const;
@@ -64,7 +66,7 @@ private:
         bool asWritten = false; // a number shown by its text, which is exactly that
         qint64 integer = 0;
         double number = 0;
-        QString text;
+        QString text; // the field as written, for a number too
     };
 
     std::shared_ptr<const TextColumns> m_columns;

@@ -148,18 +148,70 @@ private slots:
         QVERIFY(!get("cmdIleri_1")->isEnabled());
     }
 
-    // Taking every entry off leaves nothing to send; the wizard stays.
-    void removingEveryEntry() {
-        open(TwoRows);
-        next();
-        click(*wizard, "Command1");
-        click(*wizard, "Command1");
+    // An empty list is said to be empty, not offered to 0 people; the
+    // wizard stays.
+    void nothingToSend_data() {
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<int>("removed");
+        QTest::newRow("every entry taken off") << ";" << 2;
+        QTest::newRow("wrong separator, no usable row") << "," << 0;
+    }
+    void nothingToSend() {
+        QFETCH(QString, separator);
+        QFETCH(int, removed);
+        click(*menu, "miDosyaSMS");
+        wizard = menu->fileSend();
+        get<QLineEdit>("txtAyrac")->setText(separator);
+        get<QComboBox>("cmbBaslik")->setCurrentText(u"Var"_s);
+        ui().queueFileName(env->writeFile(u"liste/liste.txt"_s, TwoRows));
+        click(*wizard, "cmdGozat");
+        next(u"Merhaba"_s);
+        for (int i = 0; i < removed; ++i)
+            click(*wizard, "Command1");
         QCOMPARE(text("lblToplam"), u" 0"_s);
+        const size_t before = ui().boxes.size();
         ui().queueAnswer(true);
         click(*wizard, "cmdGonder");
-        QCOMPARE(boxes().last(), u"Parlex: Gönderilecek Mesaj Listesi Boş !"_s);
+        QCOMPARE(shownBoxes(ui()).mid(qsizetype(before)),
+                 QStringList(u"Parlex: Gönderilecek Mesaj Listesi Boş !"_s));
         QCOMPARE(sim->sim().requestCount(1), 0);
         QVERIFY(wizard && wizard->isVisible());
+    }
+
+    // A load that comes to nothing after a list was built changes nothing:
+    // the path box names the file whose sample and list stay, and that file
+    // is the one that goes.
+    void aLoadThatComesToNothing_data() {
+        QTest::addColumn<QByteArray>("second"); // none: the dialog is cancelled
+        QTest::addColumn<QString>("box");
+        // A spreadsheet's "Unicode text" export: UTF-16, full of NUL bytes.
+        QTest::newRow("file the reader refuses")
+            << QByteArray("\xFF\xFEg\0s\0m\0;\0a\0d\0\r\0\n\0", 18)
+            << "Parlex Otomatik gönderim ayarları: Tanımlanamayan hata oluştu.";
+        QTest::newRow("dialog cancelled") << QByteArray() << "Parlex: Dosya seçmediniz.";
+    }
+    void aLoadThatComesToNothing() {
+        QFETCH(QByteArray, second);
+        QFETCH(QString, box);
+        open(TwoRows);
+        next();
+        const QString first = env->filePath(u"liste/liste.txt"_s);
+        if (!second.isEmpty())
+            ui().queueFileName(env->writeFile(u"liste/unicode.txt"_s, second));
+        click(*wizard, "cmdGozat");
+        QVERIFY2(boxes().last().startsWith(box), qPrintable(boxes().last()));
+        QCOMPARE(get<QLineEdit>("txtDosyaAdi")->text(), first);
+        QCOMPARE(text("lblOrnekDosya"), u"Örnek dosya : "_s + first);
+        QCOMPARE(get<QTableView>("DataGrid1")->model()->rowCount(), 2);
+        QCOMPARE(frmPop::instance().columns(), QStringList({u"gsm"_s, u"ad"_s}));
+        QVERIFY(get<QTabWidget>("SSTab1")->isTabEnabled(1));
+        QCOMPARE(wizard->rsPaket().rowCount(), 2);
+        next();
+        ui().queueAnswer(true);
+        click(*wizard, "cmdGonder");
+        QCOMPARE(sim->sim().packages().front().messageCount, size_t(2));
+        QCOMPARE(OpenRecordset(u"SELECT dosya_adi FROM tbl_giden_txt"_s).value(0).toString(),
+                 u"liste.txt"_s);
     }
 
     // Impatient clicks while the package goes out send it once.

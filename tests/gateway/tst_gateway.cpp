@@ -228,19 +228,27 @@ void TestGateway::infoReplyReaders_data() {
     QTest::addColumn<QString>("reply");
     QTest::addColumn<qint64>("credit");
     QTest::addColumn<QStringList>("originators");
+    QTest::addColumn<QString>("creditText"); // shown by the settings window and the wizard
 
     QTest::newRow("last piece without LF")
-        << "1500\nPARLEX\nACME" << qint64(1500) << QStringList{"PARLEX"};
-    QTest::newRow("CR LF lines") << " 25\r\nPARLEX\r\n" << qint64(25) << QStringList{"PARLEX"};
-    QTest::newRow("decimal") << "12,5\n" << qint64(0) << QStringList();
+        << "1500\nPARLEX\nACME" << qint64(1500) << QStringList{"PARLEX"} << "1500";
+    QTest::newRow("CR LF lines") << " 25\r\nPARLEX\r\n"
+                                 << qint64(25) << QStringList{"PARLEX"} << " 25";
+    QTest::newRow("decimal") << "12,5\n" << qint64(0) << QStringList() << "12,5";
 }
 
 void TestGateway::infoReplyReaders() {
     QFETCH(QString, reply);
     QFETCH(qint64, credit);
     QFETCH(QStringList, originators);
+    QFETCH(QString, creditText);
     QCOMPARE(CreditOf(reply), credit);
     QCOMPARE(OriginatorsOf(reply), originators);
+    const std::optional<AccountInfo> account = AccountInfoOf(reply);
+    QVERIFY(account);
+    QCOMPARE(account->creditText, creditText);
+    QCOMPARE(account->credit, credit);
+    QCOMPARE(account->originators, originators);
 }
 
 QTEST_GUILESS_MAIN(TestGateway)

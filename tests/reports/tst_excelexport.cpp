@@ -116,23 +116,29 @@ private slots:
     }
 
     // The status screen's button: the log newest first, the screen open.
+    // Without a program to show it, the one box says where the workbook is.
     void statusScreenExportsTheLog_data() {
         QTest::addColumn<bool>("yes");
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("written");
+        QTest::addColumn<bool>("opens"); // the desktop has a spreadsheet program
         QTest::newRow("exported") << true << "gunluk.xlsx"
-                                  << "gunluk.xlsx";
+                                  << "gunluk.xlsx" << true;
         QTest::newRow("extension added") << true << "gunluk"
-                                         << "gunluk.xlsx";
+                                         << "gunluk.xlsx" << true;
+        QTest::newRow("no spreadsheet program") << true << "gunluk.xlsx"
+                                                << "gunluk.xlsx" << false;
         QTest::newRow("dialog cancelled") << true << ""
-                                          << "";
+                                          << "" << true;
         QTest::newRow("answered No") << false << "gunluk.xlsx"
-                                     << "";
+                                     << "" << true;
     }
     void statusScreenExportsTheLog() {
         QFETCH(bool, yes);
         QFETCH(QString, chosen);
         QFETCH(QString, written);
+        QFETCH(bool, opens);
+        ui().opens = opens;
         ui().setNow(QDateTime(QDate(2026, 3, 5), QTime(8, 0, 1)));
         WriteLog("ilk satır");
         ui().setNow(QDateTime(QDate(2026, 3, 5), QTime(8, 0, 2)));
@@ -147,7 +153,12 @@ private slots:
         QStringList boxes{"Parlex: Hizmet durum raporunu Excel'e göndermek istediğinizden emin "
                           "misiniz?"};
         if (!written.isEmpty()) {
-            boxes << "Dide Vuvuda Vivadevedu: Excel Dosyasına Veri Aktarımı Tamamlanmıştır";
+            boxes << "Dide Vuvuda Vivadevedu: Excel Dosyasına Veri Aktarımı Tamamlanmıştır" +
+                         (opens ? QString()
+                                : "\r\nDosyayı açacak bir program bulunamadı. Dosya şuraya "
+                                  "kaydedildi: " +
+                                      env->filePath(written));
+            QCOMPARE(ui().opened, std::vector<QString>{env->filePath(written)});
             const QStringList sheet = readBack(env->filePath(written));
             QCOMPARE(sheet.size(), 1);
             QVERIFY2(sheet[0].startsWith("Sayfa1|") &&

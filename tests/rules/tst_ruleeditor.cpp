@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 
 #include "rules/RuleEditing.h"
 #include "rules/RuleRunner.h"
@@ -143,6 +144,26 @@ private slots:
         const Rule changed = stored();
         QCOMPARE(QStringList({changed.kural_adi, changed.originator, changed.fgsmno}),
                  QStringList({u"Yeni ad"_s, u"O'Brien"_s, u"gsm"_s}));
+    }
+
+    // A sample the reader refuses (a spreadsheet's UTF-16 "Unicode text")
+    // leaves the one loaded before: its path, rows and columns stay together.
+    void aRefusedSampleKeepsTheLoadedOne() {
+        open();
+        click(*editor, "cmdYeniKural");
+        type({{"txtAyrac", u";"_s}});
+        const QString first = env->writeFile(u"ornek/o.txt"_s, "gsm;ad\r\n05321234567;Ali\r\n");
+        ui().queueFileName(first);
+        click(*editor, "cmdMesajBelirle");
+        ui().queueFileName(
+            env->writeFile(u"ornek/unicode.txt"_s, QByteArray("\xFF\xFEg\0s\0m\0\r\0\n\0", 12)));
+        click(*editor, "cmdMesajBelirle");
+        QCOMPARE(lastBox(), u"Parlex: Dosya içeriği okunamıyor. Alan ayracı ayarı, sistem "
+                            "ayarlarınızla çakışıyor olabilir."_s);
+        QCOMPARE(get<QLabel>("lblOrnekDosya")->text(), u"Örnek dosya : "_s + first);
+        QCOMPARE(control<QTableView>(*editor, "DataGrid2")->model()->rowCount(), 1);
+        QCOMPARE(get<QComboBox>("cmbFGSMNo")->currentText(), u"gsm"_s);
+        QCOMPARE(frmPop::instance().columns(), QStringList({u"gsm"_s, u"ad"_s}));
     }
 
     // Deleting asks first; a rule whose sent file still waits to be moved on

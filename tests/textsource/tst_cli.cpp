@@ -28,8 +28,8 @@ CliRun RunCli(const QStringList& arguments) {
     return run;
 }
 
-const QByteArray People = "ad;gsm;tutar\r\nAy\xFE\x65;05321234567;12,"
-                          "5\r\n\"Veli\tK\xFDl\xFD\xE7\";;3\r\nC:\\x;0212;\r\n";
+const QByteArray People = "ad;gsm;tutar\r\nAy\xFE\x65;05321234567;150,"
+                          "50\r\n\"Veli\tK\xFDl\xFD\xE7\";;3\r\nC:\\x;0212;\r\n";
 
 } // namespace
 
@@ -58,9 +58,10 @@ void TestCli::commands_data() {
         return QStringList{u"preview"_s} + read.sliced(1) +
                QStringList{u"--template"_s, templateText, u"--gsm-column"_s, column};
     };
+    // read shows the values as typed; a message carries them as written.
     QTest::newRow("read: Windows-1254, header, Null, escapes")
         << read << People << 0
-        << u"encoding: windows-1254\nad:text\tgsm:integer\ttutar:double\nAyşe\t5321234567\t12,5\n"
+        << u"encoding: windows-1254\nad:text\tgsm:integer\ttutar:double\nAyşe\t5321234567\t150,5\n"
            "Veli\\tKılıç\t\\N\t3\nC:\\\\x\t212\t\\N\n"_s
         << QString();
     QTest::newRow("read: UTF-8, tab, no header")
@@ -69,7 +70,7 @@ void TestCli::commands_data() {
         << u"encoding: utf-8\nF1:text\tF2:text\nÇınar\t905321234567\n\\N\tx\n"_s << QString();
     QTest::newRow("preview: three outcomes")
         << preview(u"Sayın [##AD##], borcunuz [##tutar##] TL."_s, u"GSM"_s) << People << 0
-        << u"queued\t5321234567\tSayin Ayse, borcunuz 12,5 TL.\n"
+        << u"queued\t5321234567\tSayin Ayse, borcunuz 150,50 TL.\n"
            "h01\t\tSayın Veli\\tKılıç, borcunuz 3 TL.\n"
            "h01\t\tSayın C:\\\\x, borcunuz  TL.\nqueued=1 h01=2 h02=0 h03=0\n"_s
         << QString();
