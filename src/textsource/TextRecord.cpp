@@ -134,7 +134,8 @@ QString JoinedValues(const TextRecord& record, QStringView separator) {
     for (int i = 0; i < record.size(); ++i) {
         if (i > 0)
             line += separator;
-        record.appendText(i, line);
+        // A reject row goes back as the file wrote it, to be mended and resent.
+        record.appendWrittenText(i, line);
     }
     return line;
 }

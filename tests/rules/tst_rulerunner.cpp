@@ -64,7 +64,8 @@ void TestRuleRunner::oneFileEndToEnd() {
     const QByteArray cols = header == QLatin1String("E") ? "gsm;ad;tutar\r\n" : "";
     // Windows-1254, as a Turkish Windows program writes it: "Şükrü Işık".
     const QByteArray noNumber = ";\xDE\xFC\x6B\x72\xFC \x49\xFE\xFD\x6B;20";
-    const QByteArray fixedLine = "2121234567;F;6";
+    // Written back as the file has it: the leading zero and the decimals stay.
+    const QByteArray fixedLine = "02121234567;F;6,50";
     // 23 characters around the name: a 138-character name makes 161.
     const QByteArray tooLong = "5331234567;" + QByteArray(138, 'x') + ";30";
     const QByteArray both = ";" + QByteArray(138, 'x') + ";30";
