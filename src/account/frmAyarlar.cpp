@@ -2,9 +2,14 @@
 
 #include <functional>
 
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 
 #include "ui_frmAyarlar.h"
 
@@ -18,18 +23,40 @@
 
 namespace {
 
-// Only unaccented letters and digits go into a credential box; keys that
-// type nothing (arrows, Delete, Tab) and Backspace pass.
+bool credentialCharacter(QChar c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+// What of `text` may go into a credential box: unaccented letters and digits.
+QString credentialCharacters(const QString& text) {
+    QString kept;
+    for (const QChar c : text)
+        if (credentialCharacter(c))
+            kept += c;
+    return kept;
+}
+
+// Only typed characters are filtered: Enter is swallowed, and a character
+// other than an unaccented letter or a digit (a blank, punctuation, a
+// Turkish letter). Editing keys and shortcuts (Delete, the arrows,
+// Home/End, Ctrl+A/C/X; Ctrl+V is pasted filtered) pass, although some
+// carry a control character as their text.
 bool swallowedKey(const QKeyEvent& key) {
     if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)
         return true;
-    if (key.key() == Qt::Key_Backspace || key.key() == Qt::Key_Tab ||
-        key.key() == Qt::Key_Backtab || key.text().isEmpty())
+    const Qt::KeyboardModifiers mods = key.modifiers();
+    // Ctrl with Alt is AltGr on some systems, which types characters.
+    if ((mods & Qt::MetaModifier) || ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier)))
         return false;
-    for (const QChar c : key.text())
-        if (!(c >= u'0' && c <= u'9') && !(c >= u'a' && c <= u'z') && !(c >= u'A' && c <= u'Z'))
-            return true;
-    return false;
+    const QString text = key.text();
+    if (text.isEmpty() || !text.at(0).isPrint())
+        return false;
+    return credentialCharacters(text) != text;
+}
+
+// Pasted text goes in as it would have been typed.
+void pasteFiltered(QLineEdit* box, QClipboard::Mode mode) {
+    box->insert(credentialCharacters(QGuiApplication::clipboard()->text(mode)));
 }
 
 // A failure inside a handler leaves the window usable and says why.
@@ -48,9 +75,13 @@ frmAyarlar::frmAyarlar(WorkingWindowHost& host, QWidget* parent)
     for (QLineEdit* box : {m_ui->txtUserName_m, m_ui->txtPassWord_m, m_ui->txtClientKodu_m,
                            m_ui->txtUserName_i, m_ui->txtPassWord_i}) {
         box->installEventFilter(this);
-        // A paste would go round the key filter.
+        // The menu's paste and a dropped text would go round the filter.
         box->setContextMenuPolicy(Qt::NoContextMenu);
+        box->setAcceptDrops(false);
     }
+    // An asterisk for every character, as in the login window.
+    for (QLineEdit* box : {m_ui->txtPassWord_m, m_ui->txtPassWord_i})
+        box->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     connect(m_ui->optAnaHesap, &QRadioButton::clicked, this, [this] { showMode(true); });
     connect(m_ui->optHollin, &QRadioButton::clicked, this, [this] { showMode(false); });
     connect(m_ui->cmdKaydet, &QPushButton::clicked, this, &frmAyarlar::cmdKaydet_Click);
@@ -98,11 +129,40 @@ void frmAyarlar::showMode(bool mainAccount) {
 }
 
 bool frmAyarlar::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && swallowedKey(*static_cast<QKeyEvent*>(event)))
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    if (!box)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Paste)) {
+            pasteFiltered(box, QClipboard::Clipboard);
+            return true;
+        }
+        return swallowedKey(*key);
+    }
+    case QEvent::MouseButtonRelease:
+        // The X11 selection, pasted by the middle button.
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton &&
+            QGuiApplication::clipboard()->supportsSelection()) {
+            pasteFiltered(box, QClipboard::Selection);
+            return true;
+        }
+        break;
+    case QEvent::InputMethod: {
+        // Typed through an input method, a Turkish letter arrives here.
+        const auto* typed = static_cast<QInputMethodEvent*>(event);
+        const QString kept = credentialCharacters(typed->commitString());
+        if (kept == typed->commitString() && typed->preeditString().isEmpty())
+            break;
+        QInputMethodEvent filtered;
+        filtered.setCommitString(kept, typed->replacementStart(), typed->replacementLength());
+        QCoreApplication::sendEvent(box, &filtered);
         return true;
-    // Typed through an input method, a Turkish letter arrives here.
-    if (event->type() == QEvent::InputMethod)
-        return true;
+    }
+    default:
+        break;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -94,11 +94,12 @@ void frmOtoAyar::Form_Load() {
 void frmOtoAyar::Form_Activate() {
     // Once per window: a gateway that cannot be reached would otherwise
     // answer every return to the window (its own box's closing included)
-    // with the box again. Editing a rule asks again while the list is empty.
+    // with the box again. Editing a rule asks again until the gateway has
+    // given the list.
     if (m_activated)
         return;
     m_activated = true;
-    if (m_ui->cmbGonderen_1->count() == 0)
+    if (!m_sendersFromGateway)
         fillSenders();
 }
 
@@ -115,11 +116,11 @@ bool frmOtoAyar::fillSenders() {
                 QStringLiteral("Lütfen güvenlik ayarlarınızı kontrol ediniz."));
         return false;
     }
-    const QString kept = m_ui->cmbGonderen_1->currentText();
+    // Only the gateway's names: a rule being changed adds its own after.
     m_ui->cmbGonderen_1->clear();
     m_ui->cmbGonderen_1->addItems(*names);
     m_ui->cmbGonderen_1->setCurrentIndex(0);
-    showEntry(m_ui->cmbGonderen_1, kept);
+    m_sendersFromGateway = true;
     return true;
 }
 
@@ -159,7 +160,7 @@ void frmOtoAyar::showCurrentRule() {
                                m_ui->txtGonderen, m_ui->txtFGSMNo, m_ui->txtAyrac})
             box->clear();
         m_ui->lblKuralDurum->clear();
-        m_ui->txtMesaj->clear();
+        setTemplate(QString());
         m_ui->cmdDurum->setText(QString());
         for (QWidget* w :
              {static_cast<QWidget*>(m_ui->cmdDurum), static_cast<QWidget*>(m_ui->cmdSil),
@@ -187,7 +188,9 @@ void frmOtoAyar::showCurrentRule() {
     m_ui->txtAyrac->setText(tab ? QString() : rule.metin_ayraci);
     m_ui->cmbBaslik->setCurrentText(rule.baslik_var == QLatin1String("E") ? QStringLiteral("Var")
                                                                           : QStringLiteral("Yok"));
-    m_ui->txtMesaj->setPlainText(rule.mesaj_sablonu);
+    setTemplate(rule.mesaj_sablonu);
+    m_shownTemplate = m_ui->txtMesaj->toPlainText();
+    m_ui->Label11->setText(EditorCounterText(m_shownTemplate)); // an empty one counts too
     m_ui->txtGonderen->setText(rule.originator);
     m_ui->txtFGSMNo->setText(rule.fgsmno);
     m_ui->cmdSil->setEnabled(true);
@@ -251,11 +254,13 @@ void frmOtoAyar::cmdYeniKural_Click() {
         w->setEnabled(true);
     setSeparatorOptions(false, true);
     m_ui->cmbBaslik->setCurrentText(QStringLiteral("Var"));
-    m_ui->txtMesaj->clear();
+    setTemplate(QString());
     m_ui->cmbFGSMNo->clear();
     showCombos(true);
-    if (m_ui->cmbGonderen_1->count() == 0)
-        fillSenders();
+    // Without the gateway's list a new rule gets no sender, not one another
+    // rule's change left in the combo.
+    if (!m_sendersFromGateway && !fillSenders())
+        m_ui->cmbGonderen_1->clear();
     m_ui->cmbGonderen_1->setCurrentIndex(0);
     m_ui->cmdKuralDegistir->setEnabled(false);
     m_ui->cmdSil->setEnabled(false);
@@ -267,9 +272,8 @@ void frmOtoAyar::cmdYeniKural_Click() {
 void frmOtoAyar::cmdKuralDegistir_Click() {
     if (!m_shown)
         return;
-    if (m_ui->cmdKuralDegistir->text() == Save)
-        return saveChange();
-    // The state as stored now, whatever the list showed when it was read.
+    // Both checks come first, when the change starts and when it is saved.
+    // The state is read as stored now, whatever the list showed.
     QString state;
     if (auto failure = TryStatement([&] { state = StoredRuleState(m_shown->id); }))
         return failed(QStringLiteral("Kural okunamadı."), *failure);
@@ -285,6 +289,8 @@ void frmOtoAyar::cmdKuralDegistir_Click() {
         m_ui->txtGidenKlasoru->clear();
         return;
     }
+    if (m_ui->cmdKuralDegistir->text() == Save)
+        return saveChange();
     startChanging();
 }
 
@@ -301,7 +307,7 @@ void frmOtoAyar::startChanging() {
              m_ui->txtFGSMNo, m_ui->txtGonderen})
         w->setEnabled(false);
     showCombos(true);
-    if (m_ui->cmbGonderen_1->count() == 0)
+    if (!m_sendersFromGateway)
         fillSenders();
     // Saved without a new example, the rule keeps its own column and sender.
     m_ui->cmbFGSMNo->clear();
@@ -311,15 +317,30 @@ void frmOtoAyar::startChanging() {
     m_ui->cmbGonderen_1->setEnabled(false);
 }
 
+void frmOtoAyar::setTemplate(const QString& text) {
+    // Only a real change counts: the counter keeps "160 / 160" until a
+    // template is shown or typed.
+    if (m_ui->txtMesaj->toPlainText() != text)
+        m_ui->txtMesaj->setPlainText(text);
+}
+
+RuleDraft frmOtoAyar::draft() const {
+    QString message = m_ui->txtMesaj->toPlainText();
+    // The box shows CR LF as one line break (and a no-break space as a
+    // blank): an unchanged template is stored as it was.
+    if (m_mode == Mode::Changing && m_shown && message == m_shownTemplate)
+        message = m_shown->mesaj_sablonu;
+    return {m_ui->txtKuralAdi->text(),
+            m_ui->txtGelenKlasoru->text(),
+            m_ui->txtGidenKlasoru->text(),
+            message,
+            m_ui->optSekme->isChecked(),
+            m_ui->txtAyrac->text(),
+            m_ui->cmbBaslik->currentText() == QLatin1String("Var")};
+}
+
 bool frmOtoAyar::draftPasses() {
-    const RuleDraft draft{m_ui->txtKuralAdi->text(),
-                          m_ui->txtGelenKlasoru->text(),
-                          m_ui->txtGidenKlasoru->text(),
-                          m_ui->txtMesaj->toPlainText(),
-                          m_ui->optSekme->isChecked(),
-                          m_ui->txtAyrac->text(),
-                          m_ui->cmbBaslik->currentText() == QLatin1String("Var")};
-    const std::optional<RuleProblem> problem = CheckRule(draft);
+    const std::optional<RuleProblem> problem = CheckRule(draft());
     if (!problem)
         return true;
     if (problem->error)
@@ -338,11 +359,8 @@ bool frmOtoAyar::draftPasses() {
 void frmOtoAyar::saveNewRule() {
     if (!draftPasses())
         return;
-    const Rule rule = RuleFromDraft(
-        {m_ui->txtKuralAdi->text(), m_ui->txtGelenKlasoru->text(), m_ui->txtGidenKlasoru->text(),
-         m_ui->txtMesaj->toPlainText(), m_ui->optSekme->isChecked(), m_ui->txtAyrac->text(),
-         m_ui->cmbBaslik->currentText() == QLatin1String("Var")},
-        m_ui->cmbGonderen_1->currentText(), m_ui->cmbFGSMNo->currentText());
+    const Rule rule =
+        RuleFromDraft(draft(), m_ui->cmbGonderen_1->currentText(), m_ui->cmbFGSMNo->currentText());
     if (auto failure = TryStatement([&] { InsertRule(rule); }))
         return failed(QStringLiteral("Kural kaydedilemedi."), *failure);
     UserInterface().information(
@@ -353,11 +371,8 @@ void frmOtoAyar::saveNewRule() {
 void frmOtoAyar::saveChange() {
     if (!draftPasses())
         return;
-    Rule rule = RuleFromDraft({m_ui->txtKuralAdi->text(), m_ui->txtGelenKlasoru->text(),
-                               m_ui->txtGidenKlasoru->text(), m_ui->txtMesaj->toPlainText(),
-                               m_ui->optSekme->isChecked(), m_ui->txtAyrac->text(),
-                               m_ui->cmbBaslik->currentText() == QLatin1String("Var")},
-                              m_ui->cmbGonderen_1->currentText(), m_ui->cmbFGSMNo->currentText());
+    Rule rule =
+        RuleFromDraft(draft(), m_ui->cmbGonderen_1->currentText(), m_ui->cmbFGSMNo->currentText());
     rule.id = m_shown->id;
     bool inHand = false;
     if (auto failure = TryStatement([&] { inHand = RuleHasFilesInHand(rule.id); }))

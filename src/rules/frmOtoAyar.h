@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include "RuleEditing.h"
 #include "RuleStore.h"
 #include "textsource/SampleFile.h"
 
@@ -63,8 +64,11 @@ private:
     void finishEdit();
     // Asks the gateway for the sender names; false when it could not.
     bool fillSenders();
+    // The editor's fields as a rule to check and store.
+    RuleDraft draft() const;
     // The checks before a save; false after their box.
     bool draftPasses();
+    void setTemplate(const QString& text);
     void failed(const QString& what, const QString& reason);
     void setSeparatorOptions(bool tab, bool custom);
     void showCombos(bool editing);
@@ -75,7 +79,9 @@ private:
     RecordsetModel* m_rsKurallar;
     SampleFileModel* m_rsKural;
     std::optional<Rule> m_shown;
+    QString m_shownTemplate; // the shown rule's template as the box holds it
     std::optional<SampleFile> m_sample;
     Mode m_mode = Mode::Viewing;
     bool m_activated = false;
+    bool m_sendersFromGateway = false; // else stored senders, or none
 };

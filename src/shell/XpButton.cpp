@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <utility>
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -154,16 +155,21 @@ void XpButton::mousePressEvent(QMouseEvent* event) {
 }
 
 void XpButton::mouseDoubleClickEvent(QMouseEvent* event) {
-    // The second press of a double click presses the button again.
-    if (m_lastButton == 1)
+    // The second press of a double click presses the button again, but its
+    // release is the double click's, not another Click.
+    if (m_lastButton == 1) {
         pressed(1, vbShift(event->modifiers()), event->position().toPoint());
+        m_doubleClicked = true;
+    }
 }
 
 void XpButton::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     Redraw(false);
     emit MouseUp(vbButton(event->button()), vbShift(event->modifiers()), at.x(), at.y());
-    if (m_lastButton == 1 && event->button() == Qt::LeftButton && rect().contains(at))
+    const bool doubleClicked = std::exchange(m_doubleClicked, false);
+    if (m_lastButton == 1 && event->button() == Qt::LeftButton && rect().contains(at) &&
+        !doubleClicked)
         emit Click();
 }
 

@@ -84,6 +84,7 @@ private:
     bool m_entryFlag = false;
     bool m_focused = false;
     bool m_pressLook = false;
+    bool m_doubleClicked = false; // until the release that ends a double click
     int m_lastButton = 0;
     int m_lastKey = 0;
 };

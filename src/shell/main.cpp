@@ -12,11 +12,59 @@
 #include "core/ExitRequest.h"
 #include "core/ProgramFolder.h"
 
+namespace {
+
+void nameTheProgram() {
+    QCoreApplication::setApplicationName(QStringLiteral("Parlex"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+}
+
+QCommandLineOption describeOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QStringLiteral("Parlex: toplu SMS gönderimi"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption folderOption(
+        QStringLiteral("program-folder"),
+        QStringLiteral("Veritabanının (ostrel.mdb) bulunduğu klasör."), QStringLiteral("DIR"));
+    parser.addOption(folderOption);
+    return folderOption;
+}
+
+// The option of --help, --help-all or --version when one was given, else
+// empty. Qt's own one-dash options (-platform, -reverse) are whole words
+// here, not runs of letters that could spell -h or -v.
+QString textOnlyOption(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    describeOptions(parser);
+    parser.parse(arguments); // unknown options are the desktop start's to report
+    for (const char* option : {"version", "help-all", "help"})
+        if (parser.isSet(QLatin1String(option)))
+            return QStringLiteral("--") + QLatin1String(option);
+    return {};
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    // Help and version are printed without a window system, so they work
+    // where there is no display (a terminal over ssh, a package check).
+    if (const QString option = textOnlyOption(argc, argv); !option.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        QtUi::installQtTranslations();
+        nameTheProgram();
+        QCommandLineParser parser;
+        describeOptions(parser);
+        parser.process({QCoreApplication::arguments().value(0), option}); // prints and exits
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QtUi::installQtTranslations();
-    QApplication::setApplicationName(QStringLiteral("Parlex"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    nameTheProgram();
     QApplication::setWindowIcon(Artwork::applicationIcon());
     // Lets the desktop match windows to the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.parlex.Parlex"));
@@ -25,13 +73,7 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Parlex: toplu SMS gönderimi"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption folderOption(
-        QStringLiteral("program-folder"),
-        QStringLiteral("Veritabanının (ostrel.mdb) bulunduğu klasör."), QStringLiteral("DIR"));
-    parser.addOption(folderOption);
+    const QCommandLineOption folderOption = describeOptions(parser);
     parser.process(app);
 
     const QString folder = parser.isSet(folderOption)

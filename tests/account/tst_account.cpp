@@ -1,3 +1,4 @@
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -6,6 +7,7 @@
 
 #include "account/AccountSettings.h"
 #include "account/frmAyarlar.h"
+#include "account/frmGiris.h"
 #include "auxiliary/AuxiliaryAddresses.h"
 #include "auxiliary/frmHakkinda.h"
 #include "auxiliary/frmReklam.h"
@@ -109,6 +111,62 @@ private slots:
         }
         click(*settings, "cmdKaydet");
         QCOMPARE(stored("kullanici_adi"), u"demo"_s);
+    }
+
+    // Editing keys work in the credential boxes as X11 delivers them (some
+    // carry a control character as their text); only typed and pasted
+    // characters other than unaccented letters and digits are kept out.
+    void credentialKeys_data() {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QStringList>("keys"); // Home End Left Del ^A ^C ^X ^V, or a character
+        QTest::addColumn<QString>("result");   // typed after "abc"
+        QTest::newRow("delete, arrows")
+            << QString() << QStringList{"Home", "Del", "End", "Left", "x"} << u"bxc"_s;
+        QTest::newRow("home, end")
+            << QString() << QStringList{"Home", "1", "End", "2"} << u"1abc2"_s;
+        QTest::newRow("cut, paste")
+            << QString() << QStringList{"^A", "^X", "^V", "^V"} << u"abcabc"_s;
+        QTest::newRow("copy") << QString() << QStringList{"^A", "^C", "End", "^V"} << u"abcabc"_s;
+        QTest::newRow("paste filtered") << u"d e-ş1"_s << QStringList{"^V"} << u"abcde1"_s;
+        QTest::newRow("typed filtered")
+            << QString() << QStringList{" ", "ş", ".", "q", "Ü"} << u"abcq"_s;
+    }
+    void credentialKeys() {
+        QFETCH(QString, clipboard);
+        QFETCH(QStringList, keys);
+        QFETCH(QString, result);
+        const QMap<QString, std::tuple<int, Qt::KeyboardModifiers, QString>> named{
+            {u"Home"_s, {Qt::Key_Home, Qt::NoModifier, {}}},
+            {u"End"_s, {Qt::Key_End, Qt::NoModifier, {}}},
+            {u"Left"_s, {Qt::Key_Left, Qt::NoModifier, {}}},
+            {u"Del"_s, {Qt::Key_Delete, Qt::NoModifier, u"\x7f"_s}},
+            {u"^A"_s, {Qt::Key_A, Qt::ControlModifier, u"\x01"_s}},
+            {u"^C"_s, {Qt::Key_C, Qt::ControlModifier, u"\x03"_s}},
+            {u"^X"_s, {Qt::Key_X, Qt::ControlModifier, u"\x18"_s}},
+            {u"^V"_s, {Qt::Key_V, Qt::ControlModifier, u"\x16"_s}}};
+        QGuiApplication::clipboard()->setText(clipboard);
+        open();
+        QLineEdit* user = box("txtUserName_m");
+        user->setText(u"abc"_s);
+        for (const QString& k : keys) {
+            const auto [key, mods, text] = named.value(k, {0, Qt::NoModifier, k});
+            QKeyEvent press(QEvent::KeyPress, key, mods, text);
+            QApplication::sendEvent(user, &press);
+        }
+        QCOMPARE(user->text(), result);
+    }
+
+    // Passwords show an asterisk for every character, here as at login.
+    void passwordsEchoAlike() {
+        frmGiris login({});
+        open();
+        QStringList shown;
+        for (QLineEdit* password : {control<QLineEdit>(login, "txtPassWord"), box("txtPassWord_m"),
+                                    box("txtPassWord_i")}) {
+            password->setText(u"s3c"_s);
+            shown << password->displayText();
+        }
+        QCOMPARE(shown, QStringList({u"***"_s, u"***"_s, u"***"_s}));
     }
 
     // "-1" has no credit line: the connection box, not a credit of -1.

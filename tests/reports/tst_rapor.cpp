@@ -92,6 +92,23 @@ private slots:
         QCOMPARE(text("Text1"), u"3"_s);
     }
 
+    // A package shows the name of the rule that sent it. One sent from a
+    // file is stored under rule 1 but is not that rule's; a deleted rule's
+    // has no name either.
+    void ruleNames() {
+        OpenDatabase();
+        ExecuteSql(u"INSERT INTO tbl_kurallar_txt (id,kural_adi) VALUES (1,'Borç')"_s);
+        for (const char* row :
+             {"'Otomatik gönderim',1", "'Dosyadan gönderim',1", "'Otomatik gönderim',7"})
+            ExecuteSql(u"INSERT INTO tbl_giden_txt (msgid,gateway,msgtip,kural) VALUES "
+                       u"('1','Parlex',"_s +
+                       QString::fromUtf8(row) + u')');
+        open();
+        QCOMPARE(QStringList(
+                     {cell("DataGrid1", 0, 4), cell("DataGrid1", 1, 4), cell("DataGrid1", 2, 4)}),
+                 QStringList({QString(), QString(), u"Borç"_s}));
+    }
+
     // Only the rows shown go into the workbook, under GsmNo and Durum, and
     // the window closes after the export.
     void exportShownRows() {

@@ -30,7 +30,7 @@ class TestRuleEditor : public DesktopTest {
         return rs.isEmpty() ? Rule{} : Rule::fromRecord(rs);
     }
     Rule makeRule(const QString& state) {
-        Rule r{0,        u"Borç"_s, in,     out, u"Sayın [##ad##]"_s, u"O'Brien"_s,
+        Rule r{0,        u"Borç"_s, in,     out, u"Sayın [##ad##]\r\nİyi günler"_s, u"O'Brien"_s,
                u"gsm"_s, u";"_s,    u"E"_s, {}};
         SetRuleState(r.id = InsertRule(r), state);
         return r;
@@ -98,27 +98,70 @@ private slots:
     }
 
     // What a save is refused for, in the order the user is asked; folders
-    // are compared as folders.
+    // are compared as folders. A change checks the folders before the rest.
     void saveChecks_data() {
+        QTest::addColumn<bool>("change");
         QTest::addColumn<QStringList>("f"); // name, incoming, outgoing, box
         const QString same = u"Gelen klasörü ile giden klasörü aynı olamaz."_s;
-        QTest::newRow("all empty") << QStringList{"", "", "", "Kural adını belirtiniz."};
-        QTest::newRow("both folders empty") << QStringList{"K", "", "", same};
-        QTest::newRow("dot steps") << QStringList{"K", "gelen", "giden/../gelen/.", same};
-        QTest::newRow("link") << QStringList{"K", "gelen", "bag", same};
-        QTest::newRow("no in") << QStringList{"K", "", "giden", "Gelen klasörünü belirtiniz."};
-        QTest::newRow("no text") << QStringList{"K", "gelen", "giden",
+        QTest::newRow("all empty") << false << QStringList{"", "", "", "Kural adını belirtiniz."};
+        QTest::newRow("both folders empty") << false << QStringList{"K", "", "", same};
+        QTest::newRow("dot steps") << false << QStringList{"K", "gelen", "giden/../gelen/.", same};
+        QTest::newRow("link") << false << QStringList{"K", "gelen", "bag", same};
+        QTest::newRow("no in") << false
+                               << QStringList{"K", "", "giden", "Gelen klasörünü belirtiniz."};
+        QTest::newRow("no text") << false
+                                 << QStringList{"K", "gelen", "giden",
                                                 "Mesaj içeriğini belirtiniz."};
+        QTest::newRow("change: folders first") << true << QStringList{"", "gelen", "bag", same};
+        QTest::newRow("change: no name")
+            << true << QStringList{"", "gelen", "giden", "Kural adını belirtiniz."};
     }
     void saveChecks() {
+        QFETCH(bool, change);
         QFETCH(QStringList, f);
         QFile::link(in, env->filePath(u"bag"_s));
+        if (change)
+            makeRule(RuleState::Stopped);
+        const char* button = change ? "cmdKuralDegistir" : "cmdYeniKural";
         open();
-        click(*editor, "cmdYeniKural");
+        click(*editor, button);
         type({{"txtKuralAdi", f[0]}, {"txtGelenKlasoru", f[1]}, {"txtGidenKlasoru", f[2]}});
-        click(*editor, "cmdYeniKural");
+        click(*editor, button);
         expectBox(f[3]);
-        QVERIFY(editor->mode() == frmOtoAyar::Mode::NewRule && stored().kural_adi.isEmpty());
+        QVERIFY(editor->mode() ==
+                (change ? frmOtoAyar::Mode::Changing : frmOtoAyar::Mode::NewRule));
+        QCOMPARE(stored().kural_adi, change ? u"Borç"_s : QString());
+    }
+
+    // The senders are asked for until the gateway has given them: a rule
+    // changed while it was away shows its own sender, and a new rule then
+    // gets the gateway's list, or no sender while the gateway stays away.
+    void sendersUntilTheGatewayAnswers_data() {
+        QTest::addColumn<bool>("back");
+        QTest::addColumn<QStringList>("senders"); // offered for the new rule
+        QTest::newRow("gateway back") << true << QStringList{"PARLEX", "ACME"};
+        QTest::newRow("still away") << false << QStringList{};
+    }
+    void sendersUntilTheGatewayAnswers() {
+        QFETCH(bool, back);
+        QFETCH(QStringList, senders);
+        makeRule(RuleState::Stopped);
+        const QString gateway = App().gGatewayUrl;
+        App().gGatewayUrl = u"http://127.0.0.1:%1/"_s.arg(SimulatorFixture::closedPort());
+        open();
+        click(*editor, "cmdKuralDegistir");
+        QCOMPARE(ui().boxes.size(), size_t(2));
+        QCOMPARE(get<QComboBox>("cmbGonderen_1")->currentText(), u"O'Brien"_s);
+        click(*editor, "cmdVazgec");
+        if (back)
+            App().gGatewayUrl = gateway;
+        click(*editor, "cmdYeniKural");
+        auto* combo = get<QComboBox>("cmbGonderen_1");
+        QStringList offered;
+        for (int i = 0; i < combo->count(); ++i)
+            offered << combo->itemText(i);
+        QCOMPARE(offered, senders);
+        QCOMPARE(ui().boxes.size(), size_t(back ? 2 : 3)); // asked again either way
     }
 
     // Start and stop act on the rule as stored and the window follows; a
@@ -142,8 +185,9 @@ private slots:
         click(*editor, "cmdKuralDegistir");
         expectBox(u"İşlem başarıyla kaydedildi."_s);
         const Rule changed = stored();
-        QCOMPARE(QStringList({changed.kural_adi, changed.originator, changed.fgsmno}),
-                 QStringList({u"Yeni ad"_s, u"O'Brien"_s, u"gsm"_s}));
+        QCOMPARE(QStringList({changed.kural_adi, changed.originator, changed.fgsmno,
+                              changed.mesaj_sablonu}),
+                 QStringList({u"Yeni ad"_s, u"O'Brien"_s, u"gsm"_s, r.mesaj_sablonu}));
     }
 
     // A sample the reader refuses (a spreadsheet's UTF-16 "Unicode text")
@@ -211,8 +255,9 @@ private slots:
         QCOMPARE(stored().kural_adi, u"Borç"_s);
     }
 
-    // Nothing to show: only a new rule and closing; reserved rules are never
-    // listed. An unreachable gateway is said once, not at every return.
+    // Nothing to show: only a new rule and closing, the counter as designed;
+    // reserved rules are never listed. An unreachable gateway is said once,
+    // not at every return.
     void emptyList() {
         makeRule(RuleState::Running);
         ExecuteSql(u"UPDATE tbl_kurallar_txt SET flg_aktif = '-1'"_s);
@@ -223,6 +268,7 @@ private slots:
             enabled << (b->isEnabled() ? b->objectName() : QString());
         enabled.removeAll(QString());
         QCOMPARE(enabled, QStringList({u"cmdYeniKural"_s, u"cmdVazgec"_s}));
+        QCOMPARE(get<QLabel>("Label11")->text(), u"160 / 160"_s);
         editor->Form_Activate();
         QCOMPARE(ui().boxes.size(), size_t(1));
         QVERIFY(lastBox().startsWith(u"Parlex: Mesaj merkeziyle bağlantı kurulamıyor. "_s));

@@ -49,6 +49,32 @@ private slots:
         QVERIFY(QFileInfo(folders.at(0)).isDir());
         QCOMPARE(HelpDocumentPath(folders.at(0), exe), root.filePath(guide));
     }
+
+    // Asked for its help or version where no window system can be reached
+    // (over ssh, in a package check), the desktop program answers and ends
+    // as parlex-cli does.
+    void textOptionsNeedNoDisplay_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("version") << QStringList{"--version"} << "Parlex 1.0";
+        QTest::newRow("help") << QStringList{"-h"} << "--program-folder <DIR>";
+        QTest::newRow("after a Qt option") << QStringList{"-reverse", "--help"} << "--version";
+    }
+    void textOptionsNeedNoDisplay() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, printed);
+        QProcess parlex;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QLatin1String(name));
+        parlex.setProcessEnvironment(environment);
+        parlex.start(QStringLiteral(PARLEX_DESKTOP), arguments);
+        QVERIFY(parlex.waitForFinished(30000));
+        const QString out = QString::fromLocal8Bit(parlex.readAllStandardOutput());
+        QVERIFY2(parlex.exitStatus() == QProcess::NormalExit && parlex.exitCode() == 0,
+                 parlex.readAllStandardError().constData());
+        QVERIFY2(out.contains(printed), qPrintable(out));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestInstalledLayout)

@@ -88,6 +88,36 @@ private slots:
         QTRY_VERIFY(b.hasFocus());
     }
 
+    // Clicks as the window system delivers them: a double click is one
+    // Click and a second press, not two Clicks; two separate clicks are two.
+    void mouseClicks_data() {
+        QTest::addColumn<bool>("doubleClick");
+        QTest::addColumn<QList<int>>("counts"); // Click, MouseDown, MouseUp
+        QTest::newRow("double click") << true << QList<int>{1, 2, 2};
+        QTest::newRow("two clicks") << false << QList<int>{2, 2, 2};
+    }
+    void mouseClicks() {
+        QFETCH(bool, doubleClick);
+        QFETCH(QList<int>, counts);
+        QWidget window;
+        window.resize(100, 60);
+        XpButton button(&window);
+        button.setGeometry(10, 10, 75, 23);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy clicks(&button, &XpButton::Click);
+        QSignalSpy downs(&button, &XpButton::MouseDown);
+        QSignalSpy ups(&button, &XpButton::MouseUp);
+        const QPoint at = button.geometry().center();
+        if (doubleClick) {
+            QTest::mouseDClick(window.windowHandle(), Qt::LeftButton, {}, at);
+        } else {
+            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, at);
+            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, at);
+        }
+        QCOMPARE(QList<int>({int(clicks.size()), int(downs.size()), int(ups.size())}), counts);
+    }
+
     // The letter after the first single "&", in lower case.
     void accessKey() {
         QCOMPARE(XpButton::AccessKeyOf(u"&Tamam"_s), u't');
