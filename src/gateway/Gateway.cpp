@@ -58,7 +58,7 @@ QString Gateway::exchange(const RequestBody& body) {
             << "request to" << App().gGatewayUrl << "failed:" << result.error;
         return TransportFailure;
     }
-    return DecodeReply(result.body);
+    return DecodeReply(result.body, m_breath);
 }
 
 QString Gateway::report(const QString& userName, const QString& password, int action,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -82,6 +83,10 @@ public:
     };
     const Exchange& lastExchange() const { return m_last; }
 
+    // Called between the pieces of a long reply as it is decoded: a report
+    // yields there, so its window repaints while megabytes become text.
+    void setBreath(std::function<void()> breath) { m_breath = std::move(breath); }
+
 private:
     QString report(const QString& userName, const QString& password, int action,
                    const QString& extra);
@@ -90,6 +95,7 @@ private:
     std::shared_ptr<HttpTransport> m_transport;
     SmsBasket Basket;
     Exchange m_last;
+    std::function<void()> m_breath;
 };
 
 // Readers of the GetInfo reply. The credit is the text before the first LF as

@@ -1,10 +1,12 @@
 #include "ReplyText.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
 #include <QStringDecoder>
 
+#include "core/LargePages.h"
 #include "core/Routines.h"
 #include "textsource/CodePage.h"
 
@@ -135,10 +137,57 @@ void AppendCleanedUtf8(std::string& out, QStringView value) {
     appendUtf8(out, value, &CleanText::Unit);
 }
 
-QString DecodeReply(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
+namespace {
+
+// Where the piece of `bytes` starting at `at` ends: after about `size` bytes,
+// never inside a UTF-8 sequence, so that each piece decodes on its own.
+qsizetype pieceEnd(QByteArrayView bytes, qsizetype at, qsizetype size) {
+    qsizetype end = std::min(bytes.size(), at + size);
+    for (int back = 0; back < 3 && end < bytes.size() && end > at + 1 &&
+                       (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80;
+         ++back)
+        --end;
+    return end;
+}
+
+} // namespace
+
+QString DecodeReply(const QByteArray& bytes, const std::function<void()>& between) {
+    // A report of a million lines is tens of megabytes: decoded a piece at a
+    // time, with a breath between pieces, the window never waits for all of
+    // it at once.
+    constexpr qsizetype Piece = qsizetype(1) << 18;
+    if (bytes.isEmpty())
+        return QString();
+    QString text(bytes.size(), Qt::Uninitialized);
+    AdviseLargePages(text.data(), size_t(text.size()) * sizeof(QChar));
+    QChar* out = text.data();
+    bool valid = true;
+    for (qsizetype at = 0; at < bytes.size() && valid;) {
+        if (at > 0 && between)
+            between();
+        const qsizetype end = pieceEnd(bytes, at, Piece);
+        // A byte order mark is dropped at the start of the reply only.
+        QStringDecoder utf8(QStringDecoder::Utf8,
+                            at == 0 ? QStringDecoder::Flag::Stateless
+                                    : QStringDecoder::Flag::Stateless |
+                                          QStringDecoder::Flag::ConvertInitialBom);
+        out = utf8.appendToBuffer(out, QByteArrayView(bytes).sliced(at, end - at));
+        valid = !utf8.hasError();
+        at = end;
+    }
+    if (valid) {
+        text.truncate(out - text.constData());
         return text;
-    return DecodeWindows1254(bytes);
+    }
+    text = QString();
+    text.reserve(bytes.size());
+    AdviseLargePages(text.data(), size_t(text.capacity()) * sizeof(QChar));
+    for (qsizetype at = 0; at < bytes.size(); at += Piece) {
+        if (at > 0 && between)
+            between();
+        AppendWindows1254(text,
+                          QByteArrayView(bytes).sliced(at, std::min(Piece, bytes.size() - at)));
+    }
+    return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <QByteArray>
@@ -21,5 +22,6 @@ void AppendCleanedUtf8(std::string& out, QStringView value);
 
 // A reply body as text: UTF-8 when it is valid UTF-8, otherwise the Turkish
 // Windows code page 1254 (the data files' table), which older gateways
-// answer in.
-QString DecodeReply(const QByteArray& bytes);
+// answer in. A long body is decoded in pieces, calling `between` after each
+// piece but the last.
+QString DecodeReply(const QByteArray& bytes, const std::function<void()>& between = {});

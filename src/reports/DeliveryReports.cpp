@@ -96,6 +96,7 @@ struct Account {
 template <typename Ask> QString asked(Ask ask) {
     const Account account;
     Gateway gateway;
+    gateway.setBreath([] { UserInterface().yield(); });
     const QString reply = ask(gateway, account);
     const int status = gateway.lastExchange().httpStatus;
     if (reply == QLatin1String("-1") || (status >= 200 && status <= 299) || isHtmlPage(reply))

@@ -111,17 +111,26 @@ private:
 // Calls readLine(offset, length) for every line of `reply`, the LF and a CR
 // before it left out. A last line without its LF is a line too: a reply cut
 // short or a word in place of lines must not pass for fewer lines.
-template <typename ReadLine>
+// `reserve(lines)` makes room for the rows before the first is listed.
+template <typename Reserve, typename ReadLine>
 LinesRun listLines(QStringView reply, ReportCounters& counters, const std::function<void()>& shown,
-                   ReadLine readLine) {
+                   Reserve reserve, ReadLine readLine) {
     AppState& app = App();
-    // Counting is part of the first stretch without a yield.
     Breather breather(shown);
-    const qint64 feeds = CountLineFeeds(reply);
+    // Counted a piece at a time, breathing on time: tens of megabytes of
+    // reply are a long stretch on a busy machine.
+    constexpr qsizetype CountPiece = qsizetype(1) << 20;
+    qint64 feeds = 0;
+    for (qsizetype at = 0; at < reply.size(); at += CountPiece) {
+        feeds += CountLineFeeds(reply.sliced(at, std::min(CountPiece, reply.size() - at)));
+        breather.dueBreath(0);
+    }
     const qint64 lines = feeds + (!reply.isEmpty() && !reply.endsWith(u'\n') ? 1 : 0);
     app.gProgressTotal = lines;
     counters.total = lines;
-    breather.dueBreath(0);
+    // Room for every row at once: growing a million rows as they come
+    // copies them over and over, each copy a pause.
+    reserve(lines);
     LinesRun run;
     const char16_t* const text = reply.utf16();
     const char16_t* const end = text + reply.size();
@@ -168,7 +177,10 @@ LinesRun ListStatusLines(const QString& reply, StatusList& list, ReportCounters&
     if (shared)
         list.shareText(reply);
     const char16_t* const text = QStringView(reply).utf16();
-    return listLines(reply, counters, shown, [&](qsizetype offset, qsizetype length) {
+    const auto reserve = [&](qint64 lines) {
+        list.reserve(list.totalCount() + lines, shared ? 0 : list.textSize() + 10 * lines);
+    };
+    return listLines(reply, counters, shown, reserve, [&](qsizetype offset, qsizetype length) {
         if (!IsStatusLine(QStringView(text + offset, length)))
             return false;
         const char16_t digit = text[offset + length - 1];
@@ -184,7 +196,11 @@ LinesRun ListStatusLines(const QString& reply, StatusList& list, ReportCounters&
 
 LinesRun ListPackageLines(QStringView reply, StatusList& list, ReportCounters& counters,
                           const std::function<void()>& shown) {
-    return listLines(reply, counters, shown, [&](qsizetype offset, qsizetype length) {
+    // Identifiers and dates are at most the reply's own text.
+    const auto reserve = [&](qint64 lines) {
+        list.reserve(list.totalCount() + lines, list.textSize() + reply.size());
+    };
+    return listLines(reply, counters, shown, reserve, [&](qsizetype offset, qsizetype length) {
         const QStringView line = reply.mid(offset, length);
         const qsizetype blank = line.indexOf(u' ');
         if (blank < 0)

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "core/LargePages.h"
+
 namespace {
 
 // Longer cells are cut: a cell is never more than a report line holds.
@@ -27,8 +29,16 @@ QString StatusList::stateText(State state) {
 }
 
 void StatusList::reserve(qsizetype rows, qsizetype textChars) {
-    m_rows.reserve(size_t(std::max<qsizetype>(rows, 0)));
-    m_text.reserve(std::max<qsizetype>(textChars, 0));
+    if (size_t(std::max<qsizetype>(rows, 0)) > m_rows.capacity()) {
+        m_rows.reserve(size_t(rows));
+        AdviseLargePages(m_rows.data() + m_rows.size(),
+                         (m_rows.capacity() - m_rows.size()) * sizeof(Row));
+    }
+    if (m_filtered)
+        m_view.reserve(size_t(std::max<qsizetype>(rows, 0)));
+    // A shared reply is never asked for room: that would copy it.
+    if (textChars > m_text.capacity())
+        m_text.reserve(textChars);
 }
 
 void StatusList::shareText(const QString& text) {
@@ -80,7 +90,10 @@ void StatusList::setFilter(const std::array<bool, StateCount>& ticked) {
     m_pass = ticked;
     if (!m_filtered)
         return;
-    m_view.reserve(m_rows.size());
+    if (m_rows.size() > m_view.capacity()) {
+        m_view.reserve(m_rows.size());
+        AdviseLargePages(m_view.data(), m_view.capacity() * sizeof(std::uint32_t));
+    }
     for (size_t i = 0; i < m_rows.size(); ++i)
         if (passes(m_rows[i]))
             m_view.push_back(std::uint32_t(i));

@@ -173,6 +173,17 @@ void frmRapor::filterClicked(int firstBox) {
     m_statusModel->reset();
 }
 
+void frmRapor::holdFilterBoxes(int firstBox) {
+    const auto boxes = checks();
+    for (size_t i = 0; i < StatusList::StateCount; ++i) {
+        boxes[size_t(firstBox) + i]->setEnabled(false);
+        boxes[size_t(firstBox) + i]->setChecked(true);
+    }
+    // The ticks must be what the grid shows and exports, also when the fetch
+    // fails and the old rows stay.
+    filterClicked(firstBox);
+}
+
 template <typename Report> void frmRapor::runReport(Report report) {
     m_running = true;
     m_ui->SSTab1->tabBar()->setEnabled(false);
@@ -202,10 +213,7 @@ void frmRapor::cmdRaporGoruntule_1_Click() {
         return;
     const QString msgId = selectedPackageId();
     runReport([&] {
-        for (QCheckBox* box : {m_ui->Check1, m_ui->Check2, m_ui->Check3, m_ui->Check4}) {
-            box->setEnabled(false);
-            box->setChecked(true);
-        }
+        holdFilterBoxes(0);
         showCounters(0, {});
         ReportView view;
         view.cleared = [&] {
@@ -234,10 +242,7 @@ void frmRapor::cmdRaporGoruntule_2_Click() {
     m_ui->cmdRaporGoruntule_2->setEnabled(false);
     m_ui->cmdExceleGonder_2->setEnabled(false);
     runReport([&] {
-        for (QCheckBox* box : {m_ui->Check5, m_ui->Check6, m_ui->Check7, m_ui->Check8}) {
-            box->setEnabled(false);
-            box->setChecked(true);
-        }
+        holdFilterBoxes(4);
         showCounters(1, {});
         ReportView view;
         view.cleared = [this] {

@@ -58,6 +58,8 @@ private:
     // cmdExceleGonder_1, _2 and _3: the rows shown into a workbook.
     void cmdExceleGonder_Click(int tab);
     void filterClicked(int firstBox);
+    // The four boxes from `firstBox` on, ticked and held while a report runs.
+    void holdFilterBoxes(int firstBox);
     // Runs one report with the tabs held still, the progress window shown
     // while lines are listed, and a close asked for meanwhile done after.
     template <typename Report> void runReport(Report report);

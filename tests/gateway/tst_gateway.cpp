@@ -1,6 +1,7 @@
 #include "GatewayTestSupport.h"
 #include "core/Recordset.h"
 #include "core/Routines.h"
+#include "textsource/CodePage.h"
 
 using namespace std::chrono_literals;
 
@@ -34,6 +35,8 @@ private slots:
     void onlyAQuietExchangeStalls();
     void infoReplyReaders_data();
     void infoReplyReaders();
+    void longRepliesDecoded_data();
+    void longRepliesDecoded();
 };
 
 void TestGateway::everyOperationPostsItsDocument() {
@@ -249,6 +252,46 @@ void TestGateway::infoReplyReaders() {
     QCOMPARE(account->creditText, creditText);
     QCOMPARE(account->credit, credit);
     QCOMPARE(account->originators, originators);
+}
+
+// A reply of megabytes is decoded a piece at a time with a breath between
+// pieces, and reads exactly as if decoded at once: characters across a cut,
+// a byte order mark inside it, a bad byte late in it (the whole reply is
+// then Windows-1254).
+void TestGateway::longRepliesDecoded_data() {
+    QTest::addColumn<QByteArray>("reply");
+    const QByteArray ascii(3 << 20, 'x');
+    QTest::newRow("characters across every cut") << "a" + QByteArray("ş€𝄞").repeated(400000);
+    QTest::newRow("byte order marks inside") << QByteArray("\xEF\xBB\xBF"
+                                                           "a")
+                                                    .repeated(800000);
+    QTest::newRow("Windows-1254 at the end") << ascii + "\xDD\xFE";
+    QTest::newRow("a sequence cut at the end") << ascii + "\xC5";
+    QTest::newRow("short") << QByteArray("00 1");
+}
+
+void TestGateway::longRepliesDecoded() {
+    QFETCH(QByteArray, reply);
+    TestEnvironment env;
+    struct Fixed : HttpTransport {
+        QByteArray reply;
+        HttpResult post(const QString&, const RequestBody&) override {
+            return HttpResult{true, 200, reply, QString(), true};
+        }
+    };
+    auto transport = std::make_shared<Fixed>();
+    transport->reply = reply;
+    Gateway gateway(transport);
+    int breaths = 0;
+    gateway.setBreath([&] { ++breaths; });
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString whole = utf8.decode(reply);
+    if (utf8.hasError())
+        whole = DecodeWindows1254(reply);
+    QVERIFY(gateway.GetInfo("user", "password") == whole);
+    // At least one breath a megabyte.
+    QVERIFY(breaths >= reply.size() >> 20);
+    QCOMPARE(breaths > 0, reply.size() > (1 << 20));
 }
 
 QTEST_GUILESS_MAIN(TestGateway)

@@ -110,15 +110,37 @@ private slots:
     }
 
     // Only the rows shown go into the workbook, under GsmNo and Durum, and
-    // the window closes after the export.
+    // the window closes after the export. A new report ticks every box and
+    // shows every row, also when its fetch fails and the old rows stay.
+    void exportShownRows_data() {
+        QTest::addColumn<QStringList>("unticked");
+        QTest::addColumn<bool>("refetchFails");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("filtered") << QStringList{"Check1", "Check3", "Check4"} << false
+                                  << "5321234560 İletildi\n5321234562 İletildi\n";
+        QTest::newRow("refetch unreachable")
+            << QStringList{"Check2"} << true
+            << "5321234560 İletildi\n5321234561 Reddedildi\n5321234562 İletildi\n";
+    }
     void exportShownRows() {
+        QFETCH(QStringList, unticked);
+        QFETCH(bool, refetchFails);
+        QFETCH(QString, written);
         (*sim)->setFault(11, SimFault::reply("1 5321234560 3\n1 5321234561 2\n1 5321234562 3\n"));
         OpenDatabase();
         record(u"1"_s, u"Parlex"_s);
         open();
         click(*rapor, "cmdRaporGoruntule_1");
-        for (const char* box : {"Check1", "Check3", "Check4"})
-            click(*rapor, box);
+        for (const QString& box : unticked)
+            click(*rapor, box.toLatin1().constData());
+        if (refetchFails) {
+            (*sim)->setFault(11, SimFault::close());
+            click(*rapor, "cmdRaporGoruntule_1");
+            QVERIFY(ui().boxes.back().text.startsWith(u"Bağlantı Hatası!"_s));
+            for (const char* box : {"Check1", "Check2", "Check3", "Check4"})
+                QVERIFY(control<QCheckBox>(*rapor, box)->isChecked());
+            QCOMPARE(rows("DataGrid2"), 3);
+        }
         ui().queueAnswer(true);
         ui().queueFileName(env->filePath(u"rapor.xlsx"_s));
         click(*rapor, "cmdExceleGonder_1");
@@ -131,8 +153,7 @@ private slots:
                       u"sys.argv[1]).active.values: print(*r)"_s,
                       env->filePath(u"rapor.xlsx"_s)});
         QVERIFY(python.waitForFinished(60000));
-        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()),
-                 u"GsmNo Durum\n5321234560 İletildi\n5321234562 İletildi\n"_s);
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()), u"GsmNo Durum\n"_s + written);
     }
 
     // Vazgeç stops a running date-range report with the rows so far, and

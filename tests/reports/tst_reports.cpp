@@ -230,6 +230,36 @@ private slots:
         QCOMPARE(StatusFilterText(boxes), filter);
     }
 
+    // A reply of megabytes lets the window breathe while it becomes text,
+    // at least once a megabyte, not only once it is in hand; every line
+    // is listed all the same.
+    void longReplyBreathes_data() {
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("package") << 11 << u"1000001 5321234567 3\n"_s;
+        QTest::newRow("date range") << 17 << u"1000001 5321234567 3\n"_s;
+        QTest::newRow("GSM number") << 14 << u"1000001 2027-03-05 14:30\n"_s;
+    }
+    void longReplyBreathes() {
+        QFETCH(int, action);
+        QFETCH(QString, line);
+        const QString reply = line.repeated(200000);
+        (*sim)->setFault(action, SimFault::reply(reply.toStdString()));
+        const QString fetching = u"Raporunuz Mesaj Merkezinden Çekiliyor...Lütfen Bekleyiniz."_s;
+        qsizetype breaths = 0;
+        ui().onYield = [&] {
+            breaths += ui().statusTexts.back() == fetching;
+        };
+        const QDate day(2027, 3, 5);
+        const ReportOutcome outcome = action == 11 ? RaporCek(u"1000001"_s, list)
+                                      : action == 17
+                                          ? RaporCek2(day, day, list)
+                                          : NumberReport(u"5321234567"_s, day, day, list);
+        QCOMPARE(list.totalCount(), 200000);
+        QCOMPARE(outcome.end, ReportOutcome::End::Listed);
+        QVERIFY2(breaths >= 2 + reply.size() / (1 << 20), qPrintable(QString::number(breaths)));
+    }
+
     // Only a ten-digit number starting with 5 is asked about.
     void numberRefused_data() {
         QTest::addColumn<QString>("number");
