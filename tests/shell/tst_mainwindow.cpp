@@ -1,8 +1,13 @@
 #include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QDateTimeEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
 
 #include "rules/RuleRunner.h"
@@ -301,6 +306,51 @@ private slots:
                                   : ui.boxes.back().title + ": " + ui.boxes.back().text,
                  told);
         QCOMPARE(shown(*ana), before);
+    }
+
+    // A date or a time typed as it is written, after a click into the
+    // field of a window in the main window, is the field's value.
+    void typedDateOrTime_data() {
+        QTest::addColumn<QString>("menuItem");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("report from") << "miSMSRapor" << 1 << "DTPicker1"
+                                     << "05.03.2027"
+                                     << "05.03.2027";
+        QTest::newRow("report to, short") << "miSMSRapor" << 1 << "DTPicker2"
+                                          << "5.3.2027"
+                                          << "05.03.2027";
+        QTest::newRow("number report") << "miSMSRapor" << 2 << "DTPicker4"
+                                       << "28.02.2027"
+                                       << "28.02.2027";
+        QTest::newRow("scheduled date") << "miDosyaSMS" << 1 << "DTPicker1"
+                                        << "17.08.2027"
+                                        << "17.08.2027";
+        QTest::newRow("scheduled time") << "miDosyaSMS" << 1 << "DTPicker2"
+                                        << "14:30"
+                                        << "14:30";
+    }
+    void typedDateOrTime() {
+        QFETCH(QString, menuItem);
+        QFETCH(int, tab);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        click(*menu, menuItem.toLatin1().constData());
+        QWidget& window = *control<QMdiArea>(*menu, "mdiArea")->subWindowList().last()->widget();
+        // The tab as it is once a list is built or a number asked for.
+        auto* tabs = control<QTabWidget>(window, "SSTab1");
+        tabs->setTabEnabled(tab, true);
+        tabs->setCurrentIndex(tab);
+        if (auto* later = window.findChild<QCheckBox*>(QStringLiteral("chkIleriTarih")))
+            later->setChecked(true);
+        auto* edit = control<QDateTimeEdit>(window, field.toLatin1().constData());
+        auto* text = edit->findChild<QLineEdit*>();
+        QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(4, text->height() / 2));
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(edit->text(), shown);
     }
 
     void recordsetGridShowsTheVisibleRecords() {
