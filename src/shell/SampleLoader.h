@@ -87,3 +87,7 @@ inline const SampleFailureTexts EditorSampleFailure{
 // the user stops or the file cannot be read (a box has said why).
 std::optional<SampleFile> LoadSampleFile(const SampleControls& controls, const SampleTexts& texts,
                                          const SampleFailureTexts& failure);
+
+// A sample grid of one-line rows as tall as the text needs, so that its
+// design height shows at least four of them.
+void PrepareSampleGrid(QTableView* grid);
