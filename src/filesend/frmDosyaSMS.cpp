@@ -49,7 +49,7 @@ frmDosyaSMS::frmDosyaSMS(WorkingWindowHost& host, QWidget* parent)
     m_ui->DataGrid2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_ui->DataGrid2->setColumnWidth(0, 90);
     m_ui->DataGrid2->horizontalHeader()->setStretchLastSection(true);
-    m_ui->DataGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    PrepareSampleGrid(m_ui->DataGrid1);
 
     connect(m_ui->cmdGozat, &QPushButton::clicked, this, &frmDosyaSMS::cmdGozat_Click);
     connect(m_ui->cmdAlanEkle, &QPushButton::clicked, this, &frmDosyaSMS::cmdAlanEkle_Click);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -18,6 +19,7 @@
 #include "core/AppState.h"
 #include "core/Routines.h"
 #include "core/SystemError.h"
+#include "shell/CompactTabs.h"
 #include "shell/GridModels.h"
 #include "shell/WorkingWindowHost.h"
 #include "shell/frmBekle.h"
@@ -58,6 +60,7 @@ frmRapor::frmRapor(WorkingWindowHost& host, QWidget* parent)
     , m_ui(std::make_unique<Ui_frmRapor>()) {
     m_ui->setupUi(this);
     setFixedSize(DesignWidth, DesignHeight);
+    CompactTabs(m_ui->SSTab1);
     m_packages = new RecordsetModel(this);
     m_statusModel =
         new StatusListModel(m_list, {QStringLiteral("GsmNo"), QStringLiteral("Durum")}, this);
@@ -129,11 +132,16 @@ void frmRapor::Form_Activate() {
 }
 
 void frmRapor::Grid1Ayar() {
-    m_ui->DataGrid1->setColumnHidden(0, true);
-    m_ui->DataGrid1->setColumnWidth(1, fitted(m_ui->DataGrid1, 800));
-    m_ui->DataGrid1->setColumnWidth(2, twips(1800));
-    m_ui->DataGrid1->setColumnWidth(3, twips(3300));
-    m_ui->DataGrid1->setColumnWidth(4, twips(1800));
+    QTableView* grid = m_ui->DataGrid1;
+    grid->setColumnHidden(0, true);
+    // The design's widths, or what the listed packages need: a value cut
+    // short is no use.
+    const int designed[] = {0, fitted(grid, 800), twips(1800), twips(3300), twips(1800)};
+    for (int column = 1; column < m_packages->columnCount(); ++column) {
+        grid->resizeColumnToContents(column);
+        if (column < int(std::size(designed)))
+            grid->setColumnWidth(column, std::max(grid->columnWidth(column), designed[column]));
+    }
 }
 
 void frmRapor::CreateFields1() {

@@ -61,7 +61,7 @@ frmOtoAyar::frmOtoAyar(WorkingWindowHost& host, QWidget* parent)
     m_ui->DataGrid1->horizontalHeader()->setStretchLastSection(true);
     m_ui->DataGrid1->verticalHeader()->hide();
     m_ui->DataGrid1->horizontalHeader()->hide(); // a list of names, no column to name
-    m_ui->DataGrid2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    PrepareSampleGrid(m_ui->DataGrid2);
 
     connect(m_ui->cmdYeniKural, &QPushButton::clicked, this, &frmOtoAyar::cmdYeniKural_Click);
     connect(m_ui->cmdKuralDegistir, &QPushButton::clicked, this,

@@ -162,3 +162,9 @@ std::optional<SampleFile> LoadSampleFile(const SampleControls& c, const SampleTe
     c.cmbFGSMNo->setCurrentIndex(0);
     return sample;
 }
+
+void PrepareSampleGrid(QTableView* grid) {
+    // Rows of one line each: the grid need not measure them.
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
+}

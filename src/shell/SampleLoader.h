@@ -93,3 +93,7 @@ inline const SampleFailureTexts EditorSampleFailure{
 // window keeps the file it had, its path, sample and lists alike.
 std::optional<SampleFile> LoadSampleFile(const SampleControls& controls, const SampleTexts& texts,
                                          const SampleFailureTexts& failure);
+
+// A sample grid of one-line rows as tall as the text needs, so that its
+// design height shows at least four of them.
+void PrepareSampleGrid(QTableView* grid);

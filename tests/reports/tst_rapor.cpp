@@ -31,8 +31,10 @@ class TestRapor : public DesktopTest {
     int rows(const char* grid) { return control<QTableView>(*rapor, grid)->model()->rowCount(); }
     QString text(const char* box) { return control<QLineEdit>(*rapor, box)->text(); }
     static void record(const QString& msgId, const QString& mode) {
-        ExecuteSql(u"INSERT INTO tbl_giden_txt (msgid,gateway,kural,dosya_adi) VALUES ('"_s +
-                   msgId + u"','"_s + mode + u"',1,'ocak.txt')"_s);
+        ExecuteSql(u"INSERT INTO tbl_giden_txt (msgid,gateway,kural,dosya_adi,msgtip,tarih) "
+                   u"VALUES ('"_s +
+                   msgId + u"','"_s + mode +
+                   u"',1,'ocak.txt','Dosyadan gönderim','2027-03-05 14:30:00')"_s);
     }
 
 private slots:
@@ -69,6 +71,12 @@ private slots:
         QVERIFY(!control<QTabWidget>(*rapor, "SSTab1")->isTabEnabled(2));
         QCOMPARE(rows("DataGrid1"), 2);
         QCOMPARE(cell("DataGrid1", 0, 1), id);
+        // Every value of the list shows whole.
+        auto* packages = control<QTableView>(*rapor, "DataGrid1");
+        const QAbstractItemView& measured = *packages;
+        for (int column = 1; column < packages->model()->columnCount(); ++column)
+            QVERIFY2(packages->columnWidth(column) >= measured.sizeHintForColumn(column),
+                     qPrintable(packages->model()->headerData(column, Qt::Horizontal).toString()));
         click(*rapor, "cmdRaporGoruntule_1");
         QCOMPARE(text("Text11"), id);
         QCOMPARE(QStringList({text("Text1"), text("Text2"), text("Text3"), text("Text5")}),

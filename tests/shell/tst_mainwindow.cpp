@@ -1,8 +1,16 @@
 #include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QStandardItemModel>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 
 #include "rules/RuleRunner.h"
@@ -33,6 +41,55 @@ void recordPackage(const QString& deliveredAt, int size) {
     ExecuteSql(QString("INSERT INTO tbl_giden_txt (msgid,paket_boyut,gtarih) VALUES ('p',%1,'%2')")
                    .arg(size)
                    .arg(deliveredAt));
+}
+
+// The ink of a label's text that falls outside the label: the same text
+// drawn with room around it, its dark pixels counted beyond the label's own
+// area (the faint edge of a smoothed letter may touch it).
+int inkOutside(const QLabel& label) {
+    const int room = 6;
+    QLabel copy;
+    copy.setFont(label.font());
+    copy.setTextFormat(label.textFormat());
+    copy.setText(label.text());
+    copy.setAlignment(label.alignment());
+    copy.setWordWrap(label.wordWrap());
+    copy.setIndent(label.indent());
+    copy.setMargin(label.margin());
+    copy.setContentsMargins(label.contentsMargins() + QMargins(room, room, room, room));
+    copy.resize(label.size() + QSize(2 * room, 2 * room));
+    QImage image(copy.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    copy.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QRect own = copy.rect().adjusted(room, room, -room, -room);
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (!own.contains(x, y) && qGray(image.pixel(x, y)) < 128)
+                ++ink;
+    return ink;
+}
+
+// The captions of a window's shown controls that do not show whole.
+QStringList cutCaptions(const QWidget& window) {
+    QStringList cut;
+    for (const QLabel* label : window.findChildren<QLabel*>())
+        if (label->isVisible() && inkOutside(*label) > 0)
+            cut << label->objectName();
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        if (!button->isVisible() || button->text().isEmpty())
+            continue;
+        const int needed = qobject_cast<const QPushButton*>(button)
+                               ? button->fontMetrics().horizontalAdvance(button->text()) + 8
+                               : button->sizeHint().width();
+        if (button->width() < needed)
+            cut << button->objectName();
+    }
+    for (const QTabBar* bar : window.findChildren<QTabBar*>())
+        for (int i = 0; i < bar->count(); ++i)
+            if (!bar->rect().contains(bar->tabRect(i)))
+                cut << bar->tabText(i);
+    return cut;
 }
 
 } // namespace
@@ -301,6 +358,97 @@ private slots:
                                   : ui.boxes.back().title + ": " + ui.boxes.back().text,
                  told);
         QCOMPARE(shown(*ana), before);
+    }
+
+    // At its design size every caption of a working window shows whole,
+    // on every tab, and a sample grid has room for four rows of a file
+    // wider than the grid.
+    void captionsShowWhole_data() {
+        QTest::addColumn<QString>("menuItem");
+        QTest::addColumn<QString>("sampleGrid");
+        QTest::newRow("settings") << "miHesapAyar"
+                                  << "";
+        QTest::newRow("send from file") << "miDosyaSMS"
+                                        << "DataGrid1";
+        QTest::newRow("rule editor") << "miOtoMesaj"
+                                     << "DataGrid2";
+        QTest::newRow("reports") << "miSMSRapor"
+                                 << "";
+        QTest::newRow("status screen") << "miHizDurumu"
+                                       << "";
+    }
+    void captionsShowWhole() {
+        QFETCH(QString, menuItem);
+        QFETCH(QString, sampleGrid);
+        click(*menu, menuItem.toLatin1().constData());
+        const auto windows = control<QMdiArea>(*menu, "mdiArea")->subWindowList();
+        QVERIFY(!windows.isEmpty());
+        QWidget& window = *windows.last()->widget();
+        QStringList cut;
+        const auto tabs = window.findChildren<QTabWidget*>();
+        for (int page = 0; page < (tabs.isEmpty() ? 1 : tabs.first()->count()); ++page) {
+            if (!tabs.isEmpty())
+                tabs.first()->setCurrentIndex(page);
+            QCoreApplication::processEvents();
+            cut << cutCaptions(window);
+        }
+        QCOMPARE(cut.join(u' '), QString());
+        if (sampleGrid.isEmpty())
+            return;
+        auto* grid = control<QTableView>(window, sampleGrid.toLatin1().constData());
+        QStandardItemModel wide(10, 20);
+        for (int column = 0; column < wide.columnCount(); ++column)
+            wide.setItem(3, column, new QStandardItem(QStringLiteral("Çağrı Öztürk")));
+        grid->setModel(&wide);
+        grid->resizeColumnsToContents();
+        QCoreApplication::processEvents();
+        QVERIFY(grid->rowViewportPosition(3) + grid->rowHeight(3) <= grid->viewport()->height());
+        grid->setModel(nullptr);
+    }
+
+    // A date or a time typed as it is written, after a click into the
+    // field of a window in the main window, is the field's value.
+    void typedDateOrTime_data() {
+        QTest::addColumn<QString>("menuItem");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("report from") << "miSMSRapor" << 1 << "DTPicker1"
+                                     << "05.03.2027"
+                                     << "05.03.2027";
+        QTest::newRow("report to, short") << "miSMSRapor" << 1 << "DTPicker2"
+                                          << "5.3.2027"
+                                          << "05.03.2027";
+        QTest::newRow("number report") << "miSMSRapor" << 2 << "DTPicker4"
+                                       << "28.02.2027"
+                                       << "28.02.2027";
+        QTest::newRow("scheduled date") << "miDosyaSMS" << 1 << "DTPicker1"
+                                        << "17.08.2027"
+                                        << "17.08.2027";
+        QTest::newRow("scheduled time") << "miDosyaSMS" << 1 << "DTPicker2"
+                                        << "14:30"
+                                        << "14:30";
+    }
+    void typedDateOrTime() {
+        QFETCH(QString, menuItem);
+        QFETCH(int, tab);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        click(*menu, menuItem.toLatin1().constData());
+        QWidget& window = *control<QMdiArea>(*menu, "mdiArea")->subWindowList().last()->widget();
+        // The tab as it is once a list is built or a number asked for.
+        auto* tabs = control<QTabWidget>(window, "SSTab1");
+        tabs->setTabEnabled(tab, true);
+        tabs->setCurrentIndex(tab);
+        if (auto* later = window.findChild<QCheckBox*>(QStringLiteral("chkIleriTarih")))
+            later->setChecked(true);
+        auto* edit = control<QDateTimeEdit>(window, field.toLatin1().constData());
+        auto* text = edit->findChild<QLineEdit*>();
+        QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(4, text->height() / 2));
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(edit->text(), shown);
     }
 
     void recordsetGridShowsTheVisibleRecords() {
