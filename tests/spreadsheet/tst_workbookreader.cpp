@@ -1,0 +1,203 @@
+#include <QtTest>
+
+#include <zip.h>
+
+#include "spreadsheet/WorkbookReader.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Parts = std::vector<std::pair<QString, QByteArray>>;
+
+void WriteZip(const QString& path, const Parts& parts) {
+    QFile::remove(path);
+    int error = 0;
+    zip_t* archive =
+        zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    QVERIFY(archive);
+    for (const auto& [name, bytes] : parts) {
+        zip_source_t* source =
+            zip_source_buffer(archive, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+        QVERIFY(zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) >= 0);
+    }
+    QVERIFY(zip_close(archive) == 0); // copies the buffers while they still live
+}
+
+const QByteArray Xml = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)";
+
+// Shared strings 0-4 and cell styles: 1 "0.00", 2 a date, 3 "#,##0.00",
+// 4 "0.00%", 5 "dd/mm/yyyy hh:mm", 6 "#,##0".
+Parts Xlsx(const QByteArray& firstSheet) {
+    const QByteArray main = R"( xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main")";
+    const QByteArray rels =
+        R"( xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships")";
+    const QByteArray type = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+    return {
+        {u"[Content_Types].xml"_s, Xml + "<Types/>"},
+        {u"xl/workbook.xml"_s,
+         Xml + "<workbook" + main + rels +
+             R"(><sheets><sheet name="Müşteriler" sheetId="1" r:id="rId1"/>)"
+             R"(<sheet name="İkinci" sheetId="2" r:id="rId2"/></sheets></workbook>)"},
+        {u"xl/_rels/workbook.xml.rels"_s,
+         Xml +
+             R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)" +
+             R"(<Relationship Id="rId1" Type=")" + type +
+             R"(worksheet" Target="worksheets/sheet1.xml"/>)" +
+             R"(<Relationship Id="rId2" Type=")" + type +
+             R"(worksheet" Target="/xl/worksheets/sheet2.xml"/>)" +
+             R"(<Relationship Id="rId3" Type=")" + type +
+             R"(sharedStrings" Target="sharedStrings.xml"/>)" +
+             R"(<Relationship Id="rId4" Type=")" + type +
+             R"(styles" Target="styles.xml"/></Relationships>)"},
+        {u"xl/sharedStrings.xml"_s,
+         Xml + "<sst" + main +
+             "><si><t>ad</t></si><si><t>tutar</t></si><si><r><t>Ay</t></r><r><t>şe</t></r>"
+             "<rPh><t>x</t></rPh></si><si><t>0532 111 22 33</t></si><si><t xml:space=\"preserve\"> "
+             "ad </t></si></sst>"},
+        {u"xl/styles.xml"_s,
+         Xml + "<styleSheet" + main +
+             R"(><numFmts><numFmt numFmtId="164" formatCode="#,##0.00\ &quot;₺&quot;"/>)"
+             R"(<numFmt numFmtId="165" formatCode="dd/mm/yyyy\ hh:mm"/></numFmts>)"
+             R"(<cellStyleXfs><xf numFmtId="2"/></cellStyleXfs><cellXfs><xf numFmtId="0"/>)"
+             R"(<xf numFmtId="2"/><xf numFmtId="14"/><xf numFmtId="164"/><xf numFmtId="10"/>)"
+             R"(<xf numFmtId="165"/><xf numFmtId="3"/></cellXfs></styleSheet>)"},
+        {u"xl/worksheets/sheet1.xml"_s,
+         Xml + "<worksheet" + main + "><sheetData>" + firstSheet + "</sheetData></worksheet>"},
+        {u"xl/worksheets/sheet2.xml"_s,
+         Xml + "<worksheet" + main +
+             R"(><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>ikinci</t></is></c></row>)"
+             R"(</sheetData></worksheet>)"},
+    };
+}
+
+// The sheet read to the end as a sender reads it: the columns as
+// name:type, then one line per record, each value as a template gets it
+// (\N for Null); or why it failed, the folder left out of the message.
+QString ReadBack(const QString& path, bool header, const QString& sheet, int maxScanRows = 25) {
+    WorkbookReader reader;
+    const bool opened = sheet.isEmpty() ? reader.open(path, header, 0, maxScanRows)
+                        : sheet.startsWith(u'#')
+                            ? reader.open(path, header, sheet.mid(1).toInt() - 1, maxScanRows)
+                            : reader.open(path, header, sheet, maxScanRows);
+    const auto error = [&] {
+        return u"error: "_s +
+               reader.errorString().replace(QFileInfo(path).absolutePath() + u'/', QString()) +
+               (reader.isIncomplete() ? u" [incomplete]"_s : QString());
+    };
+    if (!opened)
+        return error();
+    QStringList lines, columns;
+    for (const TextColumn& column : reader.columns())
+        columns << column.name + u':' + TextColumnTypeName(column.type);
+    lines << columns.join(u'\t');
+    const bool empty = reader.isEmpty();
+    int records = 0;
+    for (; reader.next(); ++records) {
+        QStringList values;
+        for (int i = 0; i < reader.record().size(); ++i) {
+            if (reader.record().isNull(i))
+                values << u"\\N"_s;
+            else
+                reader.record().appendWrittenText(i, values.emplace_back());
+        }
+        lines << values.join(u'\t');
+    }
+    if (reader.hasError())
+        lines << error();
+    if (empty != (records == 0))
+        lines << u"isEmpty() disagrees"_s;
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+class TestWorkbookReader : public QObject {
+    Q_OBJECT
+
+private slots:
+    void read_data();
+    void read();
+    void sheetNames();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestWorkbookReader::read_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<bool>("header");
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<int>("maxScanRows");
+    QTest::addColumn<QString>("expected");
+
+    const QByteArray kinds =
+        R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c><c r="C1" t="inlineStr"><is><t>tarih</t></is></c>)"
+        R"(<c r="D1" t="str"><v>onay</v></c><c r="E1" t="inlineStr"><is><t>adet</t></is></c><c r="F1" t="s"><v>3</v></c></row>)"
+        R"(<row r="2"><c r="A2" t="s"><v>2</v></c><c r="B2" s="1"><v>150.5</v></c><c r="C2" s="2"><v>46000</v></c>)"
+        R"(<c r="D2" t="b"><v>1</v></c><c r="E2"><v>42</v></c><c r="F2" t="inlineStr"><is><t>007</t></is></c></row>)"
+        R"(<row r="3"><c r="A3" t="s"><v>4</v></c><c r="B3" s="1"><v>-0.001</v></c><c r="C3" s="5"><v>46000.5</v></c>)"
+        R"(<c r="D3" t="b"><v>0</v></c><c r="E3"><v>5.0</v></c><c r="F3" t="s"><v>3</v></c></row>)";
+    QTest::newRow("xlsx: cell kinds, header row")
+        << u"xlsx"_s << kinds << true << QString() << 25
+        << u"ad:text\ttutar:double\ttarih:text\tonay:text\tadet:integer\t0532 111 22 33:text\n"
+           "Ayşe\t150,50\t09.12.2025\tDOĞRU\t42\t007\n"
+           " ad \t0,00\t09.12.2025 12:00\tYANLIŞ\t5\t0532 111 22 33"_s;
+    QTest::newRow("xlsx: no header row: the first row is a record")
+        << u"xlsx"_s
+        << QByteArray(R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1"><v>3</v></c></row>)"
+                      R"(<row r="2"><c r="A2" t="s"><v>2</v></c><c r="B2"><v>4</v></c></row>)")
+        << false << QString() << 25 << u"F1:text\tF2:integer\nad\t3\nAyşe\t4"_s;
+    QTest::newRow("xlsx: numbers as the format shows them")
+        << u"xlsx"_s
+        << QByteArray(
+               R"(<row><c><v>0.30000000000000004</v></c><c s="3"><v>1234567.5</v></c><c s="4"><v>0.125</v></c>)"
+               R"(<c s="6"><v>-1250</v></c><c><v>100000000000000000000</v></c><c s="2"><v>1</v></c><c><v>905321112233</v></c></row>)")
+        << false << QString() << 25
+        << u"F1:double\tF2:text\tF3:text\tF4:text\tF5:text\tF6:text\tF7:integer\n"
+           "0,3\t1.234.567,50\t12,50%\t-1.250\t1E+20\t01.01.1900\t905321112233"_s;
+    QTest::newRow("xlsx: empty rows and valueless cells are skipped, gaps become Null")
+        << u"xlsx"_s
+        << QByteArray(
+               R"(<row r="1"><c r="A1" s="1"/></row><row r="2"><c r="A2"><v>1</v></c><c r="C2"><v>3</v></c></row>)"
+               R"(<row r="7"/><row r="9"><c r="B9" t="inlineStr"><is><t></t></is></c><c r="C9"><v>9</v></c></row>)")
+        << false << QString() << 25 << u"F1:integer\tF2:text\tF3:integer\n1\t\\N\t3\n\\N\t\\N\t9"_s;
+    QTest::newRow("xlsx: values past the scanned columns stay in the last one")
+        << u"xlsx"_s
+        << QByteArray(
+               R"(<row><c><v>1</v></c><c><v>2</v></c></row><row><c><v>3</v></c><c><v>4</v></c><c><v>5</v></c></row>)")
+        << false << QString() << 1 << u"F1:integer\tF2:integer\n1\t2\n3\t4 5"_s;
+    QTest::newRow("xlsx: second sheet by position")
+        << u"xlsx"_s << QByteArray() << false << u"#2"_s << 25 << u"F1:text\nikinci"_s;
+    QTest::newRow("xlsx: second sheet by name")
+        << u"xlsx"_s << QByteArray() << true << u"İkinci"_s << 25 << u"ikinci:text"_s;
+    QTest::newRow("xlsx: a sheet that is not there")
+        << u"xlsx"_s << QByteArray() << true << u"Üçüncü"_s << 25
+        << u"error: book.xlsx: çalışma kitabında \"Üçüncü\" sayfası yok"_s;
+}
+
+void TestWorkbookReader::read() {
+    QFETCH(QString, format);
+    QFETCH(QByteArray, rows);
+    QFETCH(bool, header);
+    QFETCH(QString, sheet);
+    QFETCH(int, maxScanRows);
+    QFETCH(QString, expected);
+    const QString path = m_dir.filePath(u"book."_s + format);
+    WriteZip(path, Xlsx(rows));
+    QCOMPARE(ReadBack(path, header, sheet, maxScanRows), expected);
+}
+
+void TestWorkbookReader::sheetNames() {
+    for (const QString& format : {u"xlsx"_s}) {
+        const QString path = m_dir.filePath(u"names."_s + format);
+        WriteZip(path, Xlsx(QByteArray()));
+        QString error;
+        QCOMPARE(WorkbookReader::SheetNames(path, &error), QStringList({u"Müşteriler"_s, u"İkinci"_s}));
+        QCOMPARE(error, QString());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestWorkbookReader)
+#include "tst_workbookreader.moc"
