@@ -66,6 +66,7 @@ protected:
 
 class ZipArchive;
 std::unique_ptr<WorkbookFile> OpenXlsx(std::unique_ptr<ZipArchive> zip);
+std::unique_ptr<WorkbookFile> OpenOds(std::unique_ptr<ZipArchive> zip);
 
 // The workbook at `path` whatever its format; nullptr with `error` (and
 // `incomplete` for a zip still being written) on a failure.

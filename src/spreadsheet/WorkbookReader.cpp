@@ -18,6 +18,8 @@ std::unique_ptr<WorkbookFile> OpenWorkbookFile(const QString& path, QString& err
     }
     if (zip->contains(QStringLiteral("xl/workbook.xml")))
         return OpenXlsx(std::move(zip));
+    if (zip->contains(QStringLiteral("content.xml")))
+        return OpenOds(std::move(zip));
     error = QStringLiteral("%1: çalışma kitabı tanınmadı (ne .xlsx ne .ods: xl/workbook.xml "
                            "ya da content.xml yok)")
                 .arg(path);

@@ -71,6 +71,33 @@ Parts Xlsx(const QByteArray& firstSheet) {
     };
 }
 
+// A content.xml with number styles ce1 "0.00", ce2 "0.0%" and ce3 a date
+// with the time, the first sheet's rows as given, and a second sheet.
+Parts Ods(const QByteArray& firstSheet) {
+    return {
+        {u"mimetype"_s, "application/vnd.oasis.opendocument.spreadsheet"},
+        {u"content.xml"_s,
+         Xml +
+             R"(<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+             R"( xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0")"
+             R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0")"
+             R"( xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0")"
+             R"( xmlns:number="urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0"><office:automatic-styles>)"
+             R"(<number:number-style style:name="N2"><number:number number:decimal-places="2"/></number:number-style>)"
+             R"(<number:percentage-style style:name="N10"><number:number number:decimal-places="1"/>)"
+             R"(<number:text>%</number:text></number:percentage-style><number:date-style style:name="N37">)"
+             R"(<number:day/><number:text>.</number:text><number:month/><number:year/><number:hours/><number:minutes/>)"
+             R"(</number:date-style><style:style style:name="ce1" style:family="table-cell" style:data-style-name="N2"/>)"
+             R"(<style:style style:name="ce2" style:family="table-cell" style:data-style-name="N10"/>)"
+             R"(<style:style style:name="ce3" style:family="table-cell" style:data-style-name="N37"/>)"
+             R"(</office:automatic-styles><office:body><office:spreadsheet><table:table table:name="Müşteriler">)" +
+             firstSheet +
+             R"(</table:table><table:table table:name="İkinci"><table:table-row><table:table-cell)"
+             R"( office:value-type="string"><text:p>ikinci</text:p></table:table-cell></table:table-row>)"
+             R"(</table:table></office:spreadsheet></office:body></office:document-content>)"},
+    };
+}
+
 // The sheet read to the end as a sender reads it: the columns as
 // name:type, then one line per record, each value as a template gets it
 // (\N for Null); or why it failed, the folder left out of the message.
@@ -175,6 +202,36 @@ void TestWorkbookReader::read_data() {
     QTest::newRow("xlsx: a sheet that is not there")
         << u"xlsx"_s << QByteArray() << true << u"Üçüncü"_s << 25
         << u"error: book.xlsx: çalışma kitabında \"Üçüncü\" sayfası yok"_s;
+
+    const QByteArray odsKinds =
+        R"(<table:table-column table:number-columns-repeated="5"/><table:table-column table:default-cell-style-name="ce1"/>)"
+        R"(<table:table-row><table:table-cell office:value-type="string"><text:p>ad</text:p></table:table-cell>)"
+        R"(<table:table-cell office:value-type="string"><text:p>tutar</text:p></table:table-cell>)"
+        R"(<table:table-cell office:value-type="string"><text:p>tarih</text:p></table:table-cell>)"
+        R"(<table:table-cell office:value-type="string"><text:p>onay</text:p></table:table-cell>)"
+        R"(<table:table-cell office:value-type="string"><text:p>oran</text:p></table:table-cell>)"
+        R"(<table:table-cell office:value-type="string"><text:p>borç</text:p></table:table-cell></table:table-row>)"
+        R"(<table:table-row table:number-rows-repeated="2"><table:table-cell office:value-type="string">)"
+        R"(<office:annotation><text:p>not</text:p></office:annotation><text:p>Ay<text:span>şe</text:span><text:s text:c="2"/>K.</text:p>)"
+        R"(<text:p>2. satır</text:p></table:table-cell><table:table-cell table:style-name="ce1" office:value-type="float")"
+        R"( office:value="150.5"><text:p>150.50</text:p></table:table-cell><table:table-cell office:value-type="date")"
+        R"( office:date-value="2025-12-09"/><table:table-cell office:value-type="boolean" office:boolean-value="true"/>)"
+        R"(<table:table-cell table:style-name="ce2" office:value-type="percentage" office:value="0.125"/>)"
+        R"(<table:table-cell office:value-type="currency" office:value="7"/></table:table-row>)"
+        R"(<table:table-row><table:table-cell office:value-type="float" office:value="42"/><table:table-cell)"
+        R"( table:style-name="ce3" office:value-type="date" office:date-value="2025-12-09T12:30:00"/>)"
+        R"(<table:covered-table-cell table:number-columns-repeated="2" office:value-type="time")"
+        R"( office:time-value="PT08H05M00S"/></table:table-row>)"
+        R"(<table:table-row table:number-rows-repeated="1048570"><table:table-cell table:number-columns-repeated="1024"/>)"
+        R"(</table:table-row>)";
+    QTest::newRow("ods: cell kinds, repeated rows and cells, empty rows to the sheet's end")
+        << u"ods"_s << odsKinds << true << QString() << 25
+        << u"ad:text\ttutar:text\ttarih:text\tonay:text\toran:text\tborç:double\n"
+           "Ayşe  K.\n2. satır\t150,50\t09.12.2025\tDOĞRU\t12,5%\t7,00\n"
+           "Ayşe  K.\n2. satır\t150,50\t09.12.2025\tDOĞRU\t12,5%\t7,00\n"
+           "42\t09.12.2025 12:30\t08:05\t08:05\t\\N\t\\N"_s;
+    QTest::newRow("ods: second sheet by name")
+        << u"ods"_s << QByteArray() << false << u"İkinci"_s << 25 << u"F1:text\nikinci"_s;
 }
 
 void TestWorkbookReader::read() {
@@ -185,14 +242,14 @@ void TestWorkbookReader::read() {
     QFETCH(int, maxScanRows);
     QFETCH(QString, expected);
     const QString path = m_dir.filePath(u"book."_s + format);
-    WriteZip(path, Xlsx(rows));
+    WriteZip(path, format == u"ods" ? Ods(rows) : Xlsx(rows));
     QCOMPARE(ReadBack(path, header, sheet, maxScanRows), expected);
 }
 
 void TestWorkbookReader::sheetNames() {
-    for (const QString& format : {u"xlsx"_s}) {
+    for (const QString& format : {u"xlsx"_s, u"ods"_s}) {
         const QString path = m_dir.filePath(u"names."_s + format);
-        WriteZip(path, Xlsx(QByteArray()));
+        WriteZip(path, format == u"ods" ? Ods(QByteArray()) : Xlsx(QByteArray()));
         QString error;
         QCOMPARE(WorkbookReader::SheetNames(path, &error), QStringList({u"Müşteriler"_s, u"İkinci"_s}));
         QCOMPARE(error, QString());
