@@ -98,6 +98,35 @@ Parts Ods(const QByteArray& firstSheet) {
     };
 }
 
+QByteArray ZipBytes(const Parts& parts) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"z.zip"_s);
+    WriteZip(path, parts);
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+Parts Without(Parts parts, const QString& name) {
+    std::erase_if(parts, [&](const auto& part) { return part.first == name; });
+    return parts;
+}
+
+Parts With(Parts parts, const QString& name, const QByteArray& bytes) {
+    parts = Without(parts, name);
+    parts.emplace_back(name, bytes);
+    return parts;
+}
+
+// A part that does not compress, so that a sheet of many empty rows stays
+// within the bound on unpacking.
+QByteArray Noise(qsizetype size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator random(23);
+    for (char& byte : bytes)
+        byte = char(random.bounded(256));
+    return bytes;
+}
+
 // The sheet read to the end as a sender reads it: the columns as
 // name:type, then one line per record, each value as a template gets it
 // (\N for Null); or why it failed, the folder left out of the message.
@@ -146,6 +175,8 @@ private slots:
     void read_data();
     void read();
     void sheetNames();
+    void refused_data();
+    void refused();
 
 private:
     QTemporaryDir m_dir;
@@ -251,9 +282,114 @@ void TestWorkbookReader::sheetNames() {
         const QString path = m_dir.filePath(u"names."_s + format);
         WriteZip(path, format == u"ods" ? Ods(QByteArray()) : Xlsx(QByteArray()));
         QString error;
-        QCOMPARE(WorkbookReader::SheetNames(path, &error), QStringList({u"Müşteriler"_s, u"İkinci"_s}));
+        QCOMPARE(WorkbookReader::SheetNames(path, &error),
+                 QStringList({u"Müşteriler"_s, u"İkinci"_s}));
         QCOMPARE(error, QString());
     }
+}
+
+void TestWorkbookReader::refused_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("expected"); // how the output starts
+
+    const Parts xlsx = Xlsx(R"(<row><c><v>1</v></c></row>)");
+    const QByteArray whole = ZipBytes(xlsx);
+    const QByteArray main = R"( xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main")";
+    const auto sheet = [&](const QByteArray& rows) {
+        return Xml + "<worksheet" + main + "><sheetData>" + rows + "</sheetData></worksheet>";
+    };
+    const QString sheetPart = u"xl/worksheets/sheet1.xml"_s;
+
+    QTest::newRow("not a zip") << u"xlsx"_s << QByteArray("ad;gsm\n")
+                               << u"error: bad.xlsx: bir çalışma kitabı değil"_s;
+    QTest::newRow("an empty file: its writer has just begun")
+        << u"xlsx"_s << QByteArray()
+        << u"error: bad.xlsx: çalışma kitabı henüz yazılıyor (zip dizini yok) [incomplete]"_s;
+    QTest::newRow("a zip whose directory is not written yet")
+        << u"xlsx"_s << whole.left(whole.size() / 2)
+        << u"error: bad.xlsx: çalışma kitabı henüz yazılıyor (zip dizini yok) [incomplete]"_s;
+    QByteArray cut = whole;
+    cut[cut.lastIndexOf("PK\x01\x02") + 20] = 'X'; // a part's size in the directory
+    QTest::newRow("a zip whose directory is broken")
+        << u"xlsx"_s << cut << u"error: bad.xlsx: çalışma kitabı bozuk"_s;
+    QTest::newRow("a zip that is no workbook") << u"xlsx"_s << ZipBytes({{u"a.txt"_s, "a"}})
+                                               << u"error: bad.xlsx: çalışma kitabı tanınmadı"_s;
+    QTest::newRow("no sheet list")
+        << u"xlsx"_s << ZipBytes(Without(xlsx, u"xl/_rels/workbook.xml.rels"_s))
+        << u"error: bad.xlsx: çalışma kitabında xl/_rels/workbook.xml.rels bölümü yok"_s;
+    QTest::newRow("a sheet's part missing")
+        << u"xlsx"_s << ZipBytes(Without(xlsx, sheetPart))
+        << u"error: bad.xlsx: çalışma kitabında xl/worksheets/sheet1.xml bölümü yok"_s;
+    QTest::newRow("a broken sheet")
+        << u"xlsx"_s << ZipBytes(With(xlsx, sheetPart, sheet("<row><c><v>1</v></row>")))
+        << u"error: bad.xlsx: çalışma kitabının xl/worksheets/sheet1.xml bölümü bozuk (satır 1:"_s;
+    QTest::newRow("a text that is not there")
+        << u"xlsx"_s
+        << ZipBytes(With(xlsx, sheetPart, sheet(R"(<row><c t="s"><v>99</v></c></row>)")))
+        << u"error: bad.xlsx: \"Müşteriler\" sayfası olmayan bir metne bakıyor (99)"_s;
+    QTest::newRow("a DTD with entities")
+        << u"xlsx"_s
+        << ZipBytes(With(
+               xlsx, sheetPart,
+               Xml +
+                   R"(<!DOCTYPE worksheet [<!ENTITY a "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;&a;">]>)" +
+                   "<worksheet" + main +
+                   "><sheetData><row><c t=\"inlineStr\"><is><t>&b;</t></is></c></row>"
+                   "</sheetData></worksheet>"))
+        << u"error: bad.xlsx: çalışma kitabının xl/worksheets/sheet1.xml bölümünde DTD var; güvenlik için okunmaz"_s;
+    QTest::newRow("an .ods with a DTD")
+        << u"ods"_s
+        << ZipBytes(
+               With(Ods({}), u"content.xml"_s,
+                    Xml + R"(<!DOCTYPE x SYSTEM "file:///etc/passwd"><office:document-content/>)"))
+        << u"error: bad.ods: çalışma kitabının content.xml bölümünde DTD var"_s;
+    QTest::newRow("unpacks to over a hundred times its size")
+        << u"xlsx"_s
+        << ZipBytes(With(xlsx, u"xl/sharedStrings.xml"_s,
+                         Xml + "<sst" + main + ">" + QByteArray(4 << 20, ' ') + "</sst>"))
+        << u"error: bad.xlsx: çalışma kitabı açıldığında çok büyüyor (en çok 1024 MB, dosyanın 100 katı okunur)"_s;
+    QByteArray emptyRows;
+    for (int i = 0; i <= 100000; ++i)
+        emptyRows += "<row/>";
+    QTest::newRow("a long run of empty rows")
+        << u"xlsx"_s
+        << ZipBytes(With(With(xlsx, sheetPart, sheet(emptyRows + "<row><c><v>1</v></c></row>")),
+                         u"xl/media/image1.png"_s, Noise(16 << 10)))
+        << u"error: bad.xlsx: \"Müşteriler\" sayfasında art arda 100000 boş satırdan fazlası var"_s;
+    QTest::newRow("a row past the last a spreadsheet holds")
+        << u"xlsx"_s
+        << ZipBytes(With(xlsx, sheetPart, sheet(R"(<row r="1048577"><c><v>1</v></c></row>)")))
+        << u"error: bad.xlsx: \"Müşteriler\" sayfası 1048576 satırdan uzun"_s;
+    QTest::newRow("an .ods row past the last a spreadsheet holds")
+        << u"ods"_s
+        << ZipBytes(Ods(
+               R"(<table:table-row table:number-rows-repeated="1048576"><table:table-cell/></table:table-row>)"
+               R"(<table:table-row><table:table-cell office:value-type="float" office:value="1"/></table:table-row>)"))
+        << u"error: bad.ods: \"Müşteriler\" sayfası 1048576 satırdan uzun"_s;
+    QTest::newRow("a value past the thousandth column")
+        << u"xlsx"_s
+        << ZipBytes(With(xlsx, sheetPart, sheet(R"(<row><c r="ALM1"><v>1</v></c></row>)")))
+        << u"error: bad.xlsx: 1000 sütundan fazlası var"_s;
+    QTest::newRow("an .ods value repeated past the thousandth column")
+        << u"ods"_s
+        << ZipBytes(Ods(R"(<table:table-row><table:table-cell table:number-columns-repeated="1001")"
+                        R"( office:value-type="float" office:value="1"/></table:table-row>)"))
+        << u"error: bad.ods: 1000 sütundan fazlası var"_s;
+}
+
+void TestWorkbookReader::refused() {
+    QFETCH(QString, format);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, expected);
+    const QString path = m_dir.filePath(u"bad."_s + format);
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(file);
+    out.close();
+    // Refused before any record: nothing of it reaches a sender.
+    const QString actual = ReadBack(path, false, QString());
+    QVERIFY2(actual.startsWith(expected), qPrintable(actual));
 }
 
 QTEST_GUILESS_MAIN(TestWorkbookReader)
