@@ -67,6 +67,9 @@ protected:
 class ZipArchive;
 std::unique_ptr<WorkbookFile> OpenXlsx(std::unique_ptr<ZipArchive> zip);
 std::unique_ptr<WorkbookFile> OpenOds(std::unique_ptr<ZipArchive> zip);
+// Whether the file starts as a BIFF (.xls) workbook's compound file does.
+bool IsXlsFile(const QString& path);
+std::unique_ptr<WorkbookFile> OpenXls(const QString& path, QString& error);
 
 // The workbook at `path` whatever its format; nullptr with `error` (and
 // `incomplete` for a zip still being written) on a failure.

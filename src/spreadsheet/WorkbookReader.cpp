@@ -10,6 +10,8 @@
 std::unique_ptr<WorkbookFile> OpenWorkbookFile(const QString& path, QString& error,
                                                bool& incomplete) {
     incomplete = false;
+    if (IsXlsFile(path))
+        return OpenXls(path, error);
     auto zip = std::make_unique<ZipArchive>();
     if (!zip->open(path)) {
         error = zip->errorString();

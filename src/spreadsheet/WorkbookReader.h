@@ -7,7 +7,7 @@
 
 #include "textsource/RecordSource.h"
 
-// Reads one sheet of a workbook (.xlsx or .ods, told apart by content) as
+// Reads one sheet of a workbook (.xlsx, .ods or .xls, told apart by content) as
 // the same table a delimited data file saved from it gives: the header
 // choice decides whether the first row names the columns, the columns are
 // named and typed by the same rules as DelimitedReader's, and each cell is

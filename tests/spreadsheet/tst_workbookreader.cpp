@@ -175,6 +175,8 @@ private slots:
     void read_data();
     void read();
     void sheetNames();
+    void xls_data();
+    void xls();
     void refused_data();
     void refused();
 
@@ -288,6 +290,27 @@ void TestWorkbookReader::sheetNames() {
     }
 }
 
+void TestWorkbookReader::xls_data() {
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<QString>("expected");
+    // data/customers.xls, made by data/make_customers_xls.py: numbers show as
+    // General does, since .xls cells come without their formats.
+    QTest::newRow("first sheet")
+        << QString()
+        << u"ad:text\tgsm:integer\ttutar:double\ttarih:text\tadet:integer\n"
+           "Ayşe Öztürk\t05321112233\t150,5\t09.12.2025\t42\n"
+           "Çağrı\t905321112244\t\\N\t\\N\t1"_s;
+    QTest::newRow("second sheet by name") << u"İkinci"_s << u"ikinci:text"_s;
+}
+
+void TestWorkbookReader::xls() {
+    QFETCH(QString, sheet);
+    QFETCH(QString, expected);
+    QCOMPARE(ReadBack(QStringLiteral(PARLEX_CUSTOMERS_XLS), true, sheet), expected);
+    QCOMPARE(WorkbookReader::SheetNames(QStringLiteral(PARLEX_CUSTOMERS_XLS)),
+             QStringList({u"Müşteriler"_s, u"İkinci"_s}));
+}
+
 void TestWorkbookReader::refused_data() {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QByteArray>("file");
@@ -301,6 +324,9 @@ void TestWorkbookReader::refused_data() {
     };
     const QString sheetPart = u"xl/worksheets/sheet1.xml"_s;
 
+    QTest::newRow("a broken .xls")
+        << u"xls"_s << QByteArray::fromHex("d0cf11e0a1b11ae1") + QByteArray(600, '\x01')
+        << u"error: bad.xls: .xls çalışma kitabı okunamadı"_s;
     QTest::newRow("not a zip") << u"xlsx"_s << QByteArray("ad;gsm\n")
                                << u"error: bad.xlsx: bir çalışma kitabı değil"_s;
     QTest::newRow("an empty file: its writer has just begun")
