@@ -144,7 +144,7 @@ public:
         , m_xml(std::move(xml))
         , m_styles(std::move(styles)) {}
 
-    Status next(std::vector<QString>& cells) override;
+    Status read(std::vector<QString>& cells) override;
 
 private:
     bool readRow(std::vector<QString>& cells);
@@ -207,6 +207,9 @@ bool OdsRows::readParagraphs(QString& text) {
         default:
             break;
         }
+        // Spaces written as a count could grow without bound.
+        if (!rowLength(text.size()))
+            return false;
     }
     return true;
 }
@@ -259,7 +262,7 @@ bool OdsRows::readCell(QString& text, const QString& columnStyle) {
 
 bool OdsRows::readRow(std::vector<QString>& cells) {
     cells.clear();
-    qint64 column = 0;
+    qint64 column = 0, length = 0;
     QString text;
     for (;;) {
         const Token token = m_xml->next();
@@ -291,7 +294,8 @@ bool OdsRows::readRow(std::vector<QString>& cells) {
             return false;
         // Empty cells repeated to the sheet's right edge are only a count.
         if (!text.isEmpty()) {
-            if (!SheetRows::column(column + repeat - 1))
+            length += text.size() * std::min<qint64>(repeat, MaxColumns + 1);
+            if (!SheetRows::column(column + repeat - 1) || !rowLength(length))
                 return false;
             cells.resize(size_t(column + repeat));
             for (qint64 i = column; i < column + repeat; ++i)
@@ -301,7 +305,7 @@ bool OdsRows::readRow(std::vector<QString>& cells) {
     }
 }
 
-SheetRows::Status OdsRows::next(std::vector<QString>& cells) {
+SheetRows::Status OdsRows::read(std::vector<QString>& cells) {
     if (m_repeats > 0) {
         --m_repeats;
         cells = m_last;
@@ -385,13 +389,8 @@ public:
             m_error = xml->errorString();
             return nullptr;
         }
-        if (!seekSheet(*xml, index, styles, nullptr, m_error)) {
-            if (m_error.isEmpty())
-                m_error = QStringLiteral("%1: çalışma kitabında %2. sayfa yok")
-                              .arg(m_zip->path())
-                              .arg(index + 1);
+        if (!seekSheet(*xml, index, styles, nullptr, m_error))
             return nullptr;
-        }
         const QString name = AttributeValue(xml->xml().attributes(), u"name").toString();
         return std::make_unique<OdsRows>(m_zip->path(), name, std::move(xml), std::move(styles));
     }

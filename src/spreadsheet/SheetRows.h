@@ -16,13 +16,16 @@ public:
     static constexpr qint64 MaxRows = 1048576;
     static constexpr qint64 MaxEmptyRun = 100000;
     static constexpr int MaxColumns = 1000;
+    // A longer row is no recipient's (as for a data file's record).
+    static constexpr qint64 MaxRowLength = 1024 * 1024;
 
     virtual ~SheetRows() = default;
 
     // The next row holding any value: each cell's text as the spreadsheet
     // shows it, "" for an empty one. Empty rows are skipped.
-    virtual Status next(std::vector<QString>& cells) = 0;
+    Status next(std::vector<QString>& cells);
     QString errorString() const { return m_error; }
+    const QString& sheet() const { return m_sheet; }
 
 protected:
     SheetRows(QString path, QString sheet)
@@ -34,6 +37,10 @@ protected:
             m_error = message;
         return Status::Error;
     }
+    virtual Status read(std::vector<QString>& cells) = 0;
+
+    // Checks the characters of a row read so far.
+    bool rowLength(qint64 length);
     // Counts `count` empty rows that are really there (not only implied).
     bool emptyRows(qint64 count);
     // Checks a row holding values that ends at 1-based row `last`.

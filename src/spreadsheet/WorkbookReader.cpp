@@ -63,7 +63,11 @@ void WorkbookReader::Private::fill(const std::vector<QString>& raw) {
 bool WorkbookReader::Private::start(bool header, int index, int maxScanRows) {
     rows = file->openSheet(index);
     if (!rows)
-        return fail(file->errorString());
+        return fail(
+            file->errorString().isEmpty()
+                ? QStringLiteral("%1: çalışma kitabında %2. sayfa yok").arg(path).arg(index + 1)
+                : file->errorString());
+    sheet = rows->sheet();
     std::vector<QString> names;
     if (header) {
         const SheetRows::Status status = rows->next(names);
@@ -135,17 +139,6 @@ bool WorkbookReader::open(const QString& path, bool header, int sheet, int maxSc
     d->file = OpenWorkbookFile(path, d->error, d->incomplete);
     if (!d->file)
         return d->fail(d->error);
-    const QStringList names = d->file->sheetNames();
-    if (names.isEmpty())
-        return d->fail(d->file->errorString().isEmpty()
-                           ? QStringLiteral("%1: çalışma kitabında sayfa yok").arg(path)
-                           : d->file->errorString());
-    if (sheet < 0 || sheet >= names.size())
-        return d->fail(QStringLiteral("%1: çalışma kitabında %2. sayfa yok (%3 sayfa var)")
-                           .arg(path)
-                           .arg(sheet + 1)
-                           .arg(names.size()));
-    d->sheet = names[sheet];
     return d->start(header, sheet, maxScanRows);
 }
 
@@ -161,7 +154,6 @@ bool WorkbookReader::open(const QString& path, bool header, const QString& sheet
     const int index = static_cast<int>(names.indexOf(sheet));
     if (index < 0)
         return d->fail(QStringLiteral("%1: çalışma kitabında \"%2\" sayfası yok").arg(path, sheet));
-    d->sheet = sheet;
     return d->start(header, index, maxScanRows);
 }
 

@@ -34,7 +34,7 @@ public:
         , m_rows(rows)
         , m_columns(columns) {}
 
-    Status next(std::vector<QString>& cells) override {
+    Status read(std::vector<QString>& cells) override {
         while (m_row < m_rows) {
             const unsigned row = m_row++;
             cells.clear();
@@ -125,10 +125,11 @@ public:
 
     std::unique_ptr<SheetRows> openSheet(int index) override {
         const QStringList names = sheetNames();
+        if (index < 0 || index >= names.size())
+            return nullptr;
         unsigned rows = 0;
         unsigned short columns = 0;
-        if (index < 0 || index >= names.size() ||
-            freexl_select_active_worksheet(m_handle, static_cast<unsigned short>(index)) !=
+        if (freexl_select_active_worksheet(m_handle, static_cast<unsigned short>(index)) !=
                 FREEXL_OK ||
             freexl_worksheet_dimensions(m_handle, &rows, &columns) != FREEXL_OK) {
             fail();

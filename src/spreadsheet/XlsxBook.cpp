@@ -198,7 +198,7 @@ public:
         return false;
     }
 
-    Status next(std::vector<QString>& cells) override;
+    Status read(std::vector<QString>& cells) override;
 
 private:
     Status readCell(std::vector<QString>& cells);
@@ -299,7 +299,7 @@ SheetRows::Status XlsxRows::readCell(std::vector<QString>& cells) {
     return Status::Row;
 }
 
-SheetRows::Status XlsxRows::next(std::vector<QString>& cells) {
+SheetRows::Status XlsxRows::read(std::vector<QString>& cells) {
     for (;;) {
         const Token token = m_xml.next();
         if (token == Token::Invalid)

@@ -232,6 +232,9 @@ void TestWorkbookReader::read_data() {
         << u"xlsx"_s << QByteArray() << false << u"#2"_s << 25 << u"F1:text\nikinci"_s;
     QTest::newRow("xlsx: second sheet by name")
         << u"xlsx"_s << QByteArray() << true << u"İkinci"_s << 25 << u"ikinci:text"_s;
+    QTest::newRow("xlsx: a third sheet that is not there")
+        << u"xlsx"_s << QByteArray() << true << u"#3"_s << 25
+        << u"error: book.xlsx: çalışma kitabında 3. sayfa yok"_s;
     QTest::newRow("xlsx: a sheet that is not there")
         << u"xlsx"_s << QByteArray() << true << u"Üçüncü"_s << 25
         << u"error: book.xlsx: çalışma kitabında \"Üçüncü\" sayfası yok"_s;
@@ -393,6 +396,13 @@ void TestWorkbookReader::refused_data() {
                R"(<table:table-row table:number-rows-repeated="1048576"><table:table-cell/></table:table-row>)"
                R"(<table:table-row><table:table-cell office:value-type="float" office:value="1"/></table:table-row>)"))
         << u"error: bad.ods: \"Müşteriler\" sayfası 1048576 satırdan uzun"_s;
+    QTest::newRow("an .ods row of more than a million characters")
+        << u"ods"_s
+        << ZipBytes(Ods(
+               R"(<table:table-row><table:table-cell table:number-columns-repeated="600")"
+               R"( office:value-type="string"><text:p><text:s text:c="1000"/><text:s text:c="1000"/>x</text:p>)"
+               R"(</table:table-cell></table:table-row>)"))
+        << u"error: bad.ods: \"Müşteriler\" sayfasında 1048576 karakterden uzun bir satır var"_s;
     QTest::newRow("a value past the thousandth column")
         << u"xlsx"_s
         << ZipBytes(With(xlsx, sheetPart, sheet(R"(<row><c r="ALM1"><v>1</v></c></row>)")))
