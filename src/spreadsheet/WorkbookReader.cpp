@@ -69,13 +69,14 @@ bool WorkbookReader::Private::start(bool header, int index, int maxScanRows) {
                 : file->errorString());
     sheet = rows->sheet();
     std::vector<QString> names;
+    bool ended = false;
     if (header) {
         const SheetRows::Status status = rows->next(names);
         if (status == SheetRows::Status::Error)
             return fail(rows->errorString());
+        ended = status == SheetRows::Status::End;
     }
     size_t count = names.size();
-    bool ended = false;
     while (!ended && scanned.size() < static_cast<size_t>(std::max(maxScanRows, 1))) {
         switch (rows->next(cells)) {
         case SheetRows::Status::Error:
@@ -113,12 +114,6 @@ WorkbookReader::WorkbookReader()
     : d(std::make_unique<Private>()) {}
 
 WorkbookReader::~WorkbookReader() = default;
-
-bool WorkbookReader::IsWorkbookName(const QString& path) {
-    return path.endsWith(u".xlsx", Qt::CaseInsensitive) ||
-           path.endsWith(u".ods", Qt::CaseInsensitive) ||
-           path.endsWith(u".xls", Qt::CaseInsensitive);
-}
 
 QStringList WorkbookReader::SheetNames(const QString& path, QString* error) {
     QString problem;

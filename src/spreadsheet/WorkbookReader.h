@@ -31,8 +31,6 @@ public:
     WorkbookReader(const WorkbookReader&) = delete;
     WorkbookReader& operator=(const WorkbookReader&) = delete;
 
-    // Whether the name ends as a workbook's does (.xlsx, .ods, .xls).
-    static bool IsWorkbookName(const QString& path);
     // The sheets in their order; empty with `error` set on a failure.
     static QStringList SheetNames(const QString& path, QString* error = nullptr);
 

@@ -232,6 +232,8 @@ void TestWorkbookReader::read_data() {
         << u"xlsx"_s << QByteArray() << false << u"#2"_s << 25 << u"F1:text\nikinci"_s;
     QTest::newRow("xlsx: second sheet by name")
         << u"xlsx"_s << QByteArray() << true << u"İkinci"_s << 25 << u"ikinci:text"_s;
+    QTest::newRow("xlsx: an empty sheet, header row asked for")
+        << u"xlsx"_s << QByteArray() << true << QString() << 25 << QString();
     QTest::newRow("xlsx: a third sheet that is not there")
         << u"xlsx"_s << QByteArray() << true << u"#3"_s << 25
         << u"error: book.xlsx: çalışma kitabında 3. sayfa yok"_s;
