@@ -65,7 +65,6 @@ struct DelimitedReader::Private {
         return false;
     }
 
-    void nameColumns(const std::vector<QString>& header, size_t count);
     void fill(TextRecord& record, const std::vector<QStringView>& raw);
     void fill(const std::vector<QString>& raw);
 
@@ -76,86 +75,8 @@ struct DelimitedReader::Private {
     Batch* nextBatch();
 };
 
-void DelimitedReader::Private::nameColumns(const std::vector<QString>& header, size_t count) {
-    columns->assign(count, TextColumn{});
-    for (size_t i = 0; i < count; ++i) {
-        const QString position = QString::number(i + 1);
-        QString name = i < header.size() ? header[i].trimmed() : QString();
-        if (name.isEmpty())
-            name = QLatin1Char('F') + position;
-        for (;;) {
-            bool taken = false;
-            for (size_t j = 0; j < i && !taken; ++j)
-                taken = ColumnNamesMatch((*columns)[j].name, name);
-            if (!taken)
-                break;
-            name += QLatin1Char('_') + position;
-        }
-        (*columns)[i].name = name;
-    }
-}
-
-namespace {
-
-void setText(QString& text, QStringView value) {
-    // Overwrites the buffer in place when no one else holds it.
-    text.resize(value.size());
-    std::copy(value.begin(), value.end(), text.data());
-}
-
-} // namespace
-
 void DelimitedReader::Private::fill(TextRecord& record, const std::vector<QStringView>& raw) {
-    using Kind = TextRecord::Cell::Kind;
-    const size_t count = columns->size();
-    record.m_columns = columns;
-    std::vector<TextRecord::Cell>& cells = record.m_cells;
-    cells.resize(count);
-    for (size_t i = 0; i < count; ++i) {
-        TextRecord::Cell& cell = cells[i];
-        if (i + 1 == count && raw.size() > count) {
-            // Empty surplus fields (a trailing separator) carry nothing.
-            size_t last = raw.size();
-            while (last > count && raw[last - 1].isEmpty())
-                --last;
-            if (last > count) {
-                QString rest = raw[i].toString();
-                for (size_t j = count; j < last; ++j)
-                    rest += format.separator + raw[j].toString();
-                cell.kind = Kind::Text;
-                cell.asWritten = false;
-                cell.text = rest;
-                continue;
-            }
-        }
-        cell.asWritten = false;
-        if (i >= raw.size() || raw[i].isEmpty()) {
-            cell.kind = Kind::Null;
-            continue;
-        }
-        // A value that does not fit its column's type stays text, never Null,
-        // so nothing of the row is lost.
-        const QStringView field = raw[i];
-        const FieldType type = (*columns)[i].type;
-        if (type == FieldType::Integer) {
-            if (const auto whole = ParseWholeNumber(field, &cell.asWritten)) {
-                cell.kind = Kind::Integer;
-                cell.integer = *whole;
-                // Kept for the messages, which carry a value as written.
-                setText(cell.text, field);
-                continue;
-            }
-        } else if (type == FieldType::Double) {
-            if (const auto number = ParseDecimalNumber(field, &cell.asWritten)) {
-                cell.kind = Kind::Double;
-                cell.number = *number;
-                setText(cell.text, field);
-                continue;
-            }
-        }
-        cell.kind = Kind::Text;
-        setText(cell.text, field);
-    }
+    FillTextRecord(record, columns, raw, format.separator);
 }
 
 void DelimitedReader::Private::fill(const std::vector<QString>& raw) {
@@ -320,8 +241,7 @@ bool DelimitedReader::openWithFormat(const QString& path, const TextFormat& form
     }
 
     // A fresh list: records handed out earlier keep the columns they had.
-    d->columns = std::make_shared<TextColumns>();
-    d->nameColumns(header, count);
+    d->columns = std::make_shared<TextColumns>(NamedColumns(header, count));
     for (size_t i = 0; i < count; ++i) {
         TypeVote vote;
         for (const std::vector<QString>& raw : d->scanned) {
@@ -372,21 +292,6 @@ const TextFormat& DelimitedReader::format() const {
 
 const TextColumns& DelimitedReader::columns() const {
     return *d->columns;
-}
-
-int DelimitedReader::columnCount() const {
-    return static_cast<int>(d->columns->size());
-}
-
-QStringList DelimitedReader::columnNames() const {
-    QStringList names;
-    for (const TextColumn& column : *d->columns)
-        names << column.name;
-    return names;
-}
-
-int DelimitedReader::columnIndex(QStringView name) const {
-    return FindColumn(*d->columns, name);
 }
 
 bool DelimitedReader::isEmpty() const {

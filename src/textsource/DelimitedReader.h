@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "CodePage.h"
+#include "RecordSource.h"
 #include "SchemaIni.h"
 #include "TextRecord.h"
 
@@ -35,14 +36,14 @@
 // than RecordStream::MaxRecordLength, more than MaxColumns columns, a read
 // error) make open() or next() return false with errorString() set;
 // nothing throws.
-class DelimitedReader {
+class DelimitedReader : public RecordSource {
 public:
     // More columns than this make a file unusable: no recipient list has so
     // many, and binary data full of separators would make millions.
     static constexpr int MaxColumns = 1000;
 
     DelimitedReader();
-    ~DelimitedReader();
+    ~DelimitedReader() override;
     DelimitedReader(const DelimitedReader&) = delete;
     DelimitedReader& operator=(const DelimitedReader&) = delete;
 
@@ -51,26 +52,17 @@ public:
     // A file with the format given here.
     bool openWithFormat(const QString& path, const TextFormat& format);
     void close();
-    bool isOpen() const;
+    bool isOpen() const override;
 
-    bool hasError() const;
-    QString errorString() const;
+    bool hasError() const override;
+    QString errorString() const override;
 
     TextEncoding encoding() const;
     const TextFormat& format() const;
-    const TextColumns& columns() const;
-    int columnCount() const;
-    QStringList columnNames() const;
-    int columnIndex(QStringView name) const; // -1 when missing
-
-    // No data records at all (a header line alone counts as none).
-    bool isEmpty() const;
-
-    // Moves to the next record; false at the end of the file or on a
-    // failure, which hasError() tells apart. A caller that acts on the whole
-    // file (a sender) must check hasError() after the last record.
-    bool next();
-    const TextRecord& record() const;
+    const TextColumns& columns() const override;
+    bool isEmpty() const override; // a header line alone counts as none
+    bool next() override;
+    const TextRecord& record() const override;
 
 private:
     struct Private;

@@ -1,5 +1,8 @@
 #include "TextRecord.h"
 
+#include <algorithm>
+
+#include "RecordSource.h"
 #include "TextValues.h"
 
 namespace {
@@ -129,6 +132,92 @@ qint64 TextRecord::wholeNumber(int index) const {
     return isWholeNumber(index) ? m_cells[static_cast<size_t>(index)].integer : 0;
 }
 
+TextColumns NamedColumns(const std::vector<QString>& header, size_t count) {
+    TextColumns columns(count);
+    for (size_t i = 0; i < count; ++i) {
+        const QString position = QString::number(i + 1);
+        QString name = i < header.size() ? header[i].trimmed() : QString();
+        if (name.isEmpty())
+            name = QLatin1Char('F') + position;
+        for (;;) {
+            bool taken = false;
+            for (size_t j = 0; j < i && !taken; ++j)
+                taken = ColumnNamesMatch(columns[j].name, name);
+            if (!taken)
+                break;
+            name += QLatin1Char('_') + position;
+        }
+        columns[i].name = name;
+    }
+    return columns;
+}
+
+namespace {
+
+void setText(QString& text, QStringView value) {
+    // Overwrites the buffer in place when no one else holds it.
+    text.resize(value.size());
+    std::copy(value.begin(), value.end(), text.data());
+}
+
+} // namespace
+
+void FillTextRecord(TextRecord& record, const std::shared_ptr<const TextColumns>& columns,
+                    const std::vector<QStringView>& raw, QStringView separator) {
+    using Kind = TextRecord::Cell::Kind;
+    const size_t count = columns->size();
+    record.m_columns = columns;
+    std::vector<TextRecord::Cell>& cells = record.m_cells;
+    cells.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        TextRecord::Cell& cell = cells[i];
+        if (i + 1 == count && raw.size() > count) {
+            // Empty surplus fields (a trailing separator) carry nothing.
+            size_t last = raw.size();
+            while (last > count && raw[last - 1].isEmpty())
+                --last;
+            if (last > count) {
+                QString rest = raw[i].toString();
+                for (size_t j = count; j < last; ++j) {
+                    rest += separator;
+                    rest += raw[j];
+                }
+                cell.kind = Kind::Text;
+                cell.asWritten = false;
+                cell.text = rest;
+                continue;
+            }
+        }
+        cell.asWritten = false;
+        if (i >= raw.size() || raw[i].isEmpty()) {
+            cell.kind = Kind::Null;
+            continue;
+        }
+        // A value that does not fit its column's type stays text, never Null,
+        // so nothing of the row is lost.
+        const QStringView field = raw[i];
+        const FieldType type = (*columns)[i].type;
+        if (type == FieldType::Integer) {
+            if (const auto whole = ParseWholeNumber(field, &cell.asWritten)) {
+                cell.kind = Kind::Integer;
+                cell.integer = *whole;
+                // Kept for the messages, which carry a value as written.
+                setText(cell.text, field);
+                continue;
+            }
+        } else if (type == FieldType::Double) {
+            if (const auto number = ParseDecimalNumber(field, &cell.asWritten)) {
+                cell.kind = Kind::Double;
+                cell.number = *number;
+                setText(cell.text, field);
+                continue;
+            }
+        }
+        cell.kind = Kind::Text;
+        setText(cell.text, field);
+    }
+}
+
 QString JoinedValues(const TextRecord& record, QStringView separator) {
     QString line;
     for (int i = 0; i < record.size(); ++i) {
@@ -148,4 +237,11 @@ QString JoinedNames(const TextColumns& columns, QStringView separator) {
         line += columns[i].name;
     }
     return line;
+}
+
+QStringList RecordSource::columnNames() const {
+    QStringList names;
+    for (const TextColumn& column : columns())
+        names << column.name;
+    return names;
 }

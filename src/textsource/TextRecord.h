@@ -53,6 +53,9 @@ public:
     qint64 wholeNumber(int index) const;
 
 private:
+    friend void FillTextRecord(TextRecord& record,
+                               const std::shared_ptr<const TextColumns>& columns,
+                               const std::vector<QStringView>& raw, QStringView separator);
     friend class DelimitedReader;
     friend class MessageTemplate;
     friend void GsmNumberInto(const TextRecord& row, int gsmColumn, QString& out);
@@ -72,6 +75,19 @@ private:
     std::shared_ptr<const TextColumns> m_columns;
     std::vector<Cell> m_cells;
 };
+
+// Names `count` columns from a header row's texts (shorter or empty when
+// there is none): the text without surrounding blanks, F and the position
+// for an empty one, "_" and the position appended until it is unique.
+TextColumns NamedColumns(const std::vector<QString>& header, size_t count);
+
+// Fills `record` with one row's fields as written, typed by `columns`: an
+// empty field is Null, a value that does not fit its column's type is its
+// text. Fields past the last column stay in its value, joined by
+// `separator` (empty trailing ones are dropped), so nothing of a row is lost.
+// A text cell's buffer is reused when no copy of the record holds it.
+void FillTextRecord(TextRecord& record, const std::shared_ptr<const TextColumns>& columns,
+                    const std::vector<QStringView>& raw, QStringView separator);
 
 // The values as one line, joined by `separator`, a Null written as nothing:
 // what goes into a reject file.
