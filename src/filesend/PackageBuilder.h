@@ -35,9 +35,9 @@ public:
         QString folder;   // of the data file
         QString fileName; // without folder
         TextFormat format;
-        int sheet = 0; // of a workbook, counted from 0
         // Between a reject row's values: the tab or the custom separator.
         QString rejectSeparator;
+        int sheet = 0; // of a workbook, counted from 0
     };
 
     static inline const QString Tag = QStringLiteral("[DosyadanSMS] ");
