@@ -66,6 +66,13 @@ QString submissionIdentityIndex() {
     return QStringLiteral("CREATE INDEX idx_giden_gonderim ON tbl_giden_txt(gonderim_kimligi)");
 }
 
+// SMS the network bills for a package, its operator code counted; 0 for
+// packages recorded before it was counted.
+QString smsCountColumn() {
+    return QStringLiteral(
+        "ALTER TABLE tbl_giden_txt ADD COLUMN sms_sayisi INTEGER NOT NULL DEFAULT 0");
+}
+
 } // namespace
 
 QStringList SchemaUpgradeStatements(int from) {
@@ -75,6 +82,8 @@ QStringList SchemaUpgradeStatements(int from) {
         return {QStringLiteral("ALTER TABLE tbl_giden_txt ADD COLUMN "
                                "gonderim_kimligi TEXT NOT NULL DEFAULT ''"),
                 submissionIdentityIndex()};
+    if (from == 3)
+        return {smsCountColumn()};
     return {};
 }
 
@@ -111,6 +120,7 @@ QStringList SchemaStatements() {
                         "gonderim_kimligi TEXT NOT NULL DEFAULT '')");
     s << QStringLiteral("CREATE INDEX idx_giden_gtarih ON tbl_giden_txt(gtarih)");
     s << submissionIdentityIndex();
+    s << smsCountColumn();
     s << QStringLiteral("CREATE TABLE tbl_kurallar_txt ("
                         "id INTEGER PRIMARY KEY AUTOINCREMENT,"
                         "kural_adi TEXT NOT NULL DEFAULT '',"

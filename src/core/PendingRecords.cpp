@@ -208,11 +208,11 @@ Step packageRowStep(const PackageRow& row) {
     };
     const QString insert =
         QStringLiteral("INSERT INTO tbl_giden_txt (msgid,msgtip,gateway,paket_boyut,dosya_adi,"
-                       "kural,originator,tarih,gtarih,gonderim_kimligi) VALUES (") +
-        QStringList{quoted(row.msgid),         quoted(row.msgtip),   quoted(row.gateway),
-                    QString::number(row.size), quoted(row.fileName), QString::number(row.rule),
-                    quoted(row.originator),    quoted(row.tarih),    quoted(row.gtarih),
-                    quoted(identity)}
+                       "kural,originator,tarih,gtarih,gonderim_kimligi,sms_sayisi) VALUES (") +
+        QStringList{quoted(row.msgid),         quoted(row.msgtip),      quoted(row.gateway),
+                    QString::number(row.size), quoted(row.fileName),    QString::number(row.rule),
+                    quoted(row.originator),    quoted(row.tarih),       quoted(row.gtarih),
+                    quoted(identity),          QString::number(row.sms)}
             .join(QLatin1Char(',')) +
         QLatin1Char(')');
     const QString already =

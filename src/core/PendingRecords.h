@@ -29,6 +29,7 @@ struct PackageRow {
     QString originator;
     QString tarih;  // when accepted, regional text
     QString gtarih; // when to deliver, regional text
+    qint64 sms = 0; // SMS billed, the operator code counted
 };
 
 // The step that writes the row. It carries an identity made here for this

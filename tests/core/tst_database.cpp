@@ -26,7 +26,8 @@ QByteArray keptLine(const PendingRecords::Step& step) {
 
 PendingRecords::Step package(const QString& gateway) {
     return PendingRecords::packageRowStep({"100", "Otomatik gönderim", gateway, 2, "a.txt", 1,
-                                           "PARLEX", "05.03.2026 12:00:00", "05.03.2026 12:00:00"});
+                                           "PARLEX", "05.03.2026 12:00:00", "05.03.2026 12:00:00",
+                                           3});
 }
 
 const PendingRecords::Step LogLine = {
@@ -57,6 +58,7 @@ void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded_data() {
     QTest::addColumn<int>("version");
     QTest::newRow("version 1") << 1;
     QTest::newRow("version 2") << 2;
+    QTest::newRow("version 3") << 3;
 }
 
 void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded() {
@@ -72,8 +74,11 @@ void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded() {
                  QFile::Permissions());
     }
     // The file as an older Parlex left it, with a package recorded.
-    ExecuteSql(QStringLiteral("DROP INDEX idx_giden_gonderim"));
-    ExecuteSql(QStringLiteral("ALTER TABLE tbl_giden_txt DROP COLUMN gonderim_kimligi"));
+    ExecuteSql(QStringLiteral("ALTER TABLE tbl_giden_txt DROP COLUMN sms_sayisi"));
+    if (version <= 2) {
+        ExecuteSql(QStringLiteral("DROP INDEX idx_giden_gonderim"));
+        ExecuteSql(QStringLiteral("ALTER TABLE tbl_giden_txt DROP COLUMN gonderim_kimligi"));
+    }
     if (version == 1)
         ExecuteSql(QStringLiteral("DROP TABLE tbl_bildirim"));
     ExecuteSql(QStringLiteral("INSERT INTO tbl_giden_txt (msgid,msgtip,gateway,paket_boyut,"
@@ -89,6 +94,8 @@ void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded() {
     QCOMPARE(count(QStringLiteral("PRAGMA user_version")), Database::SchemaVersion);
     QCOMPARE(PendingRecords::write({package(QStringLiteral("Parlex"))}), QString());
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_giden_txt WHERE msgid = '100'")), 2);
+    // The old row's SMS are unknown; the new one keeps its count.
+    QCOMPARE(count(QStringLiteral("SELECT SUM(sms_sayisi) FROM tbl_giden_txt")), 3);
 }
 
 void TestDatabase::logLineKeepsQuotesAndTheUiTime() {
