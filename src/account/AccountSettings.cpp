@@ -7,6 +7,7 @@
 #include "core/Routines.h"
 #include "core/Settings.h"
 #include "gateway/Gateway.h"
+#include "textsource/MessageCost.h"
 
 namespace {
 
@@ -75,6 +76,15 @@ SaveOutcome SaveAccountSettings(const AccountForm& form) {
         return stop(0, "txtOtoTime");
     }
 
+    const int suffix = OperatorSuffixFromText(form.operatorSuffixText);
+    if (suffix < 0) {
+        ui.information(QStringLiteral("Parlex"),
+                       QStringLiteral("Operatör eki karakter sayısı olarak, 0 ile %1 arasında "
+                                      "bir tam sayı ile yazılmalıdır.")
+                           .arg(LongestOperatorSuffix));
+        return stop(0, "txtOperatorEki");
+    }
+
     const bool main = form.mainAccount;
     const char* userBox = main ? "txtUserName_m" : "txtUserName_i";
     if (!main && isBlank(form.hollinUrl)) {
@@ -111,6 +121,8 @@ SaveOutcome SaveAccountSettings(const AccountForm& form) {
         SaveAccount(userName, password, QString(), flag(form.remember_i), GatewayMode::Hollin,
                     form.hollinUrl);
     SetParam(QLatin1String(ParamName::CheckPeriod), QString::number(*period));
+    SetParam(QLatin1String(ParamName::OperatorSuffix), QString::number(suffix));
+    SetParam(QLatin1String(ParamName::OneSmsOnly), flag(form.oneSmsOnly));
     ui.information(AccountsTitle, QStringLiteral("Kullanıcı bilgileriniz başarıyla kaydedildi."));
     return SaveOutcome{true, -1, QString()};
 }

@@ -4,8 +4,10 @@
 
 #include <QString>
 
+#include "textsource/MessageCost.h"
+
 // What the settings window holds: both accounts' boxes, the Hollin address
-// and the polling period, as typed.
+// the polling period and how SMS are counted, as typed.
 struct AccountForm {
     bool mainAccount = true;
     QString userName_m;
@@ -17,6 +19,8 @@ struct AccountForm {
     QString password_i;
     bool remember_i = false;
     QString periodText;
+    QString operatorSuffixText = QString::number(DefaultOperatorSuffix);
+    bool oneSmsOnly = false;
 };
 
 // The polling period in milliseconds, or nothing when the text is not a

@@ -18,6 +18,7 @@
 #include "core/DatabaseSchema.h"
 #include "core/DbRoutines.h"
 #include "core/GatewayMode.h"
+#include "textsource/MessageCost.h"
 #include "shell/GuardedStep.h"
 #include "shell/WorkingWindowHost.h"
 
@@ -115,6 +116,11 @@ void frmAyarlar::Form_Load() {
         const qint64 period = GetParam(QLatin1String(ParamName::CheckPeriod)).toLongLong();
         m_ui->txtOtoTime->setText(QString::number(period / 1000));
     });
+    guarded("reading the SMS count settings", [this] {
+        const CostSettings cost = ReadCostSettings();
+        m_ui->txtOperatorEki->setText(QString::number(cost.operatorSuffix));
+        m_ui->chkTekSms->setChecked(cost.oneSmsOnly);
+    });
 }
 
 void frmAyarlar::showMode(bool mainAccount) {
@@ -178,6 +184,8 @@ AccountForm frmAyarlar::content() const {
     form.password_i = m_ui->txtPassWord_i->text();
     form.remember_i = m_ui->chkKaydet_i->isChecked();
     form.periodText = m_ui->txtOtoTime->text();
+    form.operatorSuffixText = m_ui->txtOperatorEki->text();
+    form.oneSmsOnly = m_ui->chkTekSms->isChecked();
     return form;
 }
 

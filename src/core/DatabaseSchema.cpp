@@ -73,6 +73,12 @@ QString smsCountColumn() {
         "ALTER TABLE tbl_giden_txt ADD COLUMN sms_sayisi INTEGER NOT NULL DEFAULT 0");
 }
 
+// A value the database already holds is kept.
+QString costParam(const char* name, const QString& value) {
+    return QStringLiteral("INSERT OR IGNORE INTO tbl_param (parametre,deger) VALUES ('%1','%2')")
+        .arg(QLatin1String(name), value);
+}
+
 } // namespace
 
 QStringList SchemaUpgradeStatements(int from) {
@@ -83,7 +89,8 @@ QStringList SchemaUpgradeStatements(int from) {
                                "gonderim_kimligi TEXT NOT NULL DEFAULT ''"),
                 submissionIdentityIndex()};
     if (from == 3)
-        return {smsCountColumn()};
+        return {smsCountColumn(), costParam(ParamName::OperatorSuffix, QStringLiteral("5")),
+                costParam(ParamName::OneSmsOnly, QStringLiteral("0"))};
     return {};
 }
 
@@ -169,5 +176,7 @@ QStringList SchemaStatements() {
     param(ParamName::WebClientHostAddress, QStringLiteral("http://websms.parlex.invalid"));
     param(ParamName::SupportHostAddress, QStringLiteral("http://destek.parlex.invalid"));
     param(ParamName::DefaultCompanyCode, QStringLiteral("PARLEX"));
+    s << costParam(ParamName::OperatorSuffix, QStringLiteral("5"));
+    s << costParam(ParamName::OneSmsOnly, QStringLiteral("0"));
     return s;
 }

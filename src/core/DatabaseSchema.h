@@ -21,4 +21,8 @@ inline constexpr auto AdHostAddress = "reklam_adres";
 inline constexpr auto WebClientHostAddress = "websms_adres";
 inline constexpr auto SupportHostAddress = "destek_adres";
 inline constexpr auto DefaultCompanyCode = "firma_kodu";
+// Characters operators append to every bulk SMS ("5" when missing).
+inline constexpr auto OperatorSuffix = "operator_eki";
+// "1": rows that would cost more than one SMS are not sent.
+inline constexpr auto OneSmsOnly = "flg_tek_sms";
 } // namespace ParamName

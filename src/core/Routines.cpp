@@ -68,7 +68,13 @@ void NormalizeGsmInto(QStringView text, QString& out) {
 }
 
 QString CleanMessageText(const QString& text) {
-    QString cleaned(text.size(), Qt::Uninitialized);
+    QString cleaned;
+    CleanMessageTextInto(text, cleaned);
+    return cleaned;
+}
+
+void CleanMessageTextInto(QStringView text, QString& cleaned) {
+    cleaned.resize(text.size());
     char16_t* out = reinterpret_cast<char16_t*>(cleaned.data());
     char16_t* const first = out;
     for (const QChar c : text) {
@@ -78,7 +84,6 @@ QString CleanMessageText(const QString& text) {
         out += keep;
     }
     cleaned.truncate(out - first);
-    return cleaned;
 }
 
 QString JoinPath(const QString& folder, const QString& name) {

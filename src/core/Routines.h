@@ -31,6 +31,8 @@ void NormalizeGsmInto(QStringView text, QString& out);
 // Folds Turkish letters to Latin ones and removes what would break the
 // gateway's XML (line breaks, <, >, &, ~).
 QString CleanMessageText(const QString& text);
+// The same into `out`, whose buffer is reused (senders call it per row).
+void CleanMessageTextInto(QStringView text, QString& out);
 
 namespace CleanText {
 

@@ -13,6 +13,7 @@
 #include "core/UiServices.h"
 #include "rules/RejectFile.h"
 #include "textsource/DelimitedReader.h"
+#include "textsource/MessageCost.h"
 #include "textsource/MessageTemplate.h"
 #include "textsource/TextValues.h"
 
@@ -35,19 +36,6 @@ int rejectIndex(RowOutcome outcome) {
     default:
         return 2;
     }
-}
-
-// CleanMessageText into a reused buffer.
-void cleanInto(const QString& text, QString& out) {
-    out.resize(text.size());
-    char16_t* to = reinterpret_cast<char16_t*>(out.data());
-    char16_t* const first = to;
-    for (const QChar c : text) {
-        bool keep = false;
-        *to = CleanText::Unit(c.unicode(), keep);
-        to += keep ? 1 : 0;
-    }
-    out.resize(to - first);
 }
 
 } // namespace
@@ -109,7 +97,7 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
 
     const MessageTemplate messageTemplate(templateText);
     RowTester tester(messageTemplate, reader.columnIndex(gsmColumn));
-    QString cleaned;
+    tester.countWith(ReadCostSettings());
     QElapsedTimer sinceYield;
     sinceYield.start();
     int rows = 0;
@@ -117,8 +105,7 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
         const TextRecord& row = reader.record();
         const RowOutcome outcome = tester.test(row);
         if (outcome == RowOutcome::Queued) {
-            cleanInto(tester.filled(), cleaned);
-            list.append(tester.number(), cleaned);
+            list.append(tester.number(), tester.cleaned());
             ++m_accepted;
         } else {
             const int i = rejectIndex(outcome);

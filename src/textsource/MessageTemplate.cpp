@@ -152,19 +152,34 @@ void GsmNumberInto(const TextRecord& row, int gsmColumn, QString& out) {
 RowOutcome RowTester::test(const TextRecord& row) {
     m_template.fillInto(row, m_filled);
     GsmNumberInto(row, m_gsmColumn, m_number);
-    return ClassifyRow(m_filled, m_number);
+    RowOutcome outcome = ClassifyRow(m_filled, m_number);
+    m_parts = 0;
+    const bool counted = m_counting && (outcome == RowOutcome::Queued ||
+                                        (m_cost.oneSmsOnly && outcome == RowOutcome::NoNumber));
+    if (!counted)
+        return outcome;
+    CleanMessageTextInto(m_filled, m_cleaned);
+    m_parts = SmsParts(m_cleaned, m_cost.operatorSuffix);
+    if (m_cost.oneSmsOnly && m_parts > 1)
+        outcome = outcome == RowOutcome::Queued ? RowOutcome::TooLong : RowOutcome::NoNumberTooLong;
+    if (outcome != RowOutcome::Queued)
+        m_parts = 0;
+    return outcome;
 }
 
-PreparedRow PrepareRow(const MessageTemplate& messageTemplate, const TextRecord& row,
-                       int gsmColumn) {
+PreparedRow PrepareRow(const MessageTemplate& messageTemplate, const TextRecord& row, int gsmColumn,
+                       const CostSettings& cost) {
     RowTester tester(messageTemplate, gsmColumn);
+    tester.countWith(cost);
     PreparedRow prepared;
     prepared.outcome = tester.test(row);
     prepared.filled = tester.filled();
     if (!tester.number().isEmpty())
         prepared.number = tester.number();
-    if (prepared.outcome == RowOutcome::Queued)
-        prepared.message = CleanMessageText(prepared.filled);
+    if (prepared.outcome == RowOutcome::Queued) {
+        prepared.message = tester.cleaned();
+        prepared.parts = tester.parts();
+    }
     return prepared;
 }
 

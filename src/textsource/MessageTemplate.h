@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 
+#include "MessageCost.h"
 #include "TextRecord.h"
 
 // Placeholders are "[##" + column name + "##]"; the markers are matched
@@ -79,29 +80,44 @@ struct PreparedRow {
     QString number;  // normalised, "" when unusable
     QString filled;  // the filled message
     QString message; // CleanMessageText(filled) for a queued row, else ""
+    int parts = 0;   // SMS the queued message is billed as, else 0
 };
-PreparedRow PrepareRow(const MessageTemplate& messageTemplate, const TextRecord& row,
-                       int gsmColumn);
+PreparedRow PrepareRow(const MessageTemplate& messageTemplate, const TextRecord& row, int gsmColumn,
+                       const CostSettings& cost = {});
 
-// PrepareRow for every row of a file, without the cleaned message (the
-// basket cleans as it stores, Gateway::addCleanedToBasket) and with the
-// buffers kept from row to row.
+// PrepareRow for every row of a file, with the buffers kept from row to row.
 class RowTester {
 public:
     RowTester(const MessageTemplate& messageTemplate, int gsmColumn)
         : m_template(messageTemplate)
         , m_gsmColumn(gsmColumn) {}
 
+    // Counts each queued row's SMS from now on (senders do; a tester that
+    // only fills rows need not). With oneSmsOnly a row dearer than one SMS
+    // goes where an over-long one goes (h02, or h03 without a number).
+    void countWith(const CostSettings& cost) {
+        m_cost = cost;
+        m_counting = true;
+    }
+
     RowOutcome test(const TextRecord& row);
     // Of the row tested last.
     const QString& filled() const { return m_filled; }
     const QString& number() const { return m_number; }
+    // For a queued row of a counting tester: the message as it goes out,
+    // and its SMS.
+    const QString& cleaned() const { return m_cleaned; }
+    int parts() const { return m_parts; }
 
 private:
     const MessageTemplate& m_template;
     int m_gsmColumn;
+    CostSettings m_cost;
+    bool m_counting = false;
     QString m_filled;
     QString m_number;
+    QString m_cleaned;
+    int m_parts = 0;
 };
 PreparedRow PrepareRow(QStringView templateText, const TextRecord& row, int gsmColumn);
 

@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
@@ -77,6 +78,48 @@ private slots:
         QCOMPARE(GetParam(u"kontrol_periyot"_s), outcome);
         QVERIFY(LoadSettings().isEmpty());
         QCOMPARE(QString::number(App().gCheckPeriod), outcome);
+    }
+
+    // The operator's suffix, a whole number of characters up to 20, and the
+    // one-SMS option are stored with the account and read by every sender;
+    // a new database counts five characters and sends long messages.
+    void smsCounting_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("oneSms");
+        QTest::addColumn<int>("stored"); // -1: refused
+        QTest::newRow("as delivered") << QString() << false << 5;
+        QTest::newRow("none, one SMS only") << u"0"_s << true << 0;
+        QTest::newRow("longest") << u"20"_s << false << 20;
+        QTest::newRow("too long") << u"21"_s << false << -1;
+        QTest::newRow("signed") << u"-1"_s << false << -1;
+        QTest::newRow("blank") << u" "_s << false << -1;
+    }
+    void smsCounting() {
+        QFETCH(QString, typed);
+        QFETCH(bool, oneSms);
+        QFETCH(int, stored);
+        open();
+        QCOMPARE(box("txtOperatorEki")->text(), u"5"_s);
+        QVERIFY(!control<QCheckBox>(*settings, "chkTekSms")->isChecked());
+        if (!typed.isNull())
+            box("txtOperatorEki")->setText(typed);
+        control<QCheckBox>(*settings, "chkTekSms")->setChecked(oneSms);
+        control<QTabWidget>(*settings, "SSTab1")->setCurrentIndex(1);
+        click(*settings, "cmdKaydet");
+        const CostSettings cost = ReadCostSettings();
+        if (stored < 0) {
+            QVERIFY2(lastBox().startsWith(u"Operatör eki"_s), qPrintable(lastBox()));
+            QCOMPARE(control<QTabWidget>(*settings, "SSTab1")->currentIndex(), 0);
+            QCOMPARE(settings->focusWidget(), box("txtOperatorEki"));
+            QCOMPARE(cost.operatorSuffix, DefaultOperatorSuffix);
+            return;
+        }
+        QCOMPARE(cost.operatorSuffix, stored);
+        QCOMPARE(cost.oneSmsOnly, oneSms);
+        click(*settings, "cmdVazgec");
+        open();
+        QCOMPARE(box("txtOperatorEki")->text(), QString::number(stored));
+        QCOMPARE(control<QCheckBox>(*settings, "chkTekSms")->isChecked(), oneSms);
     }
 
     // A Hollin account is checked at the address in effect; once applied,

@@ -1,7 +1,6 @@
 #include "GatewayTestSupport.h"
 #include "core/Recordset.h"
 #include "core/Routines.h"
-#include "gateway/MessageCost.h"
 #include "textsource/CodePage.h"
 
 using namespace std::chrono_literals;
@@ -38,8 +37,6 @@ private slots:
     void infoReplyReaders();
     void longRepliesDecoded_data();
     void longRepliesDecoded();
-    void messageCost_data();
-    void messageCost();
 };
 
 void TestGateway::everyOperationPostsItsDocument() {
@@ -295,87 +292,6 @@ void TestGateway::longRepliesDecoded() {
     // At least one breath a megabyte.
     QVERIFY(breaths >= reply.size() >> 20);
     QCOMPARE(breaths > 0, reply.size() > (1 << 20));
-}
-
-void TestGateway::messageCost_data() {
-    // A cleaned message and the operator's suffix; what it is billed as, and
-    // its dear characters with their replacements ("₺=TL", "[=").
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("suffix");
-    QTest::addColumn<QString>("encoding");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("parts");
-    QTest::addColumn<QStringList>("costly");
-
-    const QString a(1, u'a');
-    const QString euro = u"€"_s, lira = u"₺"_s, emoji = u"😀"_s;
-    auto row = [](const char* name, const QString& text, int suffix, const char* encoding,
-                  int length, int parts, const QStringList& costly = {}) {
-        QTest::newRow(name) << text << suffix << encoding << length << parts << costly;
-    };
-    // With the operator's code one SMS holds 155 characters, two 301,
-    // three 454, four 607.
-    for (const auto& [chars, parts] : {std::pair{155, 1},
-                                       {156, 2},
-                                       {301, 2},
-                                       {302, 3},
-                                       {454, 3},
-                                       {455, 4},
-                                       {607, 4},
-                                       {608, 5}}) {
-        QTest::addRow("gsm7 %d with the code", chars)
-            << a.repeated(chars) << 5 << "gsm7" << chars + 5 << parts << QStringList();
-    }
-    row("gsm7 160 without a code", a.repeated(160), 0, "gsm7", 160, 1);
-    row("gsm7 161 without a code", a.repeated(161), 0, "gsm7", 161, 2);
-    row("empty still goes", QString(), 5, "gsm7", 5, 1);
-    row("extension characters take two", u"{x}\\\f^~|"_s + euro, 0, "gsm7", 17, 1,
-        {u"{="_s, u"}="_s, u"\\="_s, u"\f="_s, u"^="_s, u"~="_s, u"|="_s, u"€="_s});
-    // 152 + 2 + 152 septets fill 2 x 153 but the pair cannot be split.
-    row("escape pair at a part's end", a.repeated(152) + euro + a.repeated(152), 0, "gsm7", 306, 3,
-        {u"€="_s});
-    row("cleaning's brackets are dear", u"[not]"_s, 0, "gsm7", 7, 1, {u"[="_s, u"]="_s});
-    row("capital C cedilla and Greek are basic", u"ÇÉÅßΔΩ@£$¥"_s, 0, "gsm7", 10, 1);
-    row("small c cedilla is not", u"ç"_s, 0, "ucs2", 1, 1, {u"ç="_s});
-    row("ucs2 65 with the code", lira + a.repeated(64), 5, "ucs2", 70, 1, {u"₺=TL"_s});
-    row("ucs2 66 with the code", lira + a.repeated(65), 5, "ucs2", 71, 2, {u"₺=TL"_s});
-    row("ucs2 129 with the code", lira + a.repeated(128), 5, "ucs2", 134, 2, {u"₺=TL"_s});
-    row("ucs2 130 with the code", lira + a.repeated(129), 5, "ucs2", 135, 3, {u"₺=TL"_s});
-    row("ucs2 263 with the code", lira + a.repeated(262), 5, "ucs2", 268, 4, {u"₺=TL"_s});
-    row("ucs2 70 without a code", lira + a.repeated(69), 0, "ucs2", 70, 1, {u"₺=TL"_s});
-    row("one emoji in 66 characters", a.repeated(65) + emoji, 0, "ucs2", 67, 1, {u"😀="_s});
-    row("one emoji in 66 characters with the code", a.repeated(65) + emoji, 5, "ucs2", 72, 2,
-        {u"😀="_s});
-    // 66 + 2 + 66 units fill 2 x 67 but the pair cannot be split.
-    row("surrogate pair at a part's end", a.repeated(66) + emoji + a.repeated(66), 0, "ucs2", 134,
-        3, {u"😀="_s});
-    row("office punctuation", u"â î û ’ “ ” – … `\u00A0"_s, 0, "ucs2", 18, 1,
-        {u"â=a"_s, u"î=i"_s, u"û=u"_s, u"’='"_s, u"“=\""_s, u"”=\""_s, u"–=-"_s, u"…=..."_s,
-         u"`='"_s, u"\u00A0= "_s});
-    row("a dear character named once", lira + lira + u"{"_s, 0, "ucs2", 3, 1, {u"₺=TL"_s});
-    row("in ucs2 extension characters are not dear", u"₺{"_s, 0, "ucs2", 2, 1, {u"₺=TL"_s});
-}
-
-void TestGateway::messageCost() {
-    QFETCH(QString, text);
-    QFETCH(int, suffix);
-    QFETCH(QString, encoding);
-    QFETCH(int, length);
-    QFETCH(int, parts);
-    QFETCH(QStringList, costly);
-    const MessageCost cost = CostOfMessage(text, suffix);
-    QCOMPARE(EncodingName(cost.encoding), encoding);
-    QCOMPARE(cost.length, length);
-    QCOMPARE(cost.parts, parts);
-    QCOMPARE(SmsParts(text, suffix), cost.parts);
-    QStringList found;
-    for (const CostlyCharacter& c : cost.costly)
-        found << c.character + u'=' + c.replacement;
-    QCOMPARE(found, costly);
-    // Replacing what can be replaced leaves only the dear characters without one.
-    const QString cheaper = WithCheaperCharacters(text);
-    for (const CostlyCharacter& c : cost.costly)
-        QCOMPARE(cheaper.contains(c.character), c.replacement.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestGateway)

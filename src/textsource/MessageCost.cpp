@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "core/DatabaseSchema.h"
+#include "core/DbRoutines.h"
+
 namespace {
 
 // Septets a UTF-16 unit takes in the GSM 7-bit alphabet, 0 for none.
@@ -162,4 +165,25 @@ QString WithCheaperCharacters(QStringView text) {
 
 QString EncodingName(SmsEncoding encoding) {
     return encoding == SmsEncoding::Gsm7 ? QStringLiteral("gsm7") : QStringLiteral("ucs2");
+}
+
+int OperatorSuffixFromText(const QString& text) {
+    const QString digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 2)
+        return -1;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return -1;
+    }
+    const int value = digits.toInt();
+    return value <= LongestOperatorSuffix ? value : -1;
+}
+
+CostSettings ReadCostSettings() {
+    CostSettings settings;
+    const int suffix = OperatorSuffixFromText(GetParam(QLatin1String(ParamName::OperatorSuffix)));
+    if (suffix >= 0)
+        settings.operatorSuffix = suffix;
+    settings.oneSmsOnly = GetParam(QLatin1String(ParamName::OneSmsOnly)) == QLatin1String("1");
+    return settings;
 }

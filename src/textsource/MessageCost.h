@@ -36,6 +36,23 @@ struct MessageCost {
 // Characters operators append unless the gateway's settings say otherwise.
 inline constexpr int DefaultOperatorSuffix = 5;
 
+// The longest operator suffix the settings take.
+inline constexpr int LongestOperatorSuffix = 20;
+
+// What the senders count with, from the settings window's first tab.
+struct CostSettings {
+    int operatorSuffix = DefaultOperatorSuffix;
+    bool oneSmsOnly = false; // a row dearer than one SMS is rejected
+};
+
+// Read at each package, so a change reaches a watcher without a restart.
+// A missing or unreadable value gives its default.
+CostSettings ReadCostSettings();
+
+// The suffix length a settings text gives, or -1 when it is not a whole
+// number from 0 to LongestOperatorSuffix.
+int OperatorSuffixFromText(const QString& text);
+
 // The cost of a message as it goes out (cleaned by CleanMessageText).
 MessageCost CostOfMessage(QStringView cleaned, int operatorSuffix = DefaultOperatorSuffix);
 
