@@ -66,6 +66,9 @@ QString submissionIdentityIndex() {
     return QStringLiteral("CREATE INDEX idx_giden_gonderim ON tbl_giden_txt(gonderim_kimligi)");
 }
 
+// Data files and workbooks alike land in the incoming folders.
+const QString DeliveredExtensions = QStringLiteral("txt,csv,xlsx,ods,xls");
+
 } // namespace
 
 QStringList SchemaUpgradeStatements(int from) {
@@ -75,6 +78,12 @@ QStringList SchemaUpgradeStatements(int from) {
         return {QStringLiteral("ALTER TABLE tbl_giden_txt ADD COLUMN "
                                "gonderim_kimligi TEXT NOT NULL DEFAULT ''"),
                 submissionIdentityIndex()};
+    // Version 4: workbooks are read as data files. A list still as it was
+    // delivered takes them too; one the user has set is theirs.
+    if (from == 3)
+        return {QStringLiteral("UPDATE tbl_param SET deger = '%1' "
+                               "WHERE parametre = '%2' AND deger = 'txt,csv'")
+                    .arg(DeliveredExtensions, QLatin1String(ParamName::Extensions))};
     return {};
 }
 
@@ -150,7 +159,7 @@ QStringList SchemaStatements() {
     };
     param(ParamName::CheckPeriod, QStringLiteral("60000"));
     param(ParamName::AutoSendSwitch, QStringLiteral("0"));
-    param(ParamName::Extensions, QStringLiteral("txt,csv"));
+    param(ParamName::Extensions, DeliveredExtensions);
     // Placeholder hosts under .invalid, which never resolves: nothing is sent
     // anywhere until the real addresses are configured.
     param(ParamName::MainSecureAddress, QStringLiteral("https://sms.corvane.invalid"));

@@ -55,14 +55,21 @@ private slots:
 
 void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded_data() {
     QTest::addColumn<int>("version");
-    QTest::newRow("version 1") << 1;
-    QTest::newRow("version 2") << 2;
+    QTest::addColumn<QString>("extensions"); // as the file had them
+    QTest::addColumn<QString>("upgraded");   // as it has them then
+    QTest::newRow("version 1, delivered extensions") << 1 << "txt,csv"
+                                                     << "txt,csv,xlsx,ods,xls";
+    QTest::newRow("version 2, the user's own extensions") << 2 << "txt,dat"
+                                                          << "txt,dat";
 }
 
 void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded() {
     QFETCH(int, version);
+    QFETCH(QString, extensions);
+    QFETCH(QString, upgraded);
     TestEnvironment env;
     WriteLog(QStringLiteral("eski"));
+    SetParam(QStringLiteral("uzantilar"), extensions);
     // Passwords are kept in it: the database and its write-ahead log, which
     // holds the same data, are the owner's alone.
     for (const QString& path : {DatabasePath(), DatabasePath() + QStringLiteral("-wal")}) {
@@ -87,6 +94,7 @@ void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded() {
     ExecuteSql(QStringLiteral("INSERT INTO tbl_bildirim (anahtar, metin) VALUES ('a', 'b')"));
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_log_txt")), 1);
     QCOMPARE(count(QStringLiteral("PRAGMA user_version")), Database::SchemaVersion);
+    QCOMPARE(GetParam(QStringLiteral("uzantilar")), upgraded);
     QCOMPARE(PendingRecords::write({package(QStringLiteral("Parlex"))}), QString());
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_giden_txt WHERE msgid = '100'")), 2);
 }
