@@ -383,6 +383,10 @@ void RejectBook::addRecord(const TextRecord& row) {
 }
 
 bool RejectBook::writeIn(const QString& folder, const QString& name, QString& error) {
+    if (!m_spool.seek(0)) {
+        error = m_spool.errorString();
+        return false;
+    }
     // The name is taken first, so the finished workbook never replaces
     // anyone else's file.
     QString path;
@@ -403,10 +407,6 @@ bool RejectBook::writeIn(const QString& folder, const QString& name, QString& er
     }
     m_path = path;
     m_made = true;
-    if (!m_spool.seek(0)) {
-        error = m_spool.errorString();
-        return false;
-    }
     SpoolSource source(m_spool, m_count, std::max(m_width, int(m_columns.size())));
     ExportOptions options;
     // Rows of a workbook the reader took stay far below 4 GB, and the
@@ -461,5 +461,7 @@ void RejectBook::settle(bool keep) {
     if (m_made && !kept)
         QFile::remove(m_path);
     m_made = false;
-    m_spool.remove();
+    // Named only once a row was spooled.
+    if (!m_spool.fileName().isEmpty())
+        m_spool.remove();
 }

@@ -199,6 +199,9 @@ void TestRuleRunner::workbookSentWithRejectWorkbooks() {
     const QStringList names = withHeader ? QStringList{"gsm;ad;tutar"} : QStringList();
     QCOMPARE(SheetLines(w.out + "/h01_liste.xlsx"),
              names + QStringList{";Numarasız;" + amounts[1]});
+    // The first row on the first line, be it the header or a record.
+    QVERIFY(WorkbookPart(w.out + "/h01_liste.xlsx", u"xl/worksheets/sheet1.xml"_s)
+                .contains(R"(<row r="1")"));
     QCOMPARE(SheetLines(w.out + "/h02_liste.xlsx"),
              names + QStringList{"0533 765 43 21;" + QString(140, u'x') + ';' + amounts[2]});
     QCOMPARE(RunnerWorld::files(w.in), QStringList{"Schema.ini"});
