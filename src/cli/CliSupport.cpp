@@ -11,7 +11,8 @@
 #include "core/ProgramFolder.h"
 #include "core/Settings.h"
 
-#include "textsource/DelimitedReader.h"
+#include "spreadsheet/TableFile.h"
+#include "spreadsheet/WorkbookReader.h"
 #include "textsource/RecordStream.h"
 #include "textsource/SchemaIni.h"
 
@@ -138,15 +139,45 @@ QString EscapeValue(const QString& value) {
     return out;
 }
 
-int OpenDataFile(const QString& command, const CliArguments& arguments, DelimitedReader& reader) {
+int SheetOfWorkbook(const QString& command, const QString& path, const QString& chosen, int& index,
+                    QString* name) {
+    QString error;
+    const QStringList names = WorkbookReader::SheetNames(path, &error);
+    if (names.isEmpty()) {
+        PrintError(command, error.isEmpty() ? QStringLiteral("%1 has no sheet").arg(path) : error);
+        return ExitFailure;
+    }
+    index = 0;
+    if (!chosen.isEmpty()) {
+        // A sheet's name first: a sheet may well be called "2".
+        index = int(names.indexOf(chosen));
+        bool number = false;
+        const int position = chosen.toInt(&number);
+        if (index < 0 && number && position >= 1 && position <= names.size())
+            index = position - 1;
+        if (index < 0) {
+            PrintError(command, QStringLiteral("%1 has no sheet %2; its sheets: %3")
+                                    .arg(path, chosen, names.join(QStringLiteral(", "))));
+            return ExitUsage;
+        }
+    }
+    if (name)
+        *name = names.at(index);
+    return ExitOk;
+}
+
+int OpenDataFile(const QString& command, const CliArguments& arguments, TableFile& reader,
+                 QString* sheetName) {
     if (arguments.positional.size() != 1) {
         PrintError(command, arguments.positional.isEmpty()
                                 ? QStringLiteral("FILE is missing (try --help)")
                                 : QStringLiteral("only one FILE, please (try --help)"));
         return ExitUsage;
     }
+    // A workbook has no separator: one given is not used.
+    const bool workbook = IsWorkbookName(arguments.positional.front());
     const QString separator = arguments.options.value(QStringLiteral("separator"));
-    if (separator.isEmpty()) {
+    if (separator.isEmpty() && !workbook) {
         PrintError(command, QStringLiteral("--separator is missing or empty (T means tab)"));
         return ExitUsage;
     }
@@ -155,17 +186,40 @@ int OpenDataFile(const QString& command, const CliArguments& arguments, Delimite
         PrintError(command, QStringLiteral("--header must be E (header line) or H (none)"));
         return ExitUsage;
     }
+    const bool sheetChosen = arguments.options.contains(QStringLiteral("sheet"));
+    if (sheetChosen && !workbook) {
+        PrintError(command,
+                   QStringLiteral("--sheet is for workbooks (.xlsx, .ods, .xls), not data files"));
+        return ExitUsage;
+    }
 
-    // Only an existing file gets its folder described, as after the open
-    // dialog.
     const QString path = QFileInfo(arguments.positional.front()).absoluteFilePath();
     if (const QString problem = DataFileProblem(path); !problem.isEmpty()) {
         PrintError(command, problem);
         return ExitFailure;
     }
-    const ChosenPath chosen = SplitChosenPath(path);
-    WriteSchemaIni(chosen.folder, separator, headerFlag);
-    if (!reader.open(chosen.folder, chosen.file)) {
+    int sheet = 0;
+    TextFormat format = RuleTextFormat(separator, headerFlag);
+    if (workbook) {
+        const int status = SheetOfWorkbook(
+            command, path, arguments.options.value(QStringLiteral("sheet")), sheet, sheetName);
+        if (status != ExitOk)
+            return status;
+    } else {
+        // Only an existing file gets its folder described, as after the open
+        // dialog, and is read as that description says.
+        const ChosenPath chosen = SplitChosenPath(path);
+        WriteSchemaIni(chosen.folder, separator, headerFlag);
+        QString error;
+        const std::optional<TextFormat> described =
+            ReadSchemaSection(chosen.folder, chosen.file, &error);
+        if (!described) {
+            PrintError(command, error);
+            return ExitFailure;
+        }
+        format = *described;
+    }
+    if (!reader.open(path, format, sheet)) {
         PrintError(command, reader.errorString());
         return ExitFailure;
     }

@@ -10,8 +10,8 @@
 
 #include "core/UiServices.h"
 
-class DelimitedReader;
 class InstanceLock;
+class TableFile;
 
 // Exit status of every command.
 enum ExitCode : int {
@@ -62,10 +62,19 @@ void PrintText(const QString& text);
 // A value on one line: backslash, tab, CR and LF as \\, \t, \r and \n.
 QString EscapeValue(const QString& value);
 
-// Checks FILE, --separator and --header, describes the file's folder in
-// Schema.ini as the program does and opens the reader on the file. Returns
-// ExitOk, or the exit status after printing why not.
-int OpenDataFile(const QString& command, const CliArguments& arguments, DelimitedReader& reader);
+// Checks FILE, --separator, --header and --sheet, describes a data file's
+// folder in Schema.ini as the program does and opens the reader on the file,
+// or on the chosen sheet of a workbook (whose separator is not used).
+// Returns ExitOk, or the exit status after printing why not; `sheetName`
+// gets a workbook's sheet.
+int OpenDataFile(const QString& command, const CliArguments& arguments, TableFile& reader,
+                 QString* sheetName = nullptr);
+
+// The sheet `chosen` names in the workbook at `path`: its name, or its
+// position counted from 1; the first when empty. ExitOk with `index` (from
+// 0) and `name` set, or the exit status after printing why not.
+int SheetOfWorkbook(const QString& command, const QString& path, const QString& chosen, int& index,
+                    QString* name = nullptr);
 
 // The Ui of a command that works on a program folder: error boxes go to
 // standard error as one line, information boxes nowhere (the command prints

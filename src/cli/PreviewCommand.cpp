@@ -1,6 +1,6 @@
 #include "CliCommands.h"
 #include "CliSupport.h"
-#include "textsource/DelimitedReader.h"
+#include "spreadsheet/TableFile.h"
 #include "textsource/MessageTemplate.h"
 
 namespace {
@@ -9,7 +9,7 @@ const QString kCommand = QStringLiteral("preview");
 
 const QString kHelp =
     QStringLiteral("Usage: parlex-cli preview FILE --separator X --header E|H --template T\n"
-                   "                          --gsm-column C\n"
+                   "                          --gsm-column C [--sheet S]\n"
                    "\n"
                    "Shows what FILE would send: reads it as the program does, fills the\n"
                    "message template T for every row, takes the mobile number from column C\n"
@@ -24,10 +24,15 @@ const QString kHelp =
                    "\n"
                    "Placeholders are [##column##]; column names are matched without regard\n"
                    "to case, and without a header line the columns are F1, F2, ...\n"
+                   "A workbook (.xlsx, .ods, .xls) is read as a data file, one sheet, each\n"
+                   "cell as the sheet shows it; it needs no --separator (one given is not\n"
+                   "used).\n"
                    "\n"
                    "Options:\n"
                    "  --separator X    the field separator; T means tab\n"
                    "  --header E|H     E: the first line names the columns, H: it does not\n"
+                   "  --sheet S        a workbook's sheet: its name, or its position from 1\n"
+                   "                   (default: the first)\n"
                    "  --template T     the message template\n"
                    "  --gsm-column C   the column that holds the mobile numbers\n"
                    "  -h, --help       this text\n"
@@ -40,7 +45,8 @@ const QString kHelp =
 int RunPreview(const QStringList& arguments) {
     const CliArguments parsed =
         ParseArguments(arguments, {QStringLiteral("separator"), QStringLiteral("header"),
-                                   QStringLiteral("template"), QStringLiteral("gsm-column")});
+                                   QStringLiteral("template"), QStringLiteral("gsm-column"),
+                                   QStringLiteral("sheet")});
     if (const auto status = HelpOrUsageError(kCommand, kHelp, parsed))
         return *status;
     for (const QString& required : {QStringLiteral("template"), QStringLiteral("gsm-column")}) {
@@ -52,7 +58,7 @@ int RunPreview(const QStringList& arguments) {
     const QString templateText = parsed.options.value(QStringLiteral("template"));
     const QString gsmColumn = parsed.options.value(QStringLiteral("gsm-column"));
 
-    DelimitedReader reader;
+    TableFile reader;
     if (const int status = OpenDataFile(kCommand, parsed, reader); status != ExitOk)
         return status;
     const int gsmIndex = reader.columnIndex(gsmColumn);

@@ -13,7 +13,7 @@
 #include "filesend/PackageList.h"
 #include "gateway/Gateway.h"
 #include "rules/SentFileJournal.h"
-#include "textsource/DelimitedReader.h"
+#include "spreadsheet/TableFile.h"
 #include "textsource/RecordStream.h"
 #include "textsource/SampleFile.h"
 
@@ -24,8 +24,8 @@ const QString kAtFormat = QStringLiteral("dd.MM.yyyy HH:mm");
 
 const QString kHelp = QStringLiteral(
     "Usage: parlex-cli send FILE --separator X --header E|H --gsm-column C --template T\n"
-    "                       [--originator NAME] [--at \"dd.MM.yyyy HH:mm\"] [--yes]\n"
-    "                       [--resend] [--program-folder DIR]\n"
+    "                       [--sheet S] [--originator NAME] [--at \"dd.MM.yyyy HH:mm\"]\n"
+    "                       [--yes] [--resend] [--program-folder DIR]\n"
     "\n"
     "Sends FILE as one package, as the \"Dosyadan SMS gönder\" window does: builds\n"
     "the list (rows that cannot be sent go to h01_, h02_ and h03_ files beside\n"
@@ -40,11 +40,17 @@ const QString kHelp = QStringLiteral(
     "content (size and SHA-256, wherever the file is) never learned its outcome\n"
     "(killed, connection lost), send refuses with exit status 3 until --resend.\n"
     "\n"
+    "A workbook (.xlsx, .ods, .xls) is sent as a data file, one sheet, each cell\n"
+    "as the sheet shows it; it needs no --separator (one given is not used), and\n"
+    "its reject rows go to workbooks h01_NAME.xlsx, ... under its header row.\n"
+    "\n"
     "Options:\n"
     "  --separator X         the field separator; T means tab\n"
     "  --header E|H          E: the first line names the columns, H: it does not\n"
     "  --gsm-column C        the column that holds the mobile numbers\n"
     "  --template T          the message template, [##column##] for a value\n"
+    "  --sheet S             a workbook's sheet: its name, or its position from 1\n"
+    "                        (default: the first)\n"
     "  --originator NAME     one of the account's sender names (default: its first)\n"
     "  --at \"dd.MM.yyyy HH:mm\" deliver at that time instead of now\n"
     "  --yes                 send without asking (needed when not on a terminal)\n"
@@ -74,6 +80,8 @@ bool confirmOnTerminal(const QString& question) {
 
 struct SendOptions {
     QString path;
+    bool workbook = false;
+    int sheet = 0; // of a workbook, from 0
     QString separator;
     QString header;
     QString gsmColumn;
@@ -91,7 +99,11 @@ int checkOptions(const CliArguments& parsed, SendOptions& options) {
                                  : QStringLiteral("only one FILE, please (try --help)"));
         return ExitUsage;
     }
+    options.workbook = IsWorkbookName(parsed.positional.front());
     for (const char* required : {"separator", "header", "gsm-column", "template"}) {
+        // A workbook has no separator: one given is not used.
+        if (options.workbook && QLatin1String(required) == QLatin1String("separator"))
+            continue;
         if (!parsed.options.contains(QLatin1String(required))) {
             PrintError(kCommand,
                        QStringLiteral("--%1 is missing (try --help)").arg(QLatin1String(required)));
@@ -104,12 +116,17 @@ int checkOptions(const CliArguments& parsed, SendOptions& options) {
     options.templateText = parsed.options.value(QStringLiteral("template"));
     options.yes = parsed.options.contains(QStringLiteral("yes"));
     options.resend = parsed.options.contains(QStringLiteral("resend"));
-    if (isBlank(options.separator)) {
+    if (isBlank(options.separator) && !options.workbook) {
         PrintError(kCommand, QStringLiteral("--separator is empty (T means tab)"));
         return ExitUsage;
     }
     if (options.header != QLatin1String("E") && options.header != QLatin1String("H")) {
         PrintError(kCommand, QStringLiteral("--header must be E (header line) or H (none)"));
+        return ExitUsage;
+    }
+    if (parsed.options.contains(QStringLiteral("sheet")) && !options.workbook) {
+        PrintError(kCommand,
+                   QStringLiteral("--sheet is for workbooks (.xlsx, .ods, .xls), not data files"));
         return ExitUsage;
     }
     if (isBlank(options.templateText)) {
@@ -138,6 +155,9 @@ int checkOptions(const CliArguments& parsed, SendOptions& options) {
         PrintError(kCommand, problem);
         return ExitFailure;
     }
+    if (options.workbook)
+        return SheetOfWorkbook(kCommand, options.path,
+                               parsed.options.value(QStringLiteral("sheet")), options.sheet);
     return ExitOk;
 }
 
@@ -181,7 +201,7 @@ int RunSend(const QStringList& arguments) {
         arguments,
         {QStringLiteral("separator"), QStringLiteral("header"), QStringLiteral("gsm-column"),
          QStringLiteral("template"), QStringLiteral("originator"), QStringLiteral("at"),
-         QStringLiteral("program-folder")},
+         QStringLiteral("sheet"), QStringLiteral("program-folder")},
         {QStringLiteral("yes"), QStringLiteral("resend")});
     if (const auto status = HelpOrUsageError(kCommand, kHelp, parsed))
         return *status;
@@ -198,13 +218,21 @@ int RunSend(const QStringList& arguments) {
         status != ExitOk)
         return status;
 
-    const SampleFile sample = DescribeSampleFile(
-        options.path,
-        {options.separator == QLatin1String("T"), options.separator,
-         options.header == QLatin1String("E") ? QStringLiteral("Var") : QStringLiteral("Yok")});
+    SampleFile sample;
+    if (options.workbook) {
+        // Nothing to describe: only the header flag applies.
+        const ChosenPath chosen = SplitChosenPath(options.path);
+        sample = {options.path, chosen.folder, chosen.file,
+                  RuleTextFormat(QString(), options.header), QString()};
+    } else {
+        sample = DescribeSampleFile(
+            options.path,
+            {options.separator == QLatin1String("T"), options.separator,
+             options.header == QLatin1String("E") ? QStringLiteral("Var") : QStringLiteral("Yok")});
+    }
     {
-        DelimitedReader probe;
-        if (!probe.openWithFormat(options.path, sample.format)) {
+        TableFile probe;
+        if (!probe.open(options.path, sample.format, options.sheet)) {
             PrintError(kCommand,
                        sample.file + QStringLiteral(" dosyası okunamadı: ") + probe.errorString());
             return ExitFailure;
@@ -220,7 +248,8 @@ int RunSend(const QStringList& arguments) {
 
     PackageBuilder builder(
         {sample.folder, sample.file, sample.format,
-         sample.separator == QLatin1String("T") ? QStringLiteral("\t") : sample.separator});
+         sample.separator == QLatin1String("T") ? QStringLiteral("\t") : sample.separator,
+         options.sheet});
     builder.onProgress = [&builder](const PackageList&) {
         if (ExitRequested())
             builder.cancel();

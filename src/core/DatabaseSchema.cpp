@@ -79,6 +79,9 @@ QString costParam(const char* name, const QString& value) {
         .arg(QLatin1String(name), value);
 }
 
+// Data files and workbooks alike land in the incoming folders.
+const QString DeliveredExtensions = QStringLiteral("txt,csv,xlsx,ods,xls");
+
 } // namespace
 
 QStringList SchemaUpgradeStatements(int from) {
@@ -88,9 +91,15 @@ QStringList SchemaUpgradeStatements(int from) {
         return {QStringLiteral("ALTER TABLE tbl_giden_txt ADD COLUMN "
                                "gonderim_kimligi TEXT NOT NULL DEFAULT ''"),
                 submissionIdentityIndex()};
+    // Version 4: packages count their SMS, and the settings how; workbooks
+    // are read as data files, so a list still as it was delivered takes
+    // them too, while one the user has set is theirs.
     if (from == 3)
         return {smsCountColumn(), costParam(ParamName::OperatorSuffix, QStringLiteral("5")),
-                costParam(ParamName::OneSmsOnly, QStringLiteral("0"))};
+                costParam(ParamName::OneSmsOnly, QStringLiteral("0")),
+                QStringLiteral("UPDATE tbl_param SET deger = '%1' "
+                               "WHERE parametre = '%2' AND deger = 'txt,csv'")
+                    .arg(DeliveredExtensions, QLatin1String(ParamName::Extensions))};
     return {};
 }
 
@@ -167,7 +176,7 @@ QStringList SchemaStatements() {
     };
     param(ParamName::CheckPeriod, QStringLiteral("60000"));
     param(ParamName::AutoSendSwitch, QStringLiteral("0"));
-    param(ParamName::Extensions, QStringLiteral("txt,csv"));
+    param(ParamName::Extensions, DeliveredExtensions);
     // Placeholder hosts under .invalid, which never resolves: nothing is sent
     // anywhere until the real addresses are configured.
     param(ParamName::MainSecureAddress, QStringLiteral("https://sms.corvane.invalid"));

@@ -114,12 +114,21 @@ QString cutToBytes(QString text, qsizetype maxBytes) {
     return text;
 }
 
+// The extension a suffix goes before: four characters (".txt", ".csv"), or
+// five for a workbook's ".xlsx", which would otherwise become ".(1)xlsx" and
+// no longer open as a workbook. Names too short for one have none.
+qsizetype extensionLength(const QString& name) {
+    if (name.size() >= 5 && name.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+        return 5;
+    return name.size() >= 4 ? 4 : 0;
+}
+
 } // namespace
 
 QString FitFileName(const QString& name, qsizetype maxBytes) {
     if (nameBytes(name) <= maxBytes)
         return name;
-    const QString extension = name.right(name.size() >= 4 ? 4 : 0);
+    const QString extension = name.right(extensionLength(name));
     // The end of the name goes first: a prefix such as h01_ stays.
     return cutToBytes(name.chopped(extension.size()), maxBytes - nameBytes(extension)) + extension;
 }
@@ -140,7 +149,7 @@ QString UniqueFileName(const QString& folder, const QString& fileName) {
         ++app.gFileCounter;
         // Names too short for a four-character extension get the suffix at
         // the end.
-        const qsizetype extLength = name.size() >= 4 ? 4 : 0;
+        const qsizetype extLength = extensionLength(name);
         QString base = name.left(name.size() - extLength);
         const QString extension = name.right(extLength);
         // A one-digit counter is replaced rather than followed by another.

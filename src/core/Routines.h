@@ -88,13 +88,15 @@ inline char16_t Unit(char16_t c, bool& keep) {
 } // namespace CleanText
 
 // A path in `folder` that does not exist yet: the name itself, or the name
-// with a (counter) suffix before its four-character extension. A name longer
-// than the folder's file system takes loses the end of its stem and gets a
-// counter, keeping its beginning (a prefix such as h01_) and its extension.
+// with a (counter) suffix before its four-character extension (a workbook's
+// ".xlsx" is kept whole too). A name longer than the folder's file system
+// takes loses the end of its stem and gets a counter, keeping its beginning
+// (a prefix such as h01_) and its extension.
 QString UniqueFileName(const QString& folder, const QString& fileName);
 
-// `name` cut short before its four-character extension to at most `maxBytes`
-// bytes in the file-name encoding, or `name` itself when it fits.
+// `name` cut short before its extension (as UniqueFileName keeps it) to at
+// most `maxBytes` bytes in the file-name encoding, or `name` itself when it
+// fits.
 QString FitFileName(const QString& name, qsizetype maxBytes);
 
 // folder + separator + name, with no doubled separator.

@@ -12,7 +12,7 @@
 #include "core/Routines.h"
 #include "core/UiServices.h"
 #include "rules/RejectFile.h"
-#include "textsource/DelimitedReader.h"
+#include "spreadsheet/TableFile.h"
 #include "textsource/MessageCost.h"
 #include "textsource/MessageTemplate.h"
 #include "textsource/TextValues.h"
@@ -67,9 +67,18 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
     m_kept.clear();
     const QString& file = m_source.fileName;
 
-    std::unique_ptr<RejectFile> rejects[3];
-    for (int i = 0; i < 3; ++i)
-        rejects[i] = std::make_unique<RejectFile>(m_source.folder, Prefixes[i] + file, QString());
+    // A workbook's rows go back into workbooks, under their column names
+    // when it has them; a data file's into text files without its header.
+    const bool workbook = IsWorkbookName(file);
+    std::unique_ptr<RejectRows> rejects[3];
+    for (int i = 0; i < 3; ++i) {
+        rejects[i] = MakeRejectRows(m_source.folder, Prefixes[i], file, QString(),
+                                    workbook && m_source.format.header, m_source.rejectSeparator);
+        if (auto* book = dynamic_cast<RejectBook*>(rejects[i].get()))
+            book->whileWriting = [] {
+                UserInterface().yield();
+            };
+    }
     // Unless kept below, every reject file goes with the builder's end.
     auto dropRejects = [&] {
         for (auto& r : rejects)
@@ -77,8 +86,8 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
     };
 
     FileSendLog(Tag + file + QStringLiteral(" dosyası açılıyor..."));
-    DelimitedReader reader;
-    if (!reader.openWithFormat(JoinPath(m_source.folder, file), m_source.format)) {
+    TableFile reader;
+    if (!reader.open(JoinPath(m_source.folder, file), m_source.format, m_source.sheet)) {
         m_error = reader.errorString();
         FileSendLog(Tag + file + QStringLiteral(" dosyası okunamadı: ") + m_error);
         dropRejects();
@@ -110,7 +119,7 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
         } else {
             const int i = rejectIndex(outcome);
             ++m_counts[i];
-            rejects[i]->addRow(QString(), JoinedValues(row, m_source.rejectSeparator));
+            rejects[i]->addRecord(row);
         }
         if (++rows == RowsBetweenLooks) {
             rows = 0;

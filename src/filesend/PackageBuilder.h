@@ -9,13 +9,12 @@
 #include "PackageList.h"
 #include "textsource/SchemaIni.h"
 
-class RejectFile;
-
-// Builds the send wizard's package list from a data file: every row filled
-// with the template, its number normalised, tested; queued rows go into the
-// list, the others into the reject files h01_, h02_ and h03_ beside the data
-// file. The builder owns its reader, so nothing else that reads data files
-// meanwhile (the automatic sender, at a yield) can disturb it.
+// Builds the send wizard's package list from a data file or a workbook's
+// sheet: every row filled with the template, its number normalised, tested;
+// queued rows go into the list, the others into the reject files h01_, h02_
+// and h03_ beside the file (for a workbook, workbooks: h01_liste.xlsx). The builder owns its
+// reader, so nothing else that reads data files meanwhile (the automatic sender, at a yield) can
+// disturb it.
 //
 // It yields to the user interface every few hundredths of a second, not after
 // every row, and stops at the next yield once cancel() was called.
@@ -35,8 +34,10 @@ public:
         QString folder;   // of the data file
         QString fileName; // without folder
         TextFormat format;
-        // Between a reject row's values: the tab or the custom separator.
+        // Between a reject row's values: the tab or the custom separator
+        // (not used for a workbook).
         QString rejectSeparator;
+        // Last, so that a data file's source needs no sheet.
         int sheet = 0; // of a workbook, counted from 0
     };
 

@@ -289,7 +289,7 @@ ExportResult WriteWorkbook(ExportSource& source, const QString& fileName,
     const QByteArray tempName = QFile::encodeName(temp.path);
     lxw_workbook_options workbookOptions{};
     workbookOptions.constant_memory = LXW_TRUE;
-    workbookOptions.use_zip64 = LXW_TRUE;
+    workbookOptions.use_zip64 = options.zip64 ? LXW_TRUE : LXW_FALSE;
     errno = 0;
     WorkbookPtr workbook(workbook_new_opt(tempName.constData(), &workbookOptions));
     if (!workbook)
@@ -314,7 +314,9 @@ ExportResult WriteWorkbook(ExportSource& source, const QString& fileName,
             // Rows go out in order in constant memory: the header first.
             sink.startSheet(worksheet, columnNames);
             const qint64 end = std::min(total, row + RowsPerSheet);
-            for (lxw_row_t sheetRow = 1; row < end; ++row, ++sheetRow) {
+            // Without column names the rows start at the top.
+            const lxw_row_t firstRow = columnNames.isEmpty() ? 0 : 1;
+            for (lxw_row_t sheetRow = firstRow; row < end; ++row, ++sheetRow) {
                 sink.setRow(sheetRow);
                 source.writeRow(row, sink);
                 ++app.gProgressDone;

@@ -64,6 +64,9 @@ struct ExportOptions {
     std::function<bool()> keepGoing;
     // Where the progress texts go (the status bar in the desktop program).
     std::function<void(const QString&)> status;
+    // Zip64 records let a workbook pass 4 GB; without them it is a plain
+    // zip, which every reader takes, libzip's consistency check included.
+    bool zip64 = true;
 };
 
 struct ExportResult {
@@ -81,11 +84,12 @@ struct ExportResult {
 inline constexpr int RowsPerSheet = 65535;
 
 // Writes the rows into a workbook under fileName: sheets Sayfa1, Sayfa2, ...
-// of RowsPerSheet rows under a header row of columnNames, at least one
-// sheet. Shows nothing; advances gProgressTotal and gProgressDone. The
-// workbook is written beside fileName under a temporary name and renamed
-// over it only when complete, so a failure or a cancel leaves an existing
-// file of that name as it was and no partial file behind.
+// of RowsPerSheet rows under a header row of columnNames (none without
+// names: the rows start at the top), at least one sheet. Shows nothing;
+// advances gProgressTotal and gProgressDone. The workbook is written beside
+// fileName under a temporary name and renamed over it only when complete,
+// so a failure or a cancel leaves an existing file of that name as it was
+// and no partial file behind.
 ExportResult WriteWorkbook(ExportSource& source, const QString& fileName,
                            const QStringList& columnNames, const ExportOptions& options = {});
 

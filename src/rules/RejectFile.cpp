@@ -1,6 +1,8 @@
 #include "RejectFile.h"
 
 #include <cerrno>
+#include <stdexcept>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +14,9 @@
 #include "core/FileSystem.h"
 #include "core/Routines.h"
 #include "core/SystemError.h"
+#include "reports/ExcelExport.h"
+#include "spreadsheet/TableFile.h"
+#include "textsource/TextRecord.h"
 
 namespace {
 
@@ -63,6 +68,24 @@ int makeFolders(const QByteArray& path) {
 }
 
 } // namespace
+
+QString RejectFileName(const QString& prefix, const QString& dataFileName) {
+    if (!IsWorkbookName(dataFileName))
+        return prefix + dataFileName;
+    return prefix + dataFileName.left(dataFileName.lastIndexOf(QLatin1Char('.'))) +
+           QStringLiteral(".xlsx");
+}
+
+std::unique_ptr<RejectRows> MakeRejectRows(const QString& folder, const QString& prefix,
+                                           const QString& dataFileName, const QString& holdFolder,
+                                           bool header, const QString& separator) {
+    const QString name = RejectFileName(prefix, dataFileName);
+    if (IsWorkbookName(dataFileName))
+        return std::make_unique<RejectBook>(folder, name, holdFolder, header);
+    auto file = std::make_unique<RejectFile>(folder, name, holdFolder);
+    file->setLayout(separator, header);
+    return file;
+}
 
 RejectFile::RejectFile(const QString& folder, const QString& name, const QString& holdFolder)
     : m_folder(folder)
@@ -175,6 +198,16 @@ void RejectFile::writeLine(const QString& line) {
         writePending();
 }
 
+void RejectFile::setLayout(const QString& separator, bool header) {
+    m_separator = separator;
+    m_header = header;
+}
+
+void RejectFile::addRecord(const TextRecord& row) {
+    addRow(m_header ? JoinedNames(row.columns(), m_separator) : QString(),
+           JoinedValues(row, m_separator));
+}
+
 void RejectFile::addRow(const QString& header, const QString& line) {
     ++m_count;
     if (!header.isNull())
@@ -210,4 +243,225 @@ void RejectFile::settle(bool keep) {
     if (m_made && !kept)
         QFile::remove(m_part ? m_path + PartSuffix : m_path);
     m_made = false;
+}
+
+// --- RejectBook -----------------------------------------------------------
+
+namespace {
+
+constexpr quint32 NullCell = 0xFFFFFFFF;
+
+void appendNumber(QByteArray& bytes, quint32 value) {
+    bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// The spooled rows, read back in order for the workbook writer. The rows
+// are read again from the start for a second folder.
+class SpoolSource final : public ExportSource {
+public:
+    SpoolSource(QFile& spool, qint64 rows, int columns)
+        : m_spool(spool)
+        , m_rows(rows)
+        , m_columns(columns) {}
+
+    qint64 rowCount() const override { return m_rows; }
+    int columnCount() const override { return m_columns; }
+    void writeRow(qint64, ExportRowSink& sink) override {
+        const quint32 cells = number();
+        for (quint32 c = 0; c < cells; ++c) {
+            const quint32 length = number();
+            if (length == NullCell)
+                continue;
+            m_text.resize(qsizetype(length));
+            read(m_text.data(), qint64(length) * 2);
+            sink.text(int(c), m_text);
+        }
+    }
+
+private:
+    quint32 number() {
+        quint32 value = 0;
+        read(&value, sizeof value);
+        return value;
+    }
+    void read(void* to, qint64 size) {
+        if (m_spool.read(static_cast<char*>(to), size) != size)
+            throw std::runtime_error(QStringLiteral("geçici dosya okunamadı: %1")
+                                         .arg(m_spool.errorString())
+                                         .toStdString());
+    }
+
+    QFile& m_spool;
+    qint64 m_rows;
+    int m_columns;
+    QString m_text;
+};
+
+// The export's progress counters and step belong to a window's export,
+// which a pass may run in the middle of.
+class KeepExportState {
+public:
+    KeepExportState()
+        : m_done(App().gProgressDone)
+        , m_total(App().gProgressTotal)
+        , m_step(App().gStepError) {}
+    ~KeepExportState() {
+        App().gProgressDone = m_done;
+        App().gProgressTotal = m_total;
+        App().gStepError = m_step;
+    }
+    KeepExportState(const KeepExportState&) = delete;
+    KeepExportState& operator=(const KeepExportState&) = delete;
+
+private:
+    qint64 m_done;
+    qint64 m_total;
+    QString m_step;
+};
+
+} // namespace
+
+RejectBook::RejectBook(const QString& folder, const QString& name, const QString& holdFolder,
+                       bool header)
+    : m_folder(folder)
+    , m_name(name)
+    , m_holdFolder(holdFolder)
+    , m_path(JoinPath(folder, name))
+    , m_header(header)
+    , m_spool(JoinPath(QDir::tempPath(), QStringLiteral("parlex-red-XXXXXX"))) {}
+
+RejectBook::~RejectBook() {
+    settle(false);
+}
+
+void RejectBook::lose() {
+    m_lost = true;
+    m_pending.clear();
+    if (m_error.isEmpty()) {
+        // Neither folder can have rows that were never kept.
+        m_error = errno ? SystemErrorText(errno) : m_spool.errorString();
+        m_holdError = m_error;
+    }
+}
+
+void RejectBook::writePending() {
+    if (m_lost || m_pending.isEmpty())
+        return;
+    if (!m_spool.isOpen() && !m_spool.open()) {
+        lose();
+        return;
+    }
+    if (writeAll(m_spool.handle(), m_pending) != m_pending.size()) {
+        lose();
+        return;
+    }
+    m_pending.clear();
+}
+
+void RejectBook::addRecord(const TextRecord& row) {
+    if (m_count++ == 0 && m_header) {
+        for (const TextColumn& column : row.columns())
+            m_columns << column.name;
+    }
+    if (m_lost)
+        return;
+    m_width = std::max(m_width, row.size());
+    appendNumber(m_pending, quint32(row.size()));
+    for (int i = 0; i < row.size(); ++i) {
+        if (row.isNull(i)) {
+            appendNumber(m_pending, NullCell);
+            continue;
+        }
+        // As the sheet showed it: "150,50", "09.12.2026", "05321234567".
+        m_text.clear();
+        row.appendWrittenText(i, m_text);
+        appendNumber(m_pending, quint32(m_text.size()));
+        m_pending.append(reinterpret_cast<const char*>(m_text.utf16()), m_text.size() * 2);
+    }
+    if (m_pending.size() >= WriteSize)
+        writePending();
+}
+
+bool RejectBook::writeIn(const QString& folder, const QString& name, QString& error) {
+    if (!m_spool.seek(0)) {
+        error = m_spool.errorString();
+        return false;
+    }
+    // The name is taken first, so the finished workbook never replaces
+    // anyone else's file.
+    QString path;
+    for (int attempt = 0; attempt < 3 && path.isEmpty(); ++attempt) {
+        App().gFileCounter = 0;
+        const QString candidate = UniqueFileName(folder, name);
+        const int fd = createNew(candidate);
+        if (fd >= 0) {
+            ::close(fd);
+            path = candidate;
+        } else if (errno != EEXIST) {
+            break;
+        }
+    }
+    if (path.isEmpty()) {
+        error = SystemErrorText(errno);
+        return false;
+    }
+    m_path = path;
+    m_made = true;
+    SpoolSource source(m_spool, m_count, std::max(m_width, int(m_columns.size())));
+    ExportOptions options;
+    // Rows of a workbook the reader took stay far below 4 GB, and the
+    // program reads its own reject workbooks back when they are sent again.
+    options.zip64 = false;
+    if (whileWriting) {
+        options.keepGoing = [this] {
+            whileWriting();
+            return true;
+        };
+    }
+    ExportResult result;
+    {
+        const KeepExportState kept;
+        result = WriteWorkbook(source, path, m_columns, options);
+    }
+    if (!result.written()) {
+        QFile::remove(path);
+        m_made = false;
+        error = result.reason;
+        return false;
+    }
+    return true;
+}
+
+bool RejectBook::store() {
+    if (m_count == 0 || m_stored)
+        return true;
+    writePending();
+    if (m_lost)
+        return false;
+    if (writeIn(m_folder, m_name, m_error)) {
+        m_stored = true;
+        return true;
+    }
+    if (!m_holdFolder.isEmpty()) {
+        if (const int error = makeFolders(QFile::encodeName(m_holdFolder))) {
+            m_holdError = SystemErrorText(error);
+        } else if (writeIn(m_holdFolder, FitFileName(m_name, HeldNameBytes), m_holdError)) {
+            m_held = true;
+            m_stored = true;
+            return true;
+        }
+    }
+    m_path = JoinPath(m_folder, m_name);
+    m_lost = true;
+    return false;
+}
+
+void RejectBook::settle(bool keep) {
+    const bool kept = keep && m_count > 0 && store();
+    if (m_made && !kept)
+        QFile::remove(m_path);
+    m_made = false;
+    // Named only once a row was spooled.
+    if (!m_spool.fileName().isEmpty())
+        m_spool.remove();
 }

@@ -18,7 +18,7 @@
 #include "rules/RunnerMemory.h"
 #include "rules/RunnerSteps.h"
 #include "rules/SentFileJournal.h"
-#include "textsource/DelimitedReader.h"
+#include "spreadsheet/TableFile.h"
 #include "textsource/MessageTemplate.h"
 #include "textsource/SchemaIni.h"
 
@@ -41,20 +41,21 @@ QString nameOf(const QString& path) {
 struct RejectFiles {
     RejectFiles(const Rule& rule, const QString& fileName, const QString& targetName) {
         const QString hold = HeldRejectsFolder(rule, fileName);
+        const bool header = rule.baslik_var == QLatin1String("E");
         const auto make = [&](const char* prefix) {
-            return std::make_unique<RejectFile>(rule.giden_klasor,
-                                                QLatin1String(prefix) + targetName, hold);
+            return MakeRejectRows(rule.giden_klasor, QLatin1String(prefix), targetName, hold,
+                                  header, QStringLiteral(";"));
         };
         noNumber = make("h01_");
         tooLong = make("h02_");
         both = make("h03_");
     }
-    QList<RejectFile*> all() const { return {noNumber.get(), tooLong.get(), both.get()}; }
+    QList<RejectRows*> all() const { return {noNumber.get(), tooLong.get(), both.get()}; }
     void setEncoding(TextEncoding e) {
-        for (RejectFile* f : all())
+        for (RejectRows* f : all())
             f->setEncoding(e);
     }
-    RejectFile& forOutcome(RowOutcome outcome) {
+    RejectRows& forOutcome(RowOutcome outcome) {
         switch (outcome) {
         case RowOutcome::NoNumber:
             return *noNumber;
@@ -66,7 +67,7 @@ struct RejectFiles {
     }
     // Every row on disk, or why not: "" when they all are.
     QString store() {
-        for (RejectFile* f : all()) {
+        for (RejectRows* f : all()) {
             if (!f->store()) {
                 return QStringLiteral(" dosyasının red satırları ne giden klasörüne (") +
                        f->errorString() + QStringLiteral(") ne program klasörüne (") +
@@ -78,7 +79,7 @@ struct RejectFiles {
         return QString();
     }
     void settle(bool success, const QString& linePrefix) {
-        for (RejectFile* f : all()) {
+        for (RejectRows* f : all()) {
             const bool keep = success && f->count() > 0;
             f->settle(keep);
             if (keep && f->isHeld()) {
@@ -90,9 +91,9 @@ struct RejectFiles {
             }
         }
     }
-    std::unique_ptr<RejectFile> noNumber;
-    std::unique_ptr<RejectFile> tooLong;
-    std::unique_ptr<RejectFile> both;
+    std::unique_ptr<RejectRows> noNumber;
+    std::unique_ptr<RejectRows> tooLong;
+    std::unique_ptr<RejectRows> both;
 };
 
 // How one data file ended.
@@ -140,15 +141,25 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
     // A file waiting for room for its reject rows was logged once already.
     const bool quiet = RejectsWaitingForRoom(rule, fileName);
 
-    if (!quiet)
-        RunnerLog(linePrefix + QStringLiteral(" dosyası açılıyor..."));
-    DelimitedReader reader;
+    TableFile reader;
     // The rule itself says how its files are laid out: the folder's
     // Schema.ini may be rewritten or deleted meanwhile (the rule editor
     // describes an example's folder, and deletes that description on
-    // saving), and a file read with another layout would be lost.
-    const bool opened =
-        reader.openWithFormat(source, RuleTextFormat(rule.metin_ayraci, rule.baslik_var));
+    // saving), and a file read with another layout would be lost. A
+    // workbook takes only the header flag.
+    const bool opened = reader.open(source, RuleTextFormat(rule.metin_ayraci, rule.baslik_var));
+    // A workbook still being saved or copied in is neither read in part nor
+    // taken for a broken one: it waits, said once, until it is whole.
+    if (!opened && reader.isIncomplete()) {
+        NoteIncomplete(rule, fileName,
+                       linePrefix + QStringLiteral(" dosyası henüz tamamlanmadı (") +
+                           reader.errorString() +
+                           QStringLiteral("); tamamlandığında gönderilecek."));
+        return {};
+    }
+    NoteIncomplete(rule, fileName, QString());
+    if (!quiet)
+        RunnerLog(linePrefix + QStringLiteral(" dosyası açılıyor..."));
     if (!opened || reader.isEmpty()) {
         if (!opened) {
             RunnerLog(linePrefix + QStringLiteral(" dosyası okunamadı: ") + reader.errorString());
@@ -165,7 +176,6 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
     UserInterface().yield();
     bool success = true;
 
-    const bool withHeader = rule.baslik_var == QLatin1String("E");
     const int gsmColumn = reader.columnIndex(rule.fgsmno);
     if (gsmColumn < 0) {
         // Every row will be a reject; the user must learn why.
@@ -187,8 +197,7 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
                 outcome = RowOutcome::TooLong;
             }
         }
-        rejects.forOutcome(outcome).addRow(
-            withHeader ? JoinedNames(row.columns(), u";") : QString(), JoinedValues(row, u";"));
+        rejects.forOutcome(outcome).addRecord(row);
     }
     // A file that breaks off half-way is not sent in part: it waits whole.
     if (reader.hasError()) {

@@ -15,6 +15,7 @@
 #include "rules/RuleRunner.h"
 #include "rules/RunnerMemory.h"
 #include "rules/SentFileJournal.h"
+#include "spreadsheet/TableFile.h"
 
 Q_DECLARE_LOGGING_CATEGORY(lcRunner)
 
@@ -25,6 +26,7 @@ const QString NotAFileKey = QStringLiteral("aygit:");
 const QString UnreadableKey = QStringLiteral("okunamaz:");
 const QString UnopenableKey = QStringLiteral("adsiz:");
 const QString NoRoomKey = QStringLiteral("redyer:");
+const QString IncompleteKey = QStringLiteral("yarim:");
 const QStringList RejectPrefixes = {QStringLiteral("h01_"), QStringLiteral("h02_"),
                                     QStringLiteral("h03_")};
 
@@ -56,7 +58,8 @@ void flushHeldRejects(const Rule& rule, const QString& fileName, const QString& 
             QFile::remove(path);
             continue;
         }
-        const QString wanted = targetName.isEmpty() ? name : name.left(4) + targetName;
+        const QString wanted =
+            targetName.isEmpty() ? name : RejectFileName(name.left(4), targetName);
         const QString target = uniqueIn(rule.giden_klasor, wanted);
         const QString key = QStringLiteral("red:") + path;
         QString error;
@@ -155,6 +158,14 @@ void NoteUnreadable(const Rule& rule, const QString& fileName) {
     RunnerMemory::setValue(fileKeyPrefix(UnreadableKey, rule) + fileName, stateOf(rule, fileName));
 }
 
+void NoteIncomplete(const Rule& rule, const QString& fileName, const QString& line) {
+    const QString key = fileKeyPrefix(IncompleteKey, rule) + fileName;
+    if (line.isEmpty())
+        RunnerMemory::clear(key);
+    else
+        RunnerMemory::notice(key, line);
+}
+
 bool RejectsWaitingForRoom(const Rule& rule, const QString& fileName) {
     return RunnerMemory::value(fileKeyPrefix(NoRoomKey, rule) + fileName).has_value();
 }
@@ -168,7 +179,7 @@ void NoteRejectsWaitingForRoom(const Rule& rule, const QString& fileName, const 
 }
 
 void ForgetVanishedFiles(const Rule& rule, const QStringList& names) {
-    for (const QString& kind : {SeenKey, NotAFileKey, UnreadableKey, NoRoomKey}) {
+    for (const QString& kind : {SeenKey, NotAFileKey, UnreadableKey, NoRoomKey, IncompleteKey}) {
         const QString prefix = fileKeyPrefix(kind, rule);
         for (const QString& key : RunnerMemory::keysStartingWith(prefix)) {
             if (!names.contains(key.mid(prefix.size())))
@@ -332,11 +343,24 @@ void SetAsideUnknown(const Rule& rule, const QString& fileName, qint64 journalId
 }
 
 void RemoveEmptyRejectLeftovers(const Rule& rule, const QString& targetName) {
+    QStringList names;
     for (const QString& prefix : RejectPrefixes) {
-        const QFileInfo info(JoinPath(rule.giden_klasor, prefix + targetName));
+        names << RejectFileName(prefix, targetName);
+        const QFileInfo info(JoinPath(rule.giden_klasor, names.back()));
         // Rows make a reject file; an empty one is what a killed pass left.
         if (info.isFile() && info.size() == 0)
             QFile::remove(info.filePath());
+    }
+    if (!IsWorkbookName(targetName))
+        return;
+    // So is the hidden workbook a killed pass was writing, beside the name.
+    QDir folder(rule.giden_klasor);
+    for (const QString& part : folder.entryList({QLatin1Char('*') + RejectFile::PartSuffix},
+                                                QDir::Files | QDir::Hidden)) {
+        for (const QString& name : std::as_const(names)) {
+            if (part.startsWith(QLatin1Char('.') + name + QLatin1Char('.')))
+                folder.remove(part);
+        }
     }
 }
 

@@ -34,6 +34,9 @@ bool IsPlainFile(const Rule& rule, const QString& fileName);
 // not at every pass.
 bool IsUnreadableAsBefore(const Rule& rule, const QString& fileName);
 void NoteUnreadable(const Rule& rule, const QString& fileName);
+// A workbook still being written waits, `line` logged once; an empty line
+// forgets it (the workbook is whole).
+void NoteIncomplete(const Rule& rule, const QString& fileName, const QString& line);
 // A file whose reject rows no folder could take waits, tried again at every
 // pass; `problem` is logged once, and an empty one forgets it.
 bool RejectsWaitingForRoom(const Rule& rule, const QString& fileName);

@@ -9,6 +9,7 @@
 #include "gateway/Gateway.h"
 #include "reports/StatusListExport.h"
 #include "support/RunnerWorld.h"
+#include "support/Workbooks.h"
 
 namespace {
 
@@ -40,6 +41,12 @@ struct CliWorld : RunnerWorld {
 const QStringList Send = {
     "send", "FILE",         "--separator", ";",          "--header",
     "E",    "--gsm-column", "gsm",         "--template", "Sayın [##ad##], kampanya başladı."};
+
+// The same list on the second sheet of a workbook; it needs no separator.
+const QStringList SendBook = {
+    "send",         "BOOK", "--header",   "E",
+    "--gsm-column", "gsm",  "--template", "Sayın [##ad##], kampanya başladı.",
+    "--yes"};
 
 } // namespace
 
@@ -94,6 +101,10 @@ void TestCliJobs::jobs_data() {
         << QStringList{"send", "--now"} << "" << 2 << "unknown option --now";
     QTest::newRow("report from a word")
         << QStringList{"report", "package", "1000001"} << "report" << 1 << "okunamıyor";
+    QTest::newRow("a workbook's sheet") << SendBook + QStringList{"--sheet", "Ocak"} << "" << 0
+                                        << "queued=2 h01=1 h02=0 h03=0\ncredit=1000\nMsgID: ";
+    QTest::newRow("a sheet the workbook has not")
+        << SendBook + QStringList{"--sheet", "Mart"} << "" << 2 << "its sheets: Eski, Ocak";
     QTest::newRow("credit") << QStringList{"credit"} << "" << 0
                             << "credit=1000\noriginator=PARLEX\noriginator=ACME\n";
     QTest::newRow("credit, gateway away")
@@ -136,7 +147,16 @@ void TestCliJobs::jobs() {
         QVERIFY(desktop.tryLock());
     w.drop(QStringLiteral("a.txt"), List);
 
-    const auto cli = w.start(arguments.replaceInStrings(QStringLiteral("FILE"), w.list));
+    if (arguments.contains("BOOK")) {
+        w.list = w.env.filePath("liste/ocak.xlsx");
+        WriteXlsx(
+            w.list,
+            {{"Eski", {{"gsm"}, {5339999999LL}}},
+             {"Ocak",
+              {{"gsm", "ad"}, {"05321234567", "Ali"}, {5337654321LL, "Veli"}, {123, "Kısa"}}}});
+    }
+    arguments.replaceInStrings(QStringLiteral("FILE"), w.list);
+    const auto cli = w.start(arguments.replaceInStrings(QStringLiteral("BOOK"), w.list));
     QVERIFY(cli->waitForFinished(60000));
     const QString out = QString::fromUtf8(cli->readAllStandardOutput());
     const QString err = QString::fromUtf8(cli->readAllStandardError());
@@ -161,16 +181,22 @@ void TestCliJobs::jobs() {
     QVERIFY(out.endsWith("MsgID: " + QString::fromStdString(package.id) + "\n"));
     Recordset row = OpenRecordset("SELECT msgtip, paket_boyut, dosya_adi, originator, gtarih, "
                                   "tarih FROM tbl_giden_txt");
+    const QString name = QFileInfo(w.list).fileName();
     QCOMPARE(QStringList({row.text(0), row.text(1), row.text(2), row.text(3)}),
-             QStringList({"Dosyadan gönderim", "2", "ocak.txt", package.originator.c_str()}));
+             QStringList({"Dosyadan gönderim", "2", name, package.originator.c_str()}));
     QCOMPARE(row.text(4).endsWith("14:30:00"), arguments.contains("--at"));
-    QCOMPARE(QFileInfo::exists(w.env.filePath("liste/h01_ocak.txt")), true);
+    // A workbook's reject rows go into a workbook under its header row.
+    if (name.endsWith(".xlsx"))
+        QCOMPARE(SheetLines(w.env.filePath("liste/h01_ocak.xlsx")),
+                 QStringList({"gsm;ad", "123;Kısa"}));
+    else
+        QVERIFY(QFileInfo::exists(w.env.filePath("liste/h01_ocak.txt")));
     // Listed first among the packages, as the reports window lists it.
     const auto history = w.start({QStringLiteral("packages")});
     QVERIFY(history->waitForFinished(60000));
-    QVERIFY(
-        QString::fromUtf8(history->readAllStandardOutput())
-            .startsWith(QString::fromStdString(package.id) + "\tDosyadan gönderim\tocak.txt\t"));
+    QVERIFY(QString::fromUtf8(history->readAllStandardOutput())
+                .startsWith(QString::fromStdString(package.id) + "\tDosyadan gönderim\t" + name +
+                            "\t"));
 }
 
 // Ctrl+C or SIGTERM once the package has left: its reply is awaited and

@@ -56,15 +56,23 @@ private slots:
 
 void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded_data() {
     QTest::addColumn<int>("version");
-    QTest::newRow("version 1") << 1;
-    QTest::newRow("version 2") << 2;
-    QTest::newRow("version 3") << 3;
+    QTest::addColumn<QString>("extensions"); // as the file had them
+    QTest::addColumn<QString>("upgraded");   // as it has them then
+    QTest::newRow("version 1, delivered extensions") << 1 << "txt,csv"
+                                                     << "txt,csv,xlsx,ods,xls";
+    QTest::newRow("version 2, the user's own extensions") << 2 << "txt,dat"
+                                                          << "txt,dat";
+    QTest::newRow("version 3, delivered extensions") << 3 << "txt,csv"
+                                                     << "txt,csv,xlsx,ods,xls";
 }
 
 void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded() {
     QFETCH(int, version);
+    QFETCH(QString, extensions);
+    QFETCH(QString, upgraded);
     TestEnvironment env;
     WriteLog(QStringLiteral("eski"));
+    SetParam(QStringLiteral("uzantilar"), extensions);
     // Passwords are kept in it: the database and its write-ahead log, which
     // holds the same data, are the owner's alone.
     for (const QString& path : {DatabasePath(), DatabasePath() + QStringLiteral("-wal")}) {
@@ -75,6 +83,8 @@ void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded() {
     }
     // The file as an older Parlex left it, with a package recorded.
     ExecuteSql(QStringLiteral("ALTER TABLE tbl_giden_txt DROP COLUMN sms_sayisi"));
+    ExecuteSql(QStringLiteral("DELETE FROM tbl_param WHERE parametre IN ('operator_eki', "
+                              "'flg_tek_sms')"));
     if (version <= 2) {
         ExecuteSql(QStringLiteral("DROP INDEX idx_giden_gonderim"));
         ExecuteSql(QStringLiteral("ALTER TABLE tbl_giden_txt DROP COLUMN gonderim_kimligi"));
@@ -92,6 +102,11 @@ void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded() {
     ExecuteSql(QStringLiteral("INSERT INTO tbl_bildirim (anahtar, metin) VALUES ('a', 'b')"));
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_log_txt")), 1);
     QCOMPARE(count(QStringLiteral("PRAGMA user_version")), Database::SchemaVersion);
+    QCOMPARE(GetParam(QStringLiteral("uzantilar")), upgraded);
+    // The SMS counting settings are there for the settings window to store.
+    SetParam(QStringLiteral("operator_eki"), QStringLiteral("0"));
+    QCOMPARE(GetParam(QStringLiteral("operator_eki")), QStringLiteral("0"));
+    QCOMPARE(GetParam(QStringLiteral("flg_tek_sms")), QStringLiteral("0"));
     QCOMPARE(PendingRecords::write({package(QStringLiteral("Parlex"))}), QString());
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_giden_txt WHERE msgid = '100'")), 2);
     // The old row's SMS are unknown; the new one keeps its count.

@@ -76,6 +76,10 @@ void TestRoutines::uniqueFileName_data() {
     QTest::newRow("skips taken suffixes")
         << QStringList{"liste.csv", "liste(1).csv", "liste(2).csv"} << "liste.csv" << 0
         << "liste(3).csv" << 3;
+    // A workbook's five-character extension stays whole, so it still opens
+    // as one.
+    QTest::newRow("workbook") << QStringList{"h01_liste.xlsx", "h01_liste(1).xlsx"}
+                              << "h01_liste.xlsx" << 0 << "h01_liste(2).xlsx" << 2;
     QTest::newRow("short name") << QStringList{"ab"} << "ab" << 0 << "ab(1)" << 1;
     // 255 bytes is the longest name; a Turkish letter is two.
     const QString longest = QString(125, u'ş') + QStringLiteral("a.txt");

@@ -6,6 +6,7 @@
 #include "support/DiskFaults.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestEnvironment.h"
+#include "support/Workbooks.h"
 #include "textsource/RecordStream.h"
 
 using namespace Qt::StringLiterals;
@@ -96,6 +97,58 @@ private slots:
                                          u"h02_liste.txt"_s, u"h03_liste.txt"_s, u"liste.txt"_s}));
         QCOMPARE(w.read(u"h01_liste.txt"_s), QByteArray("eski"));
         QCOMPARE(w.read(u"h02_liste.txt"_s), "5321234567;" + a160 + "b\r\n");
+    }
+
+    // A workbook's chosen sheet builds the list as a data file does; its
+    // rows that cannot go are kept in workbooks beside it, under its header
+    // row when it has one.
+    void workbookSheetBuildsTheList_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("sheet");
+        QTest::addColumn<bool>("header");
+        QTest::newRow(".xlsx, its second sheet, a header row") << "liste.xlsx" << 1 << true;
+        QTest::newRow(".ods, its first sheet, no header row") << "liste.ods" << 0 << false;
+    }
+    void workbookSheetBuildsTheList() {
+        QFETCH(QString, name);
+        QFETCH(int, sheet);
+        QFETCH(bool, header);
+        World w;
+        const QString longName(155, u'x'); // "Sayın " makes 161
+        SheetRows customers{{5321234567LL, u"Ayşe"_s},
+                            {u"0532 123 45 67"_s, u"Ali"_s},
+                            {QVariant(), u"Numarasız"_s},
+                            {5331234567LL, longName},
+                            {QVariant(), longName}};
+        if (header)
+            customers.prepend({u"gsm"_s, u"ad"_s});
+        Sheets sheets{{u"Müşteriler"_s, customers}};
+        sheets.insert(sheet == 0 ? 1 : 0,
+                      std::pair(u"Eski"_s, SheetRows{{5339999999LL, u"Eski"_s}}));
+        QVERIFY(QDir().mkpath(w.folder));
+        if (name.endsWith(u".ods"_s))
+            WriteOds(w.folder + '/' + name, sheets);
+        else
+            WriteXlsx(w.folder + '/' + name, sheets);
+
+        TextFormat format = RuleTextFormat(QString(), header ? u"E"_s : u"H"_s);
+        PackageBuilder builder({w.folder, name, format, u";"_s, sheet});
+        PackageList list;
+        QCOMPARE(builder.build(header ? u"Sayın [##ad##]"_s : u"Sayın [##F2##]"_s,
+                               header ? u"gsm"_s : u"F1"_s, list),
+                 PackageBuilder::Result::Built);
+        QCOMPARE(list.size(), 2);
+        QCOMPARE(list.message(0), u"Sayin Ayse"_s);
+        QCOMPARE(list.number(1), u"5321234567"_s);
+        QCOMPARE(builder.accepted(), 2);
+        QCOMPARE(builder.noNumber(), 1);
+        QCOMPARE(builder.tooLong(), 1);
+        QCOMPARE(builder.noNumberTooLong(), 1);
+        QCOMPARE(w.files(), QStringList({u"h01_liste.xlsx"_s, u"h02_liste.xlsx"_s,
+                                         u"h03_liste.xlsx"_s, name}));
+        const QStringList names = header ? QStringList{u"gsm;ad"_s} : QStringList();
+        QCOMPARE(SheetLines(w.folder + u"/h01_liste.xlsx"_s), names + QStringList{u";Numarasız"_s});
+        QCOMPARE(SheetLines(w.folder + u"/h03_liste.xlsx"_s), names + QStringList{';' + longName});
     }
 
     void emptyFileLeavesNothingBehind() {

@@ -7,10 +7,12 @@
 #include "core/AppState.h"
 #include "core/DbRoutines.h"
 #include "core/PendingRecords.h"
+#include "reports/ExcelExport.h"
 #include "rules/RuleRunner.h"
 #include "rules/RunnerSteps.h"
 #include "support/DiskFaults.h"
 #include "support/RunnerWorld.h"
+#include "support/Workbooks.h"
 
 using namespace Qt::StringLiterals;
 
@@ -18,6 +20,22 @@ namespace {
 
 const QString P = QStringLiteral("[Borç] ");
 const QByteArray OneRow = "gsm;ad;tutar\n5321234567;A;1\n";
+
+// A workbook of customers as a spreadsheet program saves it.
+QByteArray Customers(const QString& suffix, bool header = true) {
+    SheetRows rows;
+    if (header)
+        rows << QVariantList{u"gsm"_s, u"ad"_s, u"tutar"_s};
+    rows << QVariantList{5321234567LL, u"Ayşe"_s, 150.5}
+         << QVariantList{QVariant(), u"Numarasız"_s, 40.0}
+         << QVariantList{u"0533 765 43 21"_s, QString(140, u'x'), 30.0};
+    return WorkbookBytes(suffix, {{u"Sayfa1"_s, rows}});
+}
+
+bool noRoom(const QString&, const QString&, QString* error) {
+    *error = u"diskte yer kalmadı"_s;
+    return false;
+}
 
 } // namespace
 
@@ -30,6 +48,11 @@ private slots:
     void oneFileEndToEnd_data();
     void oneFileEndToEnd();
     void allRowsRejectedSendsNothing();
+    void workbookSentWithRejectWorkbooks_data();
+    void workbookSentWithRejectWorkbooks();
+    void workbookNotWhole_data();
+    void workbookNotWhole();
+    void rejectWorkbookNotWrittenHoldsThePackage();
     void failedSubmissionKeepsOrSetsAsideTheFile_data();
     void failedSubmissionKeepsOrSetsAsideTheFile();
     void switchedOffDuringPass();
@@ -47,6 +70,7 @@ private slots:
     void longNamesKeepTheirRejectRows();
     void replacedFileIsSentAsNew();
     void acceptedPackageRecordedWhenDatabaseRefuses();
+    void leftoversOfAKilledPassAreRemoved_data();
     void leftoversOfAKilledPassAreRemoved();
     void unattendedFailuresAreLogLines();
     void fileDatedAheadWaitsUntilStill();
@@ -128,6 +152,138 @@ void TestRuleRunner::allRowsRejectedSendsNothing() {
     QCOMPARE(w.packageRows(), 0);
     QCOMPARE(RunnerWorld::files(w.out), (QStringList{"h01_liste.txt", "liste.txt"}));
     QCOMPARE(w.env.logLines().size(), 2); // opening and building, nothing sent
+}
+
+void TestRuleRunner::workbookSentWithRejectWorkbooks_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QStringList>("amounts"); // 150.5, 40 and 30 as the sheet shows them
+    QTest::addColumn<bool>("held");           // the outgoing folder comes back later
+
+    const QStringList decimals{"150,50", "40,00", "30,00"};
+    QTest::newRow(".xlsx with a header row") << "liste.xlsx"
+                                             << "E" << decimals << false;
+    QTest::newRow(".xlsx without") << "liste.xlsx"
+                                   << "H" << decimals << false;
+    // Numbers in the General format show as they are.
+    QTest::newRow(".ods") << "liste.ods"
+                          << "E" << QStringList{"150,5", "40", "30"} << false;
+    QTest::newRow("rows held until the outgoing folder is back") << "liste.xlsx"
+                                                                 << "E" << decimals << true;
+}
+
+void TestRuleRunner::workbookSentWithRejectWorkbooks() {
+    QFETCH(QString, name);
+    QFETCH(QString, header);
+    QFETCH(QStringList, amounts);
+    QFETCH(bool, held);
+
+    RunnerWorld w(header);
+    const bool withHeader = header == QLatin1String("E");
+    w.drop(name, Customers(QFileInfo(name).suffix(), withHeader));
+    if (held)
+        QVERIFY(QDir(w.out).removeRecursively());
+    OtoMesaj();
+    if (held) {
+        QVERIFY(QDir().mkpath(w.out));
+        OtoMesaj();
+    }
+
+    QCOMPARE(w.sim->packageCount(), 1);
+    const auto messages = w.sim->packageMessages(w.sim->packages()[0].id);
+    QCOMPARE(messages.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(messages[0].number + ' ' + messages[0].text),
+             "5321234567 Sayin Ayse, borcunuz " + amounts[0] + " TL.");
+    // Workbooks under the workbook's name, each value as the sheet showed it.
+    QCOMPARE(RunnerWorld::files(w.out), (QStringList{"h01_liste.xlsx", "h02_liste.xlsx", name}));
+    const QStringList names = withHeader ? QStringList{"gsm;ad;tutar"} : QStringList();
+    QCOMPARE(SheetLines(w.out + "/h01_liste.xlsx"),
+             names + QStringList{";Numarasız;" + amounts[1]});
+    // The first row on the first line, be it the header or a record.
+    QVERIFY(WorkbookPart(w.out + "/h01_liste.xlsx", u"xl/worksheets/sheet1.xml"_s)
+                .contains(R"(<row r="1")"));
+    QCOMPARE(SheetLines(w.out + "/h02_liste.xlsx"),
+             names + QStringList{"0533 765 43 21;" + QString(140, u'x') + ';' + amounts[2]});
+    QCOMPARE(RunnerWorld::files(w.in), QStringList{"Schema.ini"});
+    QVERIFY(!QFileInfo::exists(HeldRejectsFolder(w.rule, name)));
+}
+
+void TestRuleRunner::workbookNotWhole_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("said"); // how its one line starts, after the rule's name
+    QTest::addColumn<int>("lines");    // after two passes
+
+    const QByteArray whole = Customers(u"xlsx"_s);
+    const QString waits =
+        u"liste.xlsx dosyası henüz tamamlanmadı (GELEN/liste.xlsx: çalışma "
+        "kitabı henüz yazılıyor (zip dizini yok)); tamamlandığında gönderilecek."_s;
+    // Saved or copied in slowly: no zip directory at its end yet.
+    QTest::newRow("half written") << whole.left(whole.size() / 2) << waits << 1;
+    QTest::newRow("just begun") << QByteArray() << waits << 1;
+    const QString unreadable = u"liste.xlsx dosyası okunamadı: GELEN/liste.xlsx: "_s;
+    QTest::newRow("a data file under a workbook's name")
+        << OneRow << unreadable + "bir çalışma kitabı değil" << 3;
+    QByteArray broken = whole;
+    broken[broken.lastIndexOf("PK\x01\x02") + 20] = 'X';
+    QTest::newRow("its directory broken") << broken << unreadable + "çalışma kitabı bozuk" << 3;
+    // Good rows first, then a row meant to keep the program busy: nothing
+    // of the file goes.
+    QVariantList wide{5331234567LL, u"B"_s, 2};
+    wide.resize(1500);
+    wide << u"x"_s;
+    const SheetRows rows{{u"gsm"_s, u"ad"_s, u"tutar"_s}, {5321234567LL, u"A"_s, 1}, wide};
+    QTest::newRow("too wide further down") << WorkbookBytes(u"xlsx"_s, {{u"Sayfa1"_s, rows}})
+                                           << unreadable + "1000 sütundan fazlası var" << 3;
+}
+
+void TestRuleRunner::workbookNotWhole() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, said);
+    QFETCH(int, lines);
+
+    RunnerWorld w;
+    w.drop(u"liste.xlsx"_s, bytes);
+    OtoMesaj();
+    OtoMesaj();
+    // Nothing sent, the file where it was, and its line said once.
+    QCOMPARE(w.sim->requestCount(), 0);
+    QCOMPARE(RunnerWorld::files(w.out), QStringList());
+    QStringList logged = w.env.logLines();
+    QCOMPARE(logged.size(), lines);
+    said = P + said.replace(u"GELEN"_s, w.in);
+    QVERIFY2(logged.filter(said.left(said.indexOf(u'('))).value(0).startsWith(said),
+             qPrintable(logged.join(u'\n')));
+
+    // Whole at last, it is sent once.
+    w.drop(u"liste.xlsx"_s, Customers(u"xlsx"_s), 30);
+    OtoMesaj();
+    OtoMesaj();
+    QCOMPARE(w.sim->packageCount(), 1);
+    QCOMPARE(RunnerWorld::files(w.out),
+             (QStringList{"h01_liste.xlsx", "h02_liste.xlsx", "liste.xlsx"}));
+}
+
+void TestRuleRunner::rejectWorkbookNotWrittenHoldsThePackage() {
+    RunnerWorld w;
+    w.drop(u"liste.xlsx"_s, Customers(u"xlsx"_s));
+    // Neither folder can take the finished workbook.
+    gReplaceWorkbookFile = noRoom;
+    OtoMesaj();
+    OtoMesaj();
+    gReplaceWorkbookFile = ReplaceFileDurably;
+    QCOMPARE(w.sim->requestCount(), 0);
+    QCOMPARE(RunnerWorld::files(w.out), QStringList());
+    QCOMPARE(w.env.logLines().mid(2),
+             QStringList{P + "liste.xlsx dosyasının red satırları ne giden klasörüne (diskte yer "
+                             "kalmadı) ne program klasörüne (diskte yer kalmadı) yazılabildi. "
+                             "Satırlar kaybolmasın diye paket gönderilmedi; dosya her kontrolde "
+                             "yeniden denenecek."});
+    QVERIFY(QFile::exists(w.in + "/liste.xlsx"));
+
+    OtoMesaj();
+    QCOMPARE(w.sim->packageCount(), 1);
+    QCOMPARE(RunnerWorld::files(w.out),
+             (QStringList{"h01_liste.xlsx", "h02_liste.xlsx", "liste.xlsx"}));
 }
 
 void TestRuleRunner::failedSubmissionKeepsOrSetsAsideTheFile_data() {
@@ -601,16 +757,42 @@ void TestRuleRunner::acceptedPackageRecordedWhenDatabaseRefuses() {
     QVERIFY(QFile::exists(w.out + "/liste(1).txt"));
 }
 
+void TestRuleRunner::leftoversOfAKilledPassAreRemoved_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("rejects");
+    QTest::addColumn<QString>("hidden"); // a reject workbook being written
+    QTest::newRow("data file") << "liste.txt" << QByteArray("gsm;ad;tutar\n;B;2\n")
+                               << "h01_liste.txt"
+                               << "";
+    QTest::newRow("workbook") << "liste.ods"
+                              << WorkbookBytes(u"ods"_s, {{u"Sayfa1"_s,
+                                                           {{u"gsm"_s, u"ad"_s, u"tutar"_s},
+                                                            {QVariant(), u"B"_s, 2}}}})
+                              << "h01_liste.xlsx"
+                              << ".h01_liste.xlsx.4321-0.part";
+}
+
 void TestRuleRunner::leftoversOfAKilledPassAreRemoved() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, rejects);
+    QFETCH(QString, hidden);
+
     RunnerWorld w;
-    const QString held = HeldRejectsFolder(w.rule, QStringLiteral("liste.txt"));
+    const QString held = HeldRejectsFolder(w.rule, name);
     QVERIFY(QDir().mkpath(held));
-    w.drop(QStringLiteral("h01_liste.txt"), QByteArray(), 60, w.out);
+    w.drop(rejects, QByteArray(), 60, w.out);
+    if (!hidden.isEmpty())
+        w.drop(hidden, "PK\x03\x04", 60, w.out);
     w.drop(QStringLiteral("h02_liste.txt.part"), "yarim", 60, held);
-    w.drop(QStringLiteral("liste.txt"), "gsm;ad;tutar\n;B;2\n");
+    w.drop(name, bytes);
     OtoMesaj();
-    QCOMPARE(RunnerWorld::files(w.out), (QStringList{"h01_liste.txt", "liste.txt"}));
-    QCOMPARE(RunnerWorld::read(w.out + "/h01_liste.txt"), QByteArray("gsm;ad;tutar\r\n;B;2\r\n"));
+    QCOMPARE(RunnerWorld::files(w.out), (QStringList{rejects, name}));
+    const QString rows = hidden.isEmpty()
+                             ? QString::fromUtf8(RunnerWorld::read(w.out + "/" + rejects))
+                             : SheetLines(w.out + "/" + rejects).join(u"\r\n") + "\r\n";
+    QCOMPARE(rows, u"gsm;ad;tutar\r\n;B;2\r\n"_s);
     QVERIFY(!QDir(held).exists());
 }
 

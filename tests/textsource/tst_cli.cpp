@@ -5,6 +5,7 @@
 
 #include "core/DbRoutines.h"
 #include "support/TestEnvironment.h"
+#include "support/Workbooks.h"
 
 using namespace Qt::StringLiterals;
 
@@ -28,6 +29,16 @@ CliRun RunCli(const QStringList& arguments) {
     return run;
 }
 
+// Customers on the second sheet of a workbook, as saved by a spreadsheet
+// program: .xlsx or .ods.
+QByteArray Book(const QString& suffix) {
+    const SheetRows customers{{u"gsm"_s, u"ad"_s, u"tutar"_s, u"tarih"_s},
+                              {5321234567LL, u"Ayşe"_s, 150.5, QDate(2027, 1, 15)},
+                              {QVariant(), u"Numarasız"_s, 40.0, QDate(2027, 1, 18)}};
+    return WorkbookBytes(suffix,
+                         {{u"Eski"_s, {{u"gsm"_s}, {5339999999LL}}}, {u"Ocak"_s, customers}});
+}
+
 const QByteArray People = "ad;gsm;tutar\r\nAy\xFE\x65;05321234567;150,"
                           "50\r\n\"Veli\tK\xFDl\xFD\xE7\";;3\r\nC:\\x;0212;\r\n";
 
@@ -44,7 +55,8 @@ private slots:
 };
 
 void TestCli::commands_data() {
-    // FILE is in/liste.txt of a test folder holding `bytes`. Standard output as a whole, or its
+    // FILE is in/liste.txt of a test folder holding `bytes` (XLSX in/liste.xlsx, ODS
+    // in/liste.ods). Standard output as a whole, or its
     // beginning when `out` has no final line break; standard error says nothing, or one line naming
     // the file (exit 1) or the tool (exit 2), and holding `why` when given.
     QTest::addColumn<QStringList>("arguments");
@@ -98,6 +110,45 @@ void TestCli::commands_data() {
             << "" << u": 2. satırda kapanmayan tırnak"_s;
     }
 
+    // A workbook is read as a data file; its separator is not asked for, nor used.
+    const QStringList readBook{"read", "XLSX", "--header", "E", "--sheet"};
+    QTest::newRow("read: .xlsx, a sheet by its name")
+        << readBook + QStringList{"Ocak"} << Book(u"xlsx"_s) << 0
+        << u"sheet: Ocak\ngsm:integer\tad:text\ttutar:double\ttarih:text\n"
+           "5321234567\tAyşe\t150,5\t15.01.2027\n\\N\tNumarasız\t40\t18.01.2027\n"_s
+        << QString();
+    QTest::newRow("read: .ods, a sheet by its place, no header, a separator given")
+        << QStringList{"read", "ODS", "--separator", ";", "--header", "H", "--sheet", "2"}
+        << Book(u"ods"_s) << 0
+        << u"sheet: Ocak\nF1:text\tF2:text\tF3:text\tF4:text\ngsm\tad\ttutar\ttarih\n"
+           "5321234567\tAyşe\t150,5\t15.01.2027\n\\N\tNumarasız\t40\t18.01.2027\n"_s
+        << QString();
+    QTest::newRow("read: .xlsx, its first sheet")
+        << QStringList{"read", "XLSX", "--header", "E"} << Book(u"xlsx"_s) << 0
+        << u"sheet: Eski\ngsm:integer\n5339999999\n"_s << QString();
+    // Each cell fills a template as the sheet shows it.
+    QTest::newRow("preview: .xlsx")
+        << QStringList{"preview",      "XLSX",
+                       "--header",     "E",
+                       "--sheet",      "Ocak",
+                       "--template",   "[##ad##]: [##tutar##] TL, son gün [##tarih##]",
+                       "--gsm-column", "gsm"}
+        << Book(u"xlsx"_s) << 0
+        << u"queued\t5321234567\tAyse: 150,50 TL, son gun 15.01.2027\n"
+           "h01\t\tNumarasız: 40,00 TL, son gün 18.01.2027\nqueued=1 h01=1 h02=0 h03=0\n"_s
+        << QString();
+    QTest::newRow("read: a sheet the workbook has not")
+        << readBook + QStringList{"Mart"} << Book(u"xlsx"_s) << 2 << QString()
+        << u"has no sheet Mart; its sheets: Eski, Ocak"_s;
+    QTest::newRow("read: a sheet past the last") << readBook + QStringList{"3"} << Book(u"xlsx"_s)
+                                                 << 2 << QString() << u"its sheets: Eski, Ocak"_s;
+    QTest::newRow("read: --sheet of a data file")
+        << read + QStringList{"--sheet", "1"} << People << 2 << QString() << u"--sheet"_s;
+    const QByteArray book = Book(u"xlsx"_s);
+    QTest::newRow("read: a workbook still being written")
+        << readBook + QStringList{"Ocak"} << book.left(book.size() / 2) << 1 << QString()
+        << u"çalışma kitabı henüz yazılıyor"_s;
+
     QTest::newRow("help") << QStringList{"--help"} << People << 0 << "Usage: parlex-cli COMMAND"
                           << QString();
     QTest::newRow("help wins over bad arguments")
@@ -112,8 +163,12 @@ void TestCli::commands() {
     QFETCH(QString, out);
     QFETCH(QString, why);
     TestEnvironment env;
-    const QString file = env.writeFile(u"in/liste.txt"_s, bytes);
-    arguments.replaceInStrings(u"FILE"_s, file);
+    const QString name = arguments.contains(u"XLSX"_s)  ? u"liste.xlsx"_s
+                         : arguments.contains(u"ODS"_s) ? u"liste.ods"_s
+                                                        : u"liste.txt"_s;
+    const QString file = env.writeFile(u"in/"_s + name, bytes);
+    for (const QString& placeholder : {u"FILE"_s, u"XLSX"_s, u"ODS"_s})
+        arguments.replaceInStrings(placeholder, file);
     const CliRun run = RunCli(arguments);
     QCOMPARE(run.exitCode, exitCode);
     QCOMPARE(out.endsWith(u'\n') || out.isEmpty() ? run.out : run.out.left(out.size()), out);
