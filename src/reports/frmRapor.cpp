@@ -12,7 +12,6 @@
 #include "ui_frmRapor.h"
 
 #include "DeliveryReports.h"
-#include "ExcelExport.h"
 #include "PackageHistory.h"
 #include "StatusListExport.h"
 #include "StatusListModel.h"
@@ -23,6 +22,7 @@
 #include "shell/GridModels.h"
 #include "shell/WorkingWindowHost.h"
 #include "shell/frmBekle.h"
+#include "spreadsheet/ExcelExport.h"
 
 Q_LOGGING_CATEGORY(lcRapor, "parlex.reports.window")
 

@@ -1,8 +1,8 @@
 #include <QProcess>
 
-#include "reports/ExcelExport.h"
 #include "rules/frmAna.h"
 #include "shell/GridModels.h"
+#include "spreadsheet/ExcelExport.h"
 #include "support/WindowTestSupport.h"
 
 namespace {
