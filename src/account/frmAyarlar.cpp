@@ -18,8 +18,8 @@
 #include "core/DatabaseSchema.h"
 #include "core/DbRoutines.h"
 #include "core/GatewayMode.h"
-#include "shell/GuardedStep.h"
-#include "shell/WorkingWindowHost.h"
+#include "widgets/GuardedStep.h"
+#include "widgets/WorkingWindowHost.h"
 
 namespace {
 

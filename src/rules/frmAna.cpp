@@ -20,10 +20,10 @@
 #include "core/SystemError.h"
 #include "rules/PollingTimer.h"
 #include "rules/RuleStore.h"
-#include "shell/Artwork.h"
-#include "shell/GridModels.h"
-#include "shell/WorkingWindowHost.h"
 #include "spreadsheet/ExcelExport.h"
+#include "widgets/Artwork.h"
+#include "widgets/GridModels.h"
+#include "widgets/WorkingWindowHost.h"
 
 Q_LOGGING_CATEGORY(lcAna, "parlex.status")
 

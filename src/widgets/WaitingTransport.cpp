@@ -12,7 +12,7 @@
 #include <QPointer>
 #include <QThread>
 
-#include "frmMenu.h"
+#include "desktop/frmMenu.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <QTranslator>
 #include <QUrl>
 
-#include "frmMenu.h"
+#include "desktop/frmMenu.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "WorkingWindowHost.h"
 #include "rules/PollingTimer.h"
+#include "widgets/WorkingWindowHost.h"
 
 class QLabel;
 class QMdiArea;

@@ -18,8 +18,6 @@
 
 #include "ui_frmMenu.h"
 
-#include "Artwork.h"
-#include "ElidedLabel.h"
 #include "HelpDocument.h"
 #include "TrayControl.h"
 #include "account/frmAyarlar.h"
@@ -35,6 +33,8 @@
 #include "reports/frmRapor.h"
 #include "rules/frmAna.h"
 #include "rules/frmOtoAyar.h"
+#include "widgets/Artwork.h"
+#include "widgets/ElidedLabel.h"
 
 Q_LOGGING_CATEGORY(lcMenu, "parlex.menu")
 
