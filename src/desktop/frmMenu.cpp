@@ -40,8 +40,6 @@ Q_LOGGING_CATEGORY(lcMenu, "parlex.menu")
 
 namespace {
 
-frmMenu* g_current = nullptr;
-
 const QString CRLF = QStringLiteral("\r\n");
 
 // The frame's empty client area, with the program's picture in its middle.
@@ -78,16 +76,12 @@ QString hostOf(const char* param) {
 
 } // namespace
 
-frmMenu* frmMenu::current() {
-    return g_current;
-}
-
 frmMenu::frmMenu(QWidget* parent, PollingTimer::Pass pass)
     : QMainWindow(parent)
     , m_ui(std::make_unique<Ui_frmMenu>())
     , m_timer(nullptr, std::move(pass)) {
     m_ui->setupUi(this);
-    g_current = this;
+    StatusLine::setCurrent(this);
     setWindowIcon(Artwork::applicationIcon());
 
     m_mdi = new MdiClient(this);
@@ -137,8 +131,8 @@ frmMenu::~frmMenu() {
     // The area announces its last activation while the base class tears the
     // children down, when this object is no longer a frmMenu.
     disconnect(m_mdi, nullptr, this, nullptr);
-    if (g_current == this)
-        g_current = nullptr;
+    if (StatusLine::current() == this)
+        StatusLine::setCurrent(nullptr);
 }
 
 void frmMenu::Form_Load() {
