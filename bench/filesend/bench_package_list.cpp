@@ -25,8 +25,8 @@
 #include "filesend/PackageListModel.h"
 #include "filesend/frmDosyaSMS.h"
 #include "rules/PollingTimer.h"
-#include "shell/WorkingWindowHost.h"
 #include "textsource/RecipientFile.h"
+#include "widgets/WorkingWindowHost.h"
 
 namespace {
 

@@ -30,8 +30,8 @@
 #include "core/AppState.h"
 #include "gateway/HttpTransport.h"
 #include "reports/DeliveryReports.h"
-#include "reports/ExcelExport.h"
 #include "reports/StatusListExport.h"
+#include "spreadsheet/ExcelExport.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "core/DbRoutines.h"
 #include "core/GatewayMode.h"
 #include "textsource/MessageCost.h"
-#include "shell/GuardedStep.h"
-#include "shell/WorkingWindowHost.h"
+#include "widgets/GuardedStep.h"
+#include "widgets/WorkingWindowHost.h"
 
 namespace {
 

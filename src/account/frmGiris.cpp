@@ -17,7 +17,7 @@
 #include "core/SystemError.h"
 #include "gateway/CheckGateway.h"
 #include "gateway/Gateway.h"
-#include "shell/Artwork.h"
+#include "widgets/Artwork.h"
 
 Q_LOGGING_CATEGORY(lcLogin, "parlex.login")
 

@@ -4,7 +4,7 @@
 
 #include "AuxiliaryAddresses.h"
 #include "core/AppState.h"
-#include "shell/GuardedStep.h"
+#include "widgets/GuardedStep.h"
 
 frmDestek::frmDestek(QObject* parent)
     : QObject(parent) {

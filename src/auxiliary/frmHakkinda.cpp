@@ -4,8 +4,8 @@
 
 #include "core/AppState.h"
 #include "core/GatewayMode.h"
-#include "shell/Artwork.h"
-#include "shell/XpButton.h"
+#include "widgets/Artwork.h"
+#include "widgets/XpButton.h"
 
 frmHakkinda::frmHakkinda(QWidget* parent)
     : QDialog(parent)

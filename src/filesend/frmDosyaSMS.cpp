@@ -15,10 +15,10 @@
 #include "core/RegionalFormat.h"
 #include "core/Routines.h"
 #include "gateway/Gateway.h"
-#include "shell/SampleLoader.h"
-#include "shell/WorkingWindowHost.h"
-#include "shell/frmPop.h"
 #include "textsource/MessageTemplate.h"
+#include "widgets/SampleLoader.h"
+#include "widgets/WorkingWindowHost.h"
+#include "widgets/frmPop.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ExcelExport.h"
 #include "StatusList.h"
+#include "spreadsheet/ExcelExport.h"
 
 // The rows a status list shows (after the filter), as the export writes
 // them: GsmNo and Durum, both texts, so a number keeps its digits.

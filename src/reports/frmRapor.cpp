@@ -12,17 +12,17 @@
 #include "ui_frmRapor.h"
 
 #include "DeliveryReports.h"
-#include "ExcelExport.h"
 #include "PackageHistory.h"
 #include "StatusListExport.h"
 #include "StatusListModel.h"
 #include "core/AppState.h"
 #include "core/Routines.h"
 #include "core/SystemError.h"
-#include "shell/CompactTabs.h"
-#include "shell/GridModels.h"
-#include "shell/WorkingWindowHost.h"
-#include "shell/frmBekle.h"
+#include "spreadsheet/ExcelExport.h"
+#include "widgets/CompactTabs.h"
+#include "widgets/GridModels.h"
+#include "widgets/WorkingWindowHost.h"
+#include "widgets/frmBekle.h"
 
 Q_LOGGING_CATEGORY(lcRapor, "parlex.reports.window")
 

@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "core/Recordset.h"
-#include "reports/ExcelExport.h"
+#include "spreadsheet/ExcelExport.h"
 
 // The activity log for a workbook, newest line first as the status screen
 // lists it: the date as a date-time, the text as a text. The lines are those

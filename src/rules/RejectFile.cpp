@@ -14,7 +14,7 @@
 #include "core/FileSystem.h"
 #include "core/Routines.h"
 #include "core/SystemError.h"
-#include "reports/ExcelExport.h"
+#include "spreadsheet/ExcelExport.h"
 #include "spreadsheet/TableFile.h"
 #include "textsource/TextRecord.h"
 

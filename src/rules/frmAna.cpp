@@ -18,12 +18,12 @@
 #include "core/DbRoutines.h"
 #include "core/Routines.h"
 #include "core/SystemError.h"
-#include "reports/ExcelExport.h"
 #include "rules/PollingTimer.h"
 #include "rules/RuleStore.h"
-#include "shell/Artwork.h"
-#include "shell/GridModels.h"
-#include "shell/WorkingWindowHost.h"
+#include "spreadsheet/ExcelExport.h"
+#include "widgets/Artwork.h"
+#include "widgets/GridModels.h"
+#include "widgets/WorkingWindowHost.h"
 
 Q_LOGGING_CATEGORY(lcAna, "parlex.status")
 

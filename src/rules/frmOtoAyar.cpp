@@ -14,12 +14,12 @@
 #include "core/DbRoutines.h"
 #include "core/UiServices.h"
 #include "gateway/Gateway.h"
-#include "shell/GridModels.h"
-#include "shell/SampleLoader.h"
-#include "shell/WorkingWindowHost.h"
-#include "shell/frmKlasorSec.h"
-#include "shell/frmPop.h"
 #include "textsource/MessageTemplate.h"
+#include "widgets/GridModels.h"
+#include "widgets/SampleLoader.h"
+#include "widgets/WorkingWindowHost.h"
+#include "widgets/frmKlasorSec.h"
+#include "widgets/frmPop.h"
 
 namespace {
 

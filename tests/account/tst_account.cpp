@@ -14,9 +14,9 @@
 #include "auxiliary/frmReklam.h"
 #include "core/GatewayMode.h"
 #include "core/Settings.h"
-#include "shell/WebPane.h"
-#include "shell/XpButton.h"
 #include "support/WindowTestSupport.h"
+#include "widgets/WebPane.h"
+#include "widgets/XpButton.h"
 
 using namespace Qt::StringLiterals;
 

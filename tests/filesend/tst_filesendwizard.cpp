@@ -15,12 +15,12 @@
 
 #include "filesend/PackageListModel.h"
 #include "filesend/frmDosyaSMS.h"
-#include "shell/SampleLoader.h"
-#include "shell/frmBekle.h"
-#include "shell/frmKlasorSec.h"
-#include "shell/frmPop.h"
 #include "support/WindowTestSupport.h"
 #include "textsource/SchemaIni.h"
+#include "widgets/SampleLoader.h"
+#include "widgets/frmBekle.h"
+#include "widgets/frmKlasorSec.h"
+#include "widgets/frmPop.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,9 +1,9 @@
 #include <QProcess>
 
-#include "reports/ExcelExport.h"
 #include "rules/frmAna.h"
-#include "shell/GridModels.h"
+#include "spreadsheet/ExcelExport.h"
 #include "support/WindowTestSupport.h"
+#include "widgets/GridModels.h"
 
 namespace {
 

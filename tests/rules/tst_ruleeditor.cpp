@@ -8,8 +8,8 @@
 #include "rules/RuleEditing.h"
 #include "rules/RuleRunner.h"
 #include "rules/frmOtoAyar.h"
-#include "shell/frmPop.h"
 #include "support/WindowTestSupport.h"
+#include "widgets/frmPop.h"
 
 using namespace Qt::StringLiterals;
 

@@ -9,12 +9,12 @@
 
 #include "core/AppState.h"
 #include "core/DbRoutines.h"
-#include "shell/TrayControl.h"
-#include "shell/frmMenu.h"
-#include "shell/frmPop.h"
+#include "desktop/TrayControl.h"
+#include "desktop/frmMenu.h"
 #include "support/ScriptedUi.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestEnvironment.h"
+#include "widgets/frmPop.h"
 
 // The desktop's windows driven as a user drives them: controls found by the
 // names the design gives them, boxes answered once they are open, windows

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "Artwork.h"
+#include "widgets/Artwork.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <QPointer>
 #include <QThread>
 
-#include "frmMenu.h"
+#include "StatusLine.h"
 
 namespace {
 
@@ -119,19 +119,20 @@ class WaitScope {
 public:
     explicit WaitScope(QString step)
         : m_step(std::move(step))
-        , m_menu(frmMenu::current()) {
+        , m_line(StatusLine::current())
+        , m_lineAlive(dynamic_cast<QObject*>(m_line)) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        if (m_menu) {
-            m_previous = m_menu->statusPanel(2);
-            m_menu->setStatusPanel(2, m_step);
+        if (m_line) {
+            m_previous = m_line->statusText();
+            m_line->setStatusText(m_step);
         }
     }
 
     ~WaitScope() {
         QGuiApplication::restoreOverrideCursor();
         // A text written meanwhile (by a pass the timer ran) is newer news.
-        if (m_menu && m_menu->statusPanel(2) == m_step)
-            m_menu->setStatusPanel(2, m_previous);
+        if (m_lineAlive && m_line->statusText() == m_step)
+            m_line->setStatusText(m_previous);
     }
 
     WaitScope(const WaitScope&) = delete;
@@ -140,7 +141,9 @@ public:
 private:
     InputHold m_hold;
     QString m_step;
-    QPointer<frmMenu> m_menu;
+    StatusLine* m_line;
+    // The main window may close while the request is out.
+    QPointer<QObject> m_lineAlive;
     QString m_previous;
 };
 

@@ -1,7 +1,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "shell/XpButton.h"
+#include "widgets/XpButton.h"
 
 using namespace Qt::StringLiterals;
 

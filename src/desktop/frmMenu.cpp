@@ -18,8 +18,6 @@
 
 #include "ui_frmMenu.h"
 
-#include "Artwork.h"
-#include "ElidedLabel.h"
 #include "HelpDocument.h"
 #include "TrayControl.h"
 #include "account/frmAyarlar.h"
@@ -35,12 +33,12 @@
 #include "reports/frmRapor.h"
 #include "rules/frmAna.h"
 #include "rules/frmOtoAyar.h"
+#include "widgets/Artwork.h"
+#include "widgets/ElidedLabel.h"
 
 Q_LOGGING_CATEGORY(lcMenu, "parlex.menu")
 
 namespace {
-
-frmMenu* g_current = nullptr;
 
 const QString CRLF = QStringLiteral("\r\n");
 
@@ -78,16 +76,12 @@ QString hostOf(const char* param) {
 
 } // namespace
 
-frmMenu* frmMenu::current() {
-    return g_current;
-}
-
 frmMenu::frmMenu(QWidget* parent, PollingTimer::Pass pass)
     : QMainWindow(parent)
     , m_ui(std::make_unique<Ui_frmMenu>())
     , m_timer(nullptr, std::move(pass)) {
     m_ui->setupUi(this);
-    g_current = this;
+    StatusLine::setCurrent(this);
     setWindowIcon(Artwork::applicationIcon());
 
     m_mdi = new MdiClient(this);
@@ -137,8 +131,8 @@ frmMenu::~frmMenu() {
     // The area announces its last activation while the base class tears the
     // children down, when this object is no longer a frmMenu.
     disconnect(m_mdi, nullptr, this, nullptr);
-    if (g_current == this)
-        g_current = nullptr;
+    if (StatusLine::current() == this)
+        StatusLine::setCurrent(nullptr);
 }
 
 void frmMenu::Form_Load() {

@@ -4,13 +4,13 @@
 #include <QCommandLineParser>
 #include <QDir>
 
-#include "Artwork.h"
 #include "ProgramStart.h"
-#include "QtUi.h"
-#include "WaitingTransport.h"
 #include "core/AppState.h"
 #include "core/ExitRequest.h"
 #include "core/ProgramFolder.h"
+#include "widgets/Artwork.h"
+#include "widgets/QtUi.h"
+#include "widgets/WaitingTransport.h"
 
 namespace {
 

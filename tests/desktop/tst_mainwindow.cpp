@@ -16,10 +16,10 @@
 #include "rules/RuleRunner.h"
 #include "rules/RuleStore.h"
 #include "rules/frmAna.h"
-#include "shell/GridModels.h"
-#include "shell/QtUi.h"
 #include "support/RunnerWorld.h"
 #include "support/WindowTestSupport.h"
+#include "widgets/GridModels.h"
+#include "widgets/QtUi.h"
 
 namespace {
 

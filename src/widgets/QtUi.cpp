@@ -12,7 +12,7 @@
 #include <QTranslator>
 #include <QUrl>
 
-#include "frmMenu.h"
+#include "StatusLine.h"
 
 namespace {
 
@@ -123,6 +123,6 @@ void QtUi::yield() {
 }
 
 void QtUi::setStatusText(const QString& text) {
-    if (frmMenu* menu = frmMenu::current())
-        menu->setStatusPanel(2, text);
+    if (StatusLine* line = StatusLine::current())
+        line->setStatusText(text);
 }

@@ -13,7 +13,7 @@
 
 #include "core/AppState.h"
 #include "core/DbRoutines.h"
-#include "shell/GridModels.h"
+#include "widgets/GridModels.h"
 
 namespace {
 

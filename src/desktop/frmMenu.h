@@ -5,8 +5,9 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "WorkingWindowHost.h"
 #include "rules/PollingTimer.h"
+#include "widgets/StatusLine.h"
+#include "widgets/WorkingWindowHost.h"
 
 class QLabel;
 class QMdiArea;
@@ -26,7 +27,7 @@ class Ui_frmMenu;
 // the menus, the status bar, the notification icon and the polling timer of
 // automatic sending. Its close box hides it into the notification area; only
 // Çıkış, once confirmed, ends the program.
-class frmMenu : public QMainWindow, public WorkingWindowHost {
+class frmMenu : public QMainWindow, public WorkingWindowHost, public StatusLine {
     Q_OBJECT
 
 public:
@@ -34,9 +35,6 @@ public:
 
     explicit frmMenu(QWidget* parent = nullptr, PollingTimer::Pass pass = {});
     ~frmMenu() override;
-
-    // The main window of the running program, if there is one.
-    static frmMenu* current();
 
     Ui_frmMenu& form() { return *m_ui; }
     QMdiArea* mdiArea() const { return m_mdi; }
@@ -48,6 +46,8 @@ public:
     // long text as "…" and the whole text as its tool tip.
     void setStatusPanel(int panel, const QString& text);
     QString statusPanel(int panel) const;
+    QString statusText() const override { return statusPanel(2); }
+    void setStatusText(const QString& text) override { setStatusPanel(2, text); }
     // Panel 4 shows the active user, panel 6 the account mode.
     void showAccount() override;
     // The advertisement window goes at once; it comes back once the event

@@ -5,11 +5,11 @@
 
 #include "account/frmGiris.h"
 #include "core/InstanceLock.h"
+#include "desktop/ProgramStart.h"
 #include "gateway/Gateway.h"
-#include "shell/ProgramStart.h"
-#include "shell/QtUi.h"
-#include "shell/WaitingTransport.h"
 #include "support/WindowTestSupport.h"
+#include "widgets/QtUi.h"
+#include "widgets/WaitingTransport.h"
 
 namespace {
 

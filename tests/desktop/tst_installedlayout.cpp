@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "core/ProgramFolder.h"
-#include "shell/HelpDocument.h"
+#include "desktop/HelpDocument.h"
 
 // Where the program keeps its database and finds its guide, carried around
 // in one folder or installed under a prefix as the packages do.

@@ -4,7 +4,7 @@
 
 #include "ui_frmBaslangic.h"
 
-#include "Artwork.h"
+#include "widgets/Artwork.h"
 
 frmBaslangic::frmBaslangic(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
