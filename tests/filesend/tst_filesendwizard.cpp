@@ -387,6 +387,12 @@ private slots:
         QCOMPARE(frmPop::instance().columns(), QStringList({u"F1"_s, u"F2"_s}));
         QCOMPARE(sampleRows().size(), 4);
         QCOMPARE(boxes(), QStringList());
+        get<QComboBox>("cmbBaslik")->setCurrentIndex(0); // blank: no answer
+        QCOMPARE(boxes(),
+                 QStringList(u"Parlex: Lütfen başlık bilgisinin olup olmadığını belirtiniz."_s));
+        QCOMPARE(get<QComboBox>("cmbBaslik")->currentText(), u"Yok"_s);
+        QCOMPARE(sampleRows().size(), 4);
+        ui().boxes.clear();
 
         const QString data = env->writeFile(u"liste/liste.txt"_s, TwoRows);
         ui().queueFileName(data);
