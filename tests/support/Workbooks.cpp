@@ -119,6 +119,25 @@ QByteArray WorkbookBytes(const QString& suffix, const Sheets& sheets) {
     return file.readAll();
 }
 
+QByteArray WorkbookPart(const QString& path, const QString& part) {
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    if (!archive)
+        return {};
+    QByteArray bytes;
+    zip_stat_t stat;
+    zip_file_t* file = nullptr;
+    if (zip_stat(archive, part.toUtf8().constData(), 0, &stat) == 0 &&
+        (file = zip_fopen(archive, part.toUtf8().constData(), 0))) {
+        bytes.resize(qsizetype(stat.size));
+        if (zip_fread(file, bytes.data(), stat.size) != zip_int64_t(stat.size))
+            bytes.clear();
+        zip_fclose(file);
+    }
+    zip_discard(archive);
+    return bytes;
+}
+
 QStringList SheetLines(const QString& path, int sheet) {
     WorkbookReader reader;
     if (!reader.open(path, false, sheet))

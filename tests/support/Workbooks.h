@@ -24,6 +24,9 @@ void WriteOds(const QString& path, const Sheets& sheets);
 // The bytes of such a workbook: .xlsx, or .ods when `suffix` says so.
 QByteArray WorkbookBytes(const QString& suffix, const Sheets& sheets);
 
+// One part of a workbook's zip, as stored ("xl/worksheets/sheet1.xml").
+QByteArray WorkbookPart(const QString& path, const QString& part);
+
 // The sheet's rows as the program reads them without a header: each row's
 // values as written, joined by ";" (so a header row is the first line); or
 // "error: " and why.
