@@ -52,6 +52,8 @@ frmDosyaSMS::frmDosyaSMS(WorkingWindowHost& host, QWidget* parent)
     PrepareSampleGrid(m_ui->DataGrid1);
 
     connect(m_ui->cmdGozat, &QPushButton::clicked, this, &frmDosyaSMS::cmdGozat_Click);
+    connect(m_ui->cmbSayfa, &QComboBox::currentIndexChanged, this, &frmDosyaSMS::cmbSayfa_Click);
+    connect(m_ui->cmbBaslik, &QComboBox::currentIndexChanged, this, &frmDosyaSMS::cmbBaslik_Click);
     connect(m_ui->cmdAlanEkle, &QPushButton::clicked, this, &frmDosyaSMS::cmdAlanEkle_Click);
     connect(m_ui->cmdIleri_1, &QPushButton::clicked, this, &frmDosyaSMS::cmdIleri_1_Click);
     connect(m_ui->Command1, &QPushButton::clicked, this, &frmDosyaSMS::Command1_Click);
@@ -90,9 +92,10 @@ void frmDosyaSMS::Timer1_Timer() {
     m_ui->lblSimdi->setText(RegionalDateTimeText(Clock::now()));
 }
 
-void frmDosyaSMS::cmdGozat_Click() {
+SampleControls frmDosyaSMS::sampleControls() const {
     SampleControls controls;
     controls.optSekme = m_ui->optSekme;
+    controls.optOzel = m_ui->optOzel;
     controls.txtAyrac = m_ui->txtAyrac;
     controls.cmbBaslik = m_ui->cmbBaslik;
     controls.txtDosyaAdi = m_ui->txtDosyaAdi;
@@ -101,11 +104,31 @@ void frmDosyaSMS::cmdGozat_Click() {
     controls.gridCaption = m_ui->lblOrnekDosya;
     controls.cmbFGSMNo = m_ui->cmbFGSMNo;
     controls.model = m_rsDosya;
+    controls.lblSayfa = m_ui->lblSayfa;
+    controls.cmbSayfa = m_ui->cmbSayfa;
+    controls.separatorBeforeFile = false;
+    return controls;
+}
+
+void frmDosyaSMS::cmdGozat_Click() {
     std::optional<SampleFile> sample =
-        LoadSampleFile(controls, WizardSampleTexts, WizardSampleFailure);
+        LoadSampleFile(sampleControls(), WizardSampleTexts, WizardSampleFailure);
     if (!sample)
         return;
     m_sample = std::move(sample);
+    // The caption leaves room for the sheet choice.
+    m_ui->lblOrnekDosya->resize(m_sample->workbook ? m_ui->lblSayfa->x() - 8
+                                                   : m_ui->DataGrid1->width(),
+                                m_ui->lblOrnekDosya->height());
+    sampleChanged();
+    m_ui->txtMesaj->setEnabled(true);
+    m_ui->txtMesaj->clear();
+    m_ui->cmdAlanEkle->setEnabled(true);
+    m_ui->cmbFGSMNo->setEnabled(true);
+    m_ui->cmdIleri_1->setEnabled(true);
+}
+
+void frmDosyaSMS::sampleChanged() {
     // A list built from the file before is not this file's: it must not be
     // sent, nor recorded, under the new file's name.
     m_rsPaket->clear();
@@ -113,11 +136,49 @@ void frmDosyaSMS::cmdGozat_Click() {
     updateSendButton();
     m_ui->lblToplam->clear();
     m_ui->SSTab1->setTabEnabled(1, false);
-    m_ui->txtMesaj->setEnabled(true);
-    m_ui->txtMesaj->clear();
-    m_ui->cmdAlanEkle->setEnabled(true);
-    m_ui->cmbFGSMNo->setEnabled(true);
-    m_ui->cmdIleri_1->setEnabled(true);
+}
+
+bool frmDosyaSMS::rereadWorkbook(const SampleFile& next) {
+    if (!ReloadSampleFile(sampleControls(), next, WizardSampleFailure))
+        return false;
+    m_sample = next;
+    sampleChanged();
+    return true;
+}
+
+void frmDosyaSMS::cmbSayfa_Click() {
+    const int sheet = m_ui->cmbSayfa->currentIndex();
+    if (!m_sample || !m_sample->workbook || sheet < 0 || sheet == m_sample->sheet)
+        return;
+    SampleFile next = *m_sample;
+    next.sheet = sheet;
+    if (!rereadWorkbook(next)) {
+        const QSignalBlocker quiet(m_ui->cmbSayfa);
+        m_ui->cmbSayfa->setCurrentIndex(m_sample->sheet);
+    }
+}
+
+void frmDosyaSMS::cmbBaslik_Click() {
+    // A data file's header choice is taken at "Gözat", as its separator is.
+    if (!m_sample || !m_sample->workbook)
+        return;
+    const SampleChoice choice{false, QString(), m_ui->cmbBaslik->currentText()};
+    const bool header = SampleHeaderFlag(choice) == QLatin1String("E");
+    const auto putBack = [this] {
+        const QSignalBlocker quiet(m_ui->cmbBaslik);
+        m_ui->cmbBaslik->setCurrentText(m_sample->format.header ? QStringLiteral("Var")
+                                                                : QStringLiteral("Yok"));
+    };
+    if (CheckSampleChoice(choice, false) == SampleProblem::NoHeader) {
+        UserInterface().information(Title, WizardSampleTexts.noHeader);
+        return putBack();
+    }
+    if (header == m_sample->format.header)
+        return;
+    SampleFile next = *m_sample;
+    next.format.header = header;
+    if (!rereadWorkbook(next))
+        putBack();
 }
 
 void frmDosyaSMS::cmdAlanEkle_Click() {
@@ -157,9 +218,14 @@ bool frmDosyaSMS::buildList() {
     m_ui->Frame5->show();
     UserInterface().yield();
 
-    PackageBuilder builder(
-        {m_sample->folder, m_sample->file, m_sample->format,
-         m_sample->separator == QLatin1String("T") ? QStringLiteral("\t") : m_sample->separator});
+    PackageBuilder::Source source;
+    source.folder = m_sample->folder;
+    source.fileName = m_sample->file;
+    source.format = m_sample->format;
+    source.sheet = m_sample->sheet;
+    source.rejectSeparator =
+        m_sample->separator == QLatin1String("T") ? QStringLiteral("\t") : m_sample->separator;
+    PackageBuilder builder(std::move(source));
     builder.onProgress = [this](const PackageList& list) {
         m_ui->lblToplam->setText(QStringLiteral(" ") + QString::number(list.added()));
     };

@@ -11,6 +11,7 @@
 
 class PackageListModel;
 class SampleFileModel;
+struct SampleControls;
 class WorkingWindowHost;
 class Ui_frmDosyaSMS;
 
@@ -47,6 +48,9 @@ protected:
 
 private:
     void cmdGozat_Click();
+    // A workbook read again with another sheet or header choice.
+    void cmbSayfa_Click();
+    void cmbBaslik_Click();
     void cmdAlanEkle_Click();
     void cmdIleri_1_Click();
     void Command1_Click();
@@ -55,6 +59,12 @@ private:
     void cmdGonder_Click();
     void Timer1_Timer();
 
+    SampleControls sampleControls() const;
+    // Shows `next` in place of the workbook's sample; false when it cannot
+    // be read, the sample staying.
+    bool rereadWorkbook(const SampleFile& next);
+    // A list built from the sample before is not the new sample's.
+    void sampleChanged();
     // Builds the list; false when there is none to go on with.
     bool buildList();
     // GetInfo: the credit and the sender names; false when it failed.

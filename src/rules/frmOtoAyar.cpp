@@ -391,9 +391,10 @@ void frmOtoAyar::saveChange() {
 }
 
 void frmOtoAyar::finishEdit() {
-    const QString folder = m_sample ? m_sample->folder : QString();
+    // A data file's description was written for the editor only; none was
+    // written for a workbook.
+    const QString folder = m_sample && !m_sample->workbook ? m_sample->folder : QString();
     viewingMode();
-    // The example's description was written for the editor only.
     if (!folder.isEmpty())
         QFile::remove(QDir(folder).filePath(QStringLiteral("Schema.ini")));
     App().gConnection.close();
@@ -452,6 +453,7 @@ void frmOtoAyar::cmdVazgec_Click() {
 void frmOtoAyar::cmdMesajBelirle_Click() {
     SampleControls controls;
     controls.optSekme = m_ui->optSekme;
+    controls.optOzel = m_ui->optOzel;
     controls.txtAyrac = m_ui->txtAyrac;
     controls.cmbBaslik = m_ui->cmbBaslik;
     controls.pressed = m_ui->cmdMesajBelirle;

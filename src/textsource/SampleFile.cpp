@@ -4,6 +4,7 @@
 
 #include "core/AppState.h"
 #include "core/UiServices.h"
+#include "spreadsheet/TableFile.h"
 
 namespace {
 
@@ -14,8 +15,8 @@ bool isBlank(const QString& text) {
 
 } // namespace
 
-SampleProblem CheckSampleChoice(const SampleChoice& choice) {
-    if (!choice.tab && isBlank(choice.separatorText))
+SampleProblem CheckSampleChoice(const SampleChoice& choice, bool withSeparator) {
+    if (withSeparator && !choice.tab && isBlank(choice.separatorText))
         return SampleProblem::NoSeparator;
     if (isBlank(choice.headerText))
         return SampleProblem::NoHeader;
@@ -33,9 +34,8 @@ QString SampleHeaderFlag(const SampleChoice& choice) {
 QString GetTextFileToOpen() {
     // The home folder stands in for the root of the current drive: users
     // keep their lists there, and the root is rarely where they are.
-    return UserInterface().getOpenFileName(
-        QStringLiteral("Örnek dosya"), QDir::homePath(),
-        QStringLiteral("Metin dosyaları (*.txt)|*.txt|Virgülle ayrılmış değerler (*.csv)|*.csv"));
+    return UserInterface().getOpenFileName(QStringLiteral("Örnek dosya"), QDir::homePath(),
+                                           SampleFileFilter);
 }
 
 SampleFile DescribeSampleFile(const QString& path, const SampleChoice& choice) {
@@ -45,8 +45,10 @@ SampleFile DescribeSampleFile(const QString& path, const SampleChoice& choice) {
     sample.folder = chosen.folder;
     sample.file = chosen.file;
     sample.separator = SampleSeparator(choice);
+    sample.workbook = IsWorkbookName(chosen.file);
     const QString header = SampleHeaderFlag(choice);
-    WriteSchemaIni(chosen.folder, sample.separator, header);
+    if (!sample.workbook)
+        WriteSchemaIni(chosen.folder, sample.separator, header);
     sample.format = RuleTextFormat(sample.separator, header);
     return sample;
 }

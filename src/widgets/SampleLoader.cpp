@@ -11,18 +11,19 @@
 #include "core/AppState.h"
 #include "core/UiServices.h"
 #include "frmPop.h"
-#include "textsource/DelimitedReader.h"
+#include "spreadsheet/TableFile.h"
+#include "spreadsheet/WorkbookReader.h"
 
 SampleFileModel::SampleFileModel(QObject* parent)
     : QAbstractTableModel(parent) {}
 
 SampleFileModel::~SampleFileModel() = default;
 
-bool SampleFileModel::open(const QString& path, const TextFormat& format) {
+bool SampleFileModel::open(const QString& path, const TextFormat& format, int sheet) {
     // Read before anything is replaced: a file that cannot be read leaves
     // the sample shown before, which the window's lists still belong to.
-    auto reader = std::make_unique<DelimitedReader>();
-    if (!reader->openWithFormat(path, format)) {
+    auto reader = std::make_unique<TableFile>();
+    if (!reader->open(path, format, sheet)) {
         m_error = reader->errorString();
         return false;
     }
@@ -52,13 +53,20 @@ void SampleFileModel::close() {
     endResetModel();
 }
 
-std::vector<QStringList> SampleFileModel::readPage(DelimitedReader& reader, bool& atEnd) {
+std::vector<QStringList> SampleFileModel::readPage(TableFile& reader, bool& atEnd) {
     std::vector<QStringList> page;
+    const bool asWritten = reader.isWorkbook(); // the cell as the sheet shows it
     while (static_cast<int>(page.size()) < PageRows && reader.next()) {
         const TextRecord& record = reader.record();
         QStringList row;
-        for (int i = 0; i < record.size(); ++i)
-            row << (record.isNull(i) ? QString() : record.text(i));
+        for (int i = 0; i < record.size(); ++i) {
+            QString cell;
+            if (asWritten)
+                record.appendWrittenText(i, cell);
+            else if (!record.isNull(i))
+                cell = record.text(i);
+            row << cell;
+        }
         page.push_back(std::move(row));
     }
     atEnd = static_cast<int>(page.size()) < PageRows;
@@ -107,14 +115,50 @@ void SampleFileModel::fetchMore(const QModelIndex& parent) {
     m_fetching = false;
 }
 
+namespace {
+
+void showSample(const SampleControls& c, const QString& path) {
+    c.grid->setModel(c.model);
+    c.grid->setWordWrap(false);
+    c.grid->resizeColumnsToContents(); // of the first page only
+    c.gridCaption->setText(QStringLiteral("Örnek dosya : ") + path);
+
+    const QStringList columns = c.model->columnNames();
+    frmPop::instance().setColumns(columns);
+    c.cmbFGSMNo->clear();
+    c.cmbFGSMNo->addItems(columns);
+    c.cmbFGSMNo->setCurrentIndex(0);
+}
+
+void showFailure(const SampleFailureTexts& failure, const QString& reason) {
+    QString text = failure.text;
+    if (failure.withSystemError)
+        text += QStringLiteral("\r\nSistemin ürettiği hata mesajı : ") + reason;
+    UserInterface().error(failure.title, text);
+}
+
+void enableSeparator(const SampleControls& c, bool on) {
+    for (QWidget* w : {static_cast<QWidget*>(c.optSekme), static_cast<QWidget*>(c.optOzel),
+                       static_cast<QWidget*>(c.txtAyrac)}) {
+        if (w)
+            w->setEnabled(on);
+    }
+}
+
+} // namespace
+
 std::optional<SampleFile> LoadSampleFile(const SampleControls& c, const SampleTexts& texts,
                                          const SampleFailureTexts& failure) {
     const SampleChoice choice{c.optSekme->isChecked(), c.txtAyrac->text(),
                               c.cmbBaslik->currentText()};
-    switch (CheckSampleChoice(choice)) {
-    case SampleProblem::NoSeparator:
+    const auto askSeparator = [&] {
         UserInterface().information(QStringLiteral("Parlex"), texts.noSeparator);
+        enableSeparator(c, true);
         c.txtAyrac->setFocus();
+    };
+    switch (CheckSampleChoice(choice, c.separatorBeforeFile)) {
+    case SampleProblem::NoSeparator:
+        askSeparator();
         return std::nullopt;
     case SampleProblem::NoHeader:
         UserInterface().information(QStringLiteral("Parlex"), texts.noHeader);
@@ -141,26 +185,49 @@ std::optional<SampleFile> LoadSampleFile(const SampleControls& c, const SampleTe
         return std::nullopt;
     }
 
-    const SampleFile sample = DescribeSampleFile(path, choice);
-    if (!c.model->open(path, sample.format)) {
-        QString text = failure.text;
-        if (failure.withSystemError)
-            text += QStringLiteral("\r\nSistemin ürettiği hata mesajı : ") + c.model->errorString();
-        UserInterface().error(failure.title, text);
+    const bool workbook = IsWorkbookName(path);
+    if (!workbook && CheckSampleChoice(choice) == SampleProblem::NoSeparator) {
+        askSeparator();
         keepShownPath();
         return std::nullopt;
     }
-    c.grid->setModel(c.model);
-    c.grid->setWordWrap(false);
-    c.grid->resizeColumnsToContents(); // of the first page only
-    c.gridCaption->setText(QStringLiteral("Örnek dosya : ") + path);
-
-    const QStringList columns = c.model->columnNames();
-    frmPop::instance().setColumns(columns);
-    c.cmbFGSMNo->clear();
-    c.cmbFGSMNo->addItems(columns);
-    c.cmbFGSMNo->setCurrentIndex(0);
+    QStringList sheets;
+    if (workbook) {
+        QString error;
+        sheets = WorkbookReader::SheetNames(path, &error);
+        if (sheets.isEmpty()) {
+            showFailure(failure, error);
+            keepShownPath();
+            return std::nullopt;
+        }
+    }
+    const SampleFile sample = DescribeSampleFile(path, choice);
+    if (!c.model->open(path, sample.format)) {
+        showFailure(failure, c.model->errorString());
+        keepShownPath();
+        return std::nullopt;
+    }
+    showSample(c, path);
+    enableSeparator(c, !workbook);
+    if (c.cmbSayfa) {
+        const QSignalBlocker quiet(c.cmbSayfa);
+        c.cmbSayfa->clear();
+        c.cmbSayfa->addItems(sheets);
+        c.cmbSayfa->setCurrentIndex(0);
+        c.cmbSayfa->setVisible(workbook);
+        c.lblSayfa->setVisible(workbook);
+    }
     return sample;
+}
+
+bool ReloadSampleFile(const SampleControls& c, const SampleFile& sample,
+                      const SampleFailureTexts& failure) {
+    if (!c.model->open(sample.path, sample.format, sample.sheet)) {
+        showFailure(failure, c.model->errorString());
+        return false;
+    }
+    showSample(c, sample.path);
+    return true;
 }
 
 void PrepareSampleGrid(QTableView* grid) {

@@ -9,17 +9,18 @@
 
 #include "textsource/SampleFile.h"
 
-class DelimitedReader;
 class QAbstractButton;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QTableView;
+class TableFile;
 
 // A sample file in a grid, read as the grid asks: the first screen at once,
 // more rows as it scrolls, so a list of a million rows opens at once. The
-// model owns its reader.
+// model owns its reader. A workbook's sheet shows its cells as the sheet
+// shows them ("150,50", "007").
 class SampleFileModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -29,9 +30,10 @@ public:
     explicit SampleFileModel(QObject* parent = nullptr);
     ~SampleFileModel() override;
 
-    // Reads the first page; false with errorString() when the file cannot
-    // be read. The model then still shows the file it showed before.
-    bool open(const QString& path, const TextFormat& format);
+    // Reads the first page of the data file, or of the workbook's sheet;
+    // false with errorString() when it cannot be read. The model then still
+    // shows what it showed before.
+    bool open(const QString& path, const TextFormat& format, int sheet = 0);
     // Lets the file go; the model is empty.
     void close();
     QString errorString() const { return m_error; }
@@ -47,9 +49,9 @@ public:
 
 private:
     // Up to PageRows rows; `atEnd` when the file has no more.
-    static std::vector<QStringList> readPage(DelimitedReader& reader, bool& atEnd);
+    static std::vector<QStringList> readPage(TableFile& reader, bool& atEnd);
 
-    std::unique_ptr<DelimitedReader> m_reader;
+    std::unique_ptr<TableFile> m_reader;
     QStringList m_columns;
     std::vector<QStringList> m_rows;
     bool m_atEnd = true;
@@ -63,6 +65,7 @@ private:
 // loads one (send wizard or rule editor).
 struct SampleControls {
     QRadioButton* optSekme = nullptr;
+    QRadioButton* optOzel = nullptr;
     QLineEdit* txtAyrac = nullptr;
     QComboBox* cmbBaslik = nullptr;
     QLineEdit* txtDosyaAdi = nullptr; // the wizard shows the chosen path
@@ -71,6 +74,13 @@ struct SampleControls {
     QLabel* gridCaption = nullptr;
     QComboBox* cmbFGSMNo = nullptr;
     SampleFileModel* model = nullptr;
+    // The wizard's sheet choice, shown for a workbook only.
+    QLabel* lblSayfa = nullptr;
+    QComboBox* cmbSayfa = nullptr;
+    // The rule editor asks for the separator before any file: the rule
+    // keeps it for the data files it reads. The wizard asks only when the
+    // chosen file is one.
+    bool separatorBeforeFile = true;
 };
 
 // What a failed read shows, by window.
@@ -88,11 +98,18 @@ inline const SampleFailureTexts EditorSampleFailure{
     QStringLiteral("Parlex"), false};
 
 // Checks the choices, asks for a file, describes its folder, shows the
-// sample and fills the field menu and the GSM-column combo. Nothing when
-// the user stops or the file cannot be read (a box has said why): the
+// sample (a workbook's first sheet) and fills the field menu and the
+// GSM-column combo; the separator controls are for data files only. Nothing
+// when the user stops or the file cannot be read (a box has said why): the
 // window keeps the file it had, its path, sample and lists alike.
 std::optional<SampleFile> LoadSampleFile(const SampleControls& controls, const SampleTexts& texts,
                                          const SampleFailureTexts& failure);
+
+// Reads `sample` again as it now says (another sheet, another header
+// choice) and shows it with its columns; false after the failure box, the
+// sample shown before staying.
+bool ReloadSampleFile(const SampleControls& controls, const SampleFile& sample,
+                      const SampleFailureTexts& failure);
 
 // A sample grid of one-line rows as tall as the text needs, so that its
 // design height shows at least four of them.

@@ -16,7 +16,9 @@
 #include "filesend/PackageListModel.h"
 #include "filesend/frmDosyaSMS.h"
 #include "support/WindowTestSupport.h"
+#include "support/Workbooks.h"
 #include "textsource/SchemaIni.h"
+#include "widgets/QtUi.h"
 #include "widgets/SampleLoader.h"
 #include "widgets/frmBekle.h"
 #include "widgets/frmKlasorSec.h"
@@ -29,6 +31,20 @@ namespace {
 const QByteArray TwoRows = "gsm;ad\r\n05321234567;Ali\r\n0532 765 43 21;Veli\r\n";
 
 const auto manyRows = TestEnvironment::numberedList;
+
+// A list kept in a spreadsheet: January's customers on the first sheet,
+// February's, under other column names, on the second.
+const Sheets TwoSheets{
+    {u"Ocak"_s,
+     {{u"gsm"_s, u"ad"_s, u"tutar"_s},
+      {u"05321234567"_s, u"Ali"_s, 150.5},
+      {u"0532 765 43 21"_s, u"Veli"_s, 89}}},
+    {u"Şubat"_s,
+     {{u"tel"_s, u"isim"_s},
+      {5331112233LL, u"Ayşe"_s},
+      {u"0533 444 55 66"_s, u"Fatma"_s},
+      {u"0533 777 88 99"_s, u"Zeynep"_s}}},
+};
 
 } // namespace
 
@@ -53,6 +69,34 @@ class TestFileSendWizard : public DesktopTest {
     void next(const QString& templateText = u"Sayın [##ad##]"_s) {
         get<QPlainTextEdit>("txtMesaj")->setPlainText(templateText);
         click(*wizard, "cmdIleri_1");
+    }
+    // Opens the wizard and loads TwoSheets as liste.<suffix>, leaving the
+    // separator as the wizard opens with it: blank.
+    void openWorkbook(const QString& suffix = u"xlsx"_s) {
+        click(*menu, "miDosyaSMS");
+        wizard = menu->fileSend();
+        QVERIFY(wizard);
+        get<QComboBox>("cmbBaslik")->setCurrentText(u"Var"_s);
+        ui().queueFileName(
+            env->writeFile(u"liste/liste."_s + suffix, WorkbookBytes(suffix, TwoSheets)));
+        click(*wizard, "cmdGozat");
+    }
+    // The sample grid's rows, cells joined by "|".
+    QStringList sampleRows() {
+        const QAbstractItemModel* model = get<QTableView>("DataGrid1")->model();
+        QStringList rows;
+        for (int r = 0; model && r < model->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < model->columnCount(); ++c)
+                cells << model->index(r, c).data().toString();
+            rows << cells.join(u'|');
+        }
+        return rows;
+    }
+    // Whether the separator can be chosen: "Sekme", "Özel" and its box.
+    QList<bool> separatorEnabled() {
+        return {get("optSekme")->isEnabled(), get("optOzel")->isEnabled(),
+                get("txtAyrac")->isEnabled()};
     }
     QString text(const char* name) { return get<QLabel>(name)->text(); }
     QStringList boxes() { return shownBoxes(ui()); }
@@ -182,24 +226,31 @@ private slots:
     // the path box names the file whose sample and list stay, and that file
     // is the one that goes.
     void aLoadThatComesToNothing_data() {
+        QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("second"); // none: the dialog is cancelled
         QTest::addColumn<QString>("box");
+        const QString refused = u"Parlex Otomatik gönderim ayarları: Tanımlanamayan hata oluştu."_s;
         // A spreadsheet's "Unicode text" export: UTF-16, full of NUL bytes.
         QTest::newRow("file the reader refuses")
-            << QByteArray("\xFF\xFEg\0s\0m\0;\0a\0d\0\r\0\n\0", 18)
-            << "Parlex Otomatik gönderim ayarları: Tanımlanamayan hata oluştu.";
-        QTest::newRow("dialog cancelled") << QByteArray() << "Parlex: Dosya seçmediniz.";
+            << "unicode.txt" << QByteArray("\xFF\xFEg\0s\0m\0;\0a\0d\0\r\0\n\0", 18) << refused;
+        // Read by its name: a workbook that is no zip is refused, its path named.
+        QTest::newRow("workbook that is not one")
+            << "kitap.xlsx" << TwoRows << refused + u"\r\nSistemin ürettiği hata mesajı : "_s;
+        QTest::newRow("dialog cancelled") << "" << QByteArray() << "Parlex: Dosya seçmediniz.";
     }
     void aLoadThatComesToNothing() {
+        QFETCH(QString, name);
         QFETCH(QByteArray, second);
         QFETCH(QString, box);
         open(TwoRows);
         next();
         const QString first = env->filePath(u"liste/liste.txt"_s);
         if (!second.isEmpty())
-            ui().queueFileName(env->writeFile(u"liste/unicode.txt"_s, second));
+            ui().queueFileName(env->writeFile(u"liste/"_s + name, second));
         click(*wizard, "cmdGozat");
         QVERIFY2(boxes().last().startsWith(box), qPrintable(boxes().last()));
+        QVERIFY(boxes().last().contains(name));
+        QCOMPARE(separatorEnabled(), QList<bool>({true, true, true}));
         QCOMPARE(get<QLineEdit>("txtDosyaAdi")->text(), first);
         QCOMPARE(text("lblOrnekDosya"), u"Örnek dosya : "_s + first);
         QCOMPARE(get<QTableView>("DataGrid1")->model()->rowCount(), 2);
@@ -294,6 +345,91 @@ private slots:
         QCOMPARE(wizard->rsPaket().rowCount(), 0);
         QCOMPARE(frmPop::instance().columns(), QStringList({u"tel"_s, u"isim"_s, u"borc"_s}));
         QCOMPARE(get<QComboBox>("cmbFGSMNo")->currentText(), u"tel"_s);
+    }
+
+    // A workbook opens without a separator: its first sheet shows as the
+    // spreadsheet shows it, the separator cannot be chosen, and the sheet
+    // can. Another sheet or header choice reads it again; a data file
+    // afterwards asks for its separator and gets the controls back.
+    void workbookSample_data() {
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QString>("amount"); // 150.5, as the sheet shows it
+        QTest::newRow(".xlsx, two decimals") << "xlsx"
+                                             << "150,50";
+        QTest::newRow(".ods, General") << "ods"
+                                       << "150,5";
+    }
+    void workbookSample() {
+        QFETCH(QString, suffix);
+        QFETCH(QString, amount);
+        openWorkbook(suffix);
+        QCOMPARE(boxes(), QStringList());
+        QVERIFY(QtUi::qtFilter(ui().openFilters.back())
+                    .split(u";;"_s)
+                    .contains(u"Çalışma kitapları (*.xlsx *.ods *.xls)"_s));
+        QCOMPARE(sampleRows(),
+                 QStringList({u"05321234567|Ali|"_s + amount, u"0532 765 43 21|Veli|89"_s}));
+        QCOMPARE(frmPop::instance().columns(), QStringList({u"gsm"_s, u"ad"_s, u"tutar"_s}));
+        QCOMPARE(separatorEnabled(), QList<bool>({false, false, false}));
+        auto* sheets = get<QComboBox>("cmbSayfa");
+        QVERIFY(sheets->isVisibleTo(wizard) && get("lblSayfa")->isVisibleTo(wizard));
+        QCOMPARE(sheets->currentText(), u"Ocak"_s);
+        QCOMPARE(sheets->count(), 2);
+        QVERIFY(get("cmdIleri_1")->isEnabled());
+        // Nothing reads a description of a workbook.
+        QCOMPARE(files(), QStringList(u"liste."_s + suffix));
+
+        sheets->setCurrentIndex(1);
+        QCOMPARE(frmPop::instance().columns(), QStringList({u"tel"_s, u"isim"_s}));
+        QCOMPARE(get<QComboBox>("cmbFGSMNo")->currentText(), u"tel"_s);
+        QCOMPARE(sampleRows().first(), u"5331112233|Ayşe"_s);
+        get<QComboBox>("cmbBaslik")->setCurrentText(u"Yok"_s);
+        QCOMPARE(frmPop::instance().columns(), QStringList({u"F1"_s, u"F2"_s}));
+        QCOMPARE(sampleRows().size(), 4);
+        QCOMPARE(boxes(), QStringList());
+        get<QComboBox>("cmbBaslik")->setCurrentIndex(0); // blank: no answer
+        QCOMPARE(boxes(),
+                 QStringList(u"Parlex: Lütfen başlık bilgisinin olup olmadığını belirtiniz."_s));
+        QCOMPARE(get<QComboBox>("cmbBaslik")->currentText(), u"Yok"_s);
+        QCOMPARE(sampleRows().size(), 4);
+        ui().boxes.clear();
+
+        const QString data = env->writeFile(u"liste/liste.txt"_s, TwoRows);
+        ui().queueFileName(data);
+        click(*wizard, "cmdGozat");
+        QCOMPARE(boxes(), QStringList(u"Parlex: Lütfen alan ayracını belirtiniz."_s));
+        QCOMPARE(separatorEnabled(), QList<bool>({true, true, true}));
+        QCOMPARE(frmPop::instance().columns(), QStringList({u"F1"_s, u"F2"_s}));
+        get<QLineEdit>("txtAyrac")->setText(u";"_s);
+        get<QComboBox>("cmbBaslik")->setCurrentText(u"Var"_s);
+        ui().queueFileName(data);
+        click(*wizard, "cmdGozat");
+        QCOMPARE(frmPop::instance().columns(), QStringList({u"gsm"_s, u"ad"_s}));
+        QCOMPARE(separatorEnabled(), QList<bool>({true, true, true}));
+        QVERIFY(!sheets->isVisibleTo(wizard));
+    }
+
+    // The list is built from the sheet the user picked, and that sheet's
+    // rows are sent.
+    void sendingFromAWorkbook() {
+        openWorkbook();
+        next(u"Sayın [##ad##]"_s);
+        QCOMPARE(text("lblToplam"), u" 2"_s);
+        get<QTabWidget>("SSTab1")->setCurrentIndex(0);
+        get<QComboBox>("cmbSayfa")->setCurrentText(u"Şubat"_s);
+        QVERIFY(!get<QTabWidget>("SSTab1")->isTabEnabled(1));
+        next(u"Sayın [##isim##]"_s);
+        QCOMPARE(text("lblToplam"), u" 3"_s);
+        ui().queueAnswer(true);
+        click(*wizard, "cmdGonder");
+        const SimPackageSummary package = sim->sim().packages().front();
+        QStringList sent;
+        for (const SimMessage& m : sim->sim().packageMessages(package.id))
+            sent << QString::fromStdString(m.number + " " + m.text);
+        QCOMPARE(sent, QStringList({u"5331112233 Sayin Ayse"_s, u"5334445566 Sayin Fatma"_s,
+                                    u"5337778899 Sayin Zeynep"_s}));
+        QCOMPARE(OpenRecordset(u"SELECT dosya_adi FROM tbl_giden_txt"_s).value(0).toString(),
+                 u"liste.xlsx"_s);
     }
 
     // Another reader of the folder meanwhile (the automatic sender rewrites

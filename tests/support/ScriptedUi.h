@@ -28,7 +28,8 @@ public:
         boxes.push_back(Box{BoxKind::Question, title, text});
         return next(answers, false);
     }
-    QString getOpenFileName(const QString&, const QString&, const QString&) override {
+    QString getOpenFileName(const QString&, const QString&, const QString& filter) override {
+        openFilters.push_back(filter);
         return next(fileNames, QString());
     }
     QString getSaveFileName(const QString&, const QString&, const QString&) override {
@@ -57,7 +58,8 @@ public:
     std::vector<Box> boxes;
     std::vector<QString> statusTexts;
     std::vector<QString> opened;
-    std::function<void()> onYield; // runs at every yield, as a user's click would
+    std::vector<QString> openFilters; // of every open dialog, in order
+    std::function<void()> onYield;    // runs at every yield, as a user's click would
     // Runs while a message box is open, before the user closes it.
     std::function<void(const Box&)> onBox;
     bool opens = true;             // whether the desktop opens what it is given
