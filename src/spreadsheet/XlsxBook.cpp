@@ -1,4 +1,6 @@
 // Office Open XML workbooks (.xlsx).
+#include <limits>
+
 #include <QHash>
 
 #include "CellText.h"
@@ -172,6 +174,49 @@ bool readStyles(ZipArchive& zip, const QString& part, std::vector<NumberFormat>&
     return true;
 }
 
+// Element and attribute names of a sheet are a letter or a few: compared in
+// line, as the general comparison is a call a million rows make millions of
+// times.
+bool isName(QStringView name, QStringView wanted) {
+    if (name.size() != wanted.size())
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (name[i] != wanted[i])
+            return false;
+    }
+    return true;
+}
+
+// A whole number as QStringView::toLongLong reads it, plain digits without
+// its general parser.
+qint64 wholeNumber(QStringView text, bool* ok) {
+    if (text.isEmpty() || text.size() > 18)
+        return text.toLongLong(ok);
+    qint64 number = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return text.toLongLong(ok);
+        number = number * 10 + (c.unicode() - u'0');
+    }
+    *ok = true;
+    return number;
+}
+
+// How a cell keeps its value (its t attribute).
+enum class CellType { Number, Shared, Boolean, Text, IsoDate };
+
+CellType cellType(QStringView type) {
+    if (isName(type, u"s"))
+        return CellType::Shared;
+    if (isName(type, u"b"))
+        return CellType::Boolean;
+    if (isName(type, u"str") || isName(type, u"inlineStr") || isName(type, u"e"))
+        return CellType::Text;
+    if (isName(type, u"d")) // an ISO date, which few programs write
+        return CellType::IsoDate;
+    return CellType::Number;
+}
+
 // 0-based column of a reference such as "AB12"; -1 without letters.
 qint64 columnOf(QStringView reference) {
     qint64 column = 0;
@@ -202,7 +247,7 @@ public:
 
 private:
     Status readCell(std::vector<QString>& cells);
-    QString cellText(QStringView type, int style, const QString& value) const;
+    QString cellText(CellType type, int style, const QString& value) const;
 
     std::shared_ptr<Book> m_book;
     XmlPart m_xml;
@@ -210,17 +255,23 @@ private:
     QString m_value;
 };
 
-QString XlsxRows::cellText(QStringView type, int style, const QString& value) const {
-    if (type == u"s") // checked by the caller
-        return m_book->strings[size_t(value.trimmed().toLongLong())];
-    if (type == u"b")
+QString XlsxRows::cellText(CellType type, int style, const QString& value) const {
+    bool ok = false;
+    switch (type) {
+    case CellType::Shared: // checked by the caller
+        return m_book->strings[size_t(wholeNumber(QStringView(value).trimmed(), &ok))];
+    case CellType::Boolean:
         return BooleanCellText(value.trimmed() == u"1");
-    if (type == u"str" || type == u"inlineStr" || type == u"e")
+    case CellType::Text:
         return value;
+    case CellType::Number:
+    case CellType::IsoDate:
+        break;
+    }
     const NumberFormat format = style >= 0 && style < int(m_book->styles.size())
                                     ? m_book->styles[size_t(style)]
                                     : NumberFormat{};
-    if (type == u"d") { // an ISO date, which few programs write
+    if (type == CellType::IsoDate) {
         const QDateTime moment = QDateTime::fromString(value.trimmed(), Qt::ISODate);
         if (!moment.isValid())
             return value;
@@ -229,20 +280,32 @@ QString XlsxRows::cellText(QStringView type, int style, const QString& value) co
             shown.kind = NumberFormat::Kind::Date;
         return DateTimeCellText(moment.date(), moment.time(), shown);
     }
-    bool ok = false;
-    const double number = value.trimmed().toDouble(&ok);
+    const double number = CellNumber(value, &ok);
     return ok ? NumberCellText(number, format, m_book->date1904) : value;
 }
 
 SheetRows::Status XlsxRows::readCell(std::vector<QString>& cells) {
+    // One pass over the attributes: r, t and s are all a cell needs.
+    qint64 column = qint64(cells.size());
+    CellType type = CellType::Number;
+    int style = 0;
     const QXmlStreamAttributes attributes = m_xml.xml().attributes();
-    const qint64 column = AttributeValue(attributes, u"r").isEmpty()
-                              ? qint64(cells.size())
-                              : columnOf(AttributeValue(attributes, u"r"));
-    const QString type = AttributeValue(attributes, u"t").toString();
-    const int style =
-        AttributeValue(attributes, u"s").isEmpty() ? 0 : AttributeValue(attributes, u"s").toInt();
-    m_value.clear();
+    for (const QXmlStreamAttribute& attribute : attributes) {
+        const QStringView name = attribute.name();
+        if (isName(name, u"r")) {
+            if (!attribute.value().isEmpty())
+                column = columnOf(attribute.value());
+        } else if (isName(name, u"t")) {
+            type = cellType(attribute.value());
+        } else if (isName(name, u"s") && !attribute.value().isEmpty()) {
+            bool plain = false;
+            const qint64 number = wholeNumber(attribute.value(), &plain);
+            style = plain && number >= 0 && number <= std::numeric_limits<int>::max()
+                        ? int(number)
+                        : attribute.value().toInt();
+        }
+    }
+    m_value.resize(0); // keeps its room for the next cell
     bool inValue = false, inPhonetic = false, any = false;
     for (int depth = 1; depth > 0;) {
         switch (m_xml.next()) {
@@ -253,21 +316,23 @@ SheetRows::Status XlsxRows::readCell(std::vector<QString>& cells) {
         case Token::StartElement: {
             ++depth;
             const QStringView name = m_xml.xml().name();
-            if (name == u"v" || name == u"t") {
+            if (isName(name, u"v") || isName(name, u"t")) {
                 inValue = !inPhonetic;
                 any = any || inValue;
-            } else if (name == u"rPh") {
+            } else if (isName(name, u"rPh")) {
                 inPhonetic = true;
             }
             break;
         }
-        case Token::EndElement:
+        case Token::EndElement: {
             --depth;
-            if (m_xml.xml().name() == u"v" || m_xml.xml().name() == u"t")
+            const QStringView name = m_xml.xml().name();
+            if (isName(name, u"v") || isName(name, u"t"))
                 inValue = false;
-            else if (m_xml.xml().name() == u"rPh")
+            else if (isName(name, u"rPh"))
                 inPhonetic = false;
             break;
+        }
         case Token::Characters:
             if (inValue)
                 m_value += m_xml.xml().text();
@@ -281,9 +346,9 @@ SheetRows::Status XlsxRows::readCell(std::vector<QString>& cells) {
     if (column < 0)
         return fail(
             QStringLiteral("%1: \"%2\" sayfasında bozuk hücre adresi").arg(m_path, m_sheet));
-    if (type == u"s") {
+    if (type == CellType::Shared) {
         bool ok = false;
-        const qint64 index = m_value.trimmed().toLongLong(&ok);
+        const qint64 index = wholeNumber(QStringView(m_value).trimmed(), &ok);
         if (!ok || index < 0 || index >= qint64(m_book->strings.size()))
             return fail(QStringLiteral("%1: \"%2\" sayfası olmayan bir metne bakıyor (%3)")
                             .arg(m_path, m_sheet, m_value.left(20)));
@@ -306,22 +371,22 @@ SheetRows::Status XlsxRows::read(std::vector<QString>& cells) {
             return fail(m_xml.errorString());
         if (token == Token::EndDocument)
             return Status::End;
-        if (token != Token::StartElement || m_xml.xml().name() != u"row")
+        if (token != Token::StartElement || !isName(m_xml.xml().name(), u"row"))
             continue;
-        const QXmlStreamAttributes attributes = m_xml.xml().attributes();
         bool numbered = false;
-        const qint64 number = AttributeValue(attributes, u"r").toLongLong(&numbered);
+        const qint64 number =
+            wholeNumber(AttributeValue(m_xml.xml().attributes(), u"r"), &numbered);
         m_row = numbered ? std::max(number, m_row + 1) : m_row + 1;
         cells.clear();
         for (Token inner;
-             (inner = m_xml.next()) != Token::EndElement || m_xml.xml().name() != u"row";) {
+             (inner = m_xml.next()) != Token::EndElement || !isName(m_xml.xml().name(), u"row");) {
             if (inner == Token::Invalid)
                 return fail(m_xml.errorString());
             if (inner == Token::EndDocument)
                 return fail(
                     QStringLiteral("%1: \"%2\" sayfası yarıda bitiyor").arg(m_path, m_sheet));
             if (inner == Token::StartElement) {
-                if (m_xml.xml().name() == u"c") {
+                if (isName(m_xml.xml().name(), u"c")) {
                     if (readCell(cells) == Status::Error)
                         return Status::Error;
                 } else if (!m_xml.skipElement()) {
