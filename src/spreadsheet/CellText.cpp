@@ -215,30 +215,31 @@ QString generalText(double value) {
 
 } // namespace
 
-double CellNumber(QStringView text, bool* ok) {
+double CellNumber(QByteArrayView text, bool* ok) {
     // Up to 15 digits make a whole number below 2^53, and dividing it by an
     // exact power of ten rounds once: the value the general parser gives.
-    qsizetype i = text.startsWith(u'-') ? 1 : 0;
+    const bool negative = text.startsWith('-');
+    qsizetype i = negative ? 1 : 0;
     qint64 mantissa = 0;
     int digits = 0, decimals = -1;
     for (; i < text.size() && digits <= 15; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c >= u'0' && c <= u'9') {
-            mantissa = mantissa * 10 + (c - u'0');
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            mantissa = mantissa * 10 + (c - '0');
             ++digits;
             if (decimals >= 0)
                 ++decimals;
-        } else if (c == u'.' && decimals < 0) {
+        } else if (c == '.' && decimals < 0) {
             decimals = 0;
         } else {
             break;
         }
     }
     if (i < text.size() || digits == 0 || digits > 15 || decimals == 0)
-        return text.trimmed().toDouble(ok);
+        return QString::fromUtf8(text).trimmed().toDouble(ok);
     *ok = true;
     const double value = double(mantissa) / PowersOfTen[std::max(decimals, 0)];
-    return text.startsWith(u'-') ? -value : value;
+    return negative ? -value : value;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include "CellText.h"
 #include "SheetRows.h"
+#include "Utf8XmlPart.h"
 #include "ZipPart.h"
 
 namespace {
@@ -90,47 +91,49 @@ bool readWorkbook(ZipArchive& zip, std::vector<Sheet>& sheets, bool& date1904,
     return true;
 }
 
+// Read as raw UTF-8: a list of a million rows can hold a million strings.
 bool readSharedStrings(ZipArchive& zip, const QString& part, std::vector<QString>& strings,
                        QString& error) {
-    XmlPart xml;
+    using Scanned = Utf8XmlPart::Token;
+    Utf8XmlPart xml;
     if (!xml.open(zip, part)) {
         error = xml.errorString();
         return false;
     }
     bool inItem = false, inText = false;
-    QString text;
-    for (Token token; (token = xml.next()) != Token::EndDocument;) {
+    QByteArray text;
+    for (Scanned token; (token = xml.next()) != Scanned::EndDocument;) {
         switch (token) {
-        case Token::Invalid:
+        case Scanned::Invalid:
             error = xml.errorString();
             return false;
-        case Token::StartElement:
-            if (xml.xml().name() == u"si") {
+        case Scanned::StartElement:
+            if (xml.name() == "si") {
                 inItem = true;
-                text.clear();
-            } else if (inItem && xml.xml().name() == u"rPh") {
+                text.resize(0);
+            } else if (inItem && xml.name() == "rPh") {
                 // The reading aid above East Asian text, not the text.
                 if (!xml.skipElement()) {
                     error = xml.errorString();
                     return false;
                 }
-            } else if (inItem && xml.xml().name() == u"t") {
+            } else if (inItem && xml.name() == "t") {
                 inText = true;
             }
             break;
-        case Token::EndElement:
-            if (xml.xml().name() == u"si") {
-                strings.push_back(text);
+        case Scanned::EndElement:
+            if (xml.name() == "si") {
+                strings.push_back(QString::fromUtf8(text));
                 inItem = false;
-            } else if (xml.xml().name() == u"t") {
+            } else if (xml.name() == "t") {
                 inText = false;
             }
             break;
-        case Token::Characters:
+        case Scanned::Text:
             if (inText)
-                text += xml.xml().text();
+                text += xml.text();
             break;
-        default:
+        case Scanned::EndDocument:
             break;
         }
     }
@@ -174,45 +177,31 @@ bool readStyles(ZipArchive& zip, const QString& part, std::vector<NumberFormat>&
     return true;
 }
 
-// Element and attribute names of a sheet are a letter or a few: compared in
-// line, as the general comparison is a call a million rows make millions of
-// times.
-bool isName(QStringView name, QStringView wanted) {
-    if (name.size() != wanted.size())
+// Plain digits as a whole number, read without the general parser; false
+// for anything else, which the general parser is left to read.
+bool plainDigits(QByteArrayView text, qint64& number) {
+    if (text.isEmpty() || text.size() > 18)
         return false;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        if (name[i] != wanted[i])
+    number = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
             return false;
+        number = number * 10 + (c - '0');
     }
     return true;
-}
-
-// A whole number as QStringView::toLongLong reads it, plain digits without
-// its general parser.
-qint64 wholeNumber(QStringView text, bool* ok) {
-    if (text.isEmpty() || text.size() > 18)
-        return text.toLongLong(ok);
-    qint64 number = 0;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return text.toLongLong(ok);
-        number = number * 10 + (c.unicode() - u'0');
-    }
-    *ok = true;
-    return number;
 }
 
 // How a cell keeps its value (its t attribute).
 enum class CellType { Number, Shared, Boolean, Text, IsoDate };
 
-CellType cellType(QStringView type) {
-    if (isName(type, u"s"))
+CellType cellType(QByteArrayView type) {
+    if (type == "s")
         return CellType::Shared;
-    if (isName(type, u"b"))
+    if (type == "b")
         return CellType::Boolean;
-    if (isName(type, u"str") || isName(type, u"inlineStr") || isName(type, u"e"))
+    if (type == "str" || type == "inlineStr" || type == "e")
         return CellType::Text;
-    if (isName(type, u"d")) // an ISO date, which few programs write
+    if (type == "d") // an ISO date, which few programs write
         return CellType::IsoDate;
     return CellType::Number;
 }
@@ -230,6 +219,23 @@ qint64 columnOf(QStringView reference) {
     return i == 0 ? -1 : column - 1;
 }
 
+qint64 columnOf(QByteArrayView reference) {
+    qint64 column = 0;
+    qsizetype i = 0;
+    for (; i < reference.size() && i < 4; ++i) {
+        const char c = reference[i];
+        if (uchar(c) >= 0x80) // a few other letters are upper-cased into A-Z ("ı" to "I")
+            return columnOf(QString::fromUtf8(reference));
+        const char upper = c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+        if (upper < 'A' || upper > 'Z')
+            break;
+        column = column * 26 + (upper - 'A' + 1);
+    }
+    return i == 0 ? -1 : column - 1;
+}
+
+// The sheet is read as raw UTF-8 (Utf8XmlPart): it is what grows with the
+// rows, and only the texts a cell shows become QStrings.
 class XlsxRows : public SheetRows {
 public:
     XlsxRows(std::shared_ptr<Book> book, const Sheet& sheet)
@@ -246,24 +252,29 @@ public:
     Status read(std::vector<QString>& cells) override;
 
 private:
+    using Scanned = Utf8XmlPart::Token;
+
     Status readCell(std::vector<QString>& cells);
-    QString cellText(CellType type, int style, const QString& value) const;
+    QString cellText(CellType type, int style) const;
 
     std::shared_ptr<Book> m_book;
-    XmlPart m_xml;
-    qint64 m_row = 0; // 1-based number of the last row read
-    QString m_value;
+    Utf8XmlPart m_xml;
+    qint64 m_row = 0;   // 1-based number of the last row read
+    QByteArray m_value; // the cell's value as written, its room kept for the next
 };
 
-QString XlsxRows::cellText(CellType type, int style, const QString& value) const {
-    bool ok = false;
+QString XlsxRows::cellText(CellType type, int style) const {
     switch (type) {
-    case CellType::Shared: // checked by the caller
-        return m_book->strings[size_t(wholeNumber(QStringView(value).trimmed(), &ok))];
+    case CellType::Shared: { // checked by the caller
+        qint64 index = 0;
+        if (!plainDigits(m_value, index))
+            index = QString::fromUtf8(m_value).trimmed().toLongLong();
+        return m_book->strings[size_t(index)];
+    }
     case CellType::Boolean:
-        return BooleanCellText(value.trimmed() == u"1");
+        return BooleanCellText(QString::fromUtf8(m_value).trimmed() == u"1");
     case CellType::Text:
-        return value;
+        return QString::fromUtf8(m_value);
     case CellType::Number:
     case CellType::IsoDate:
         break;
@@ -272,6 +283,7 @@ QString XlsxRows::cellText(CellType type, int style, const QString& value) const
                                     ? m_book->styles[size_t(style)]
                                     : NumberFormat{};
     if (type == CellType::IsoDate) {
+        const QString value = QString::fromUtf8(m_value);
         const QDateTime moment = QDateTime::fromString(value.trimmed(), Qt::ISODate);
         if (!moment.isValid())
             return value;
@@ -280,64 +292,49 @@ QString XlsxRows::cellText(CellType type, int style, const QString& value) const
             shown.kind = NumberFormat::Kind::Date;
         return DateTimeCellText(moment.date(), moment.time(), shown);
     }
-    const double number = CellNumber(value, &ok);
-    return ok ? NumberCellText(number, format, m_book->date1904) : value;
+    bool ok = false;
+    const double number = CellNumber(m_value, &ok);
+    return ok ? NumberCellText(number, format, m_book->date1904) : QString::fromUtf8(m_value);
 }
 
 SheetRows::Status XlsxRows::readCell(std::vector<QString>& cells) {
-    // One pass over the attributes: r, t and s are all a cell needs.
-    qint64 column = qint64(cells.size());
-    CellType type = CellType::Number;
+    const QByteArrayView reference = m_xml.attribute("r");
+    const qint64 column = reference.isEmpty() ? qint64(cells.size()) : columnOf(reference);
+    const CellType type = cellType(m_xml.attribute("t"));
     int style = 0;
-    const QXmlStreamAttributes attributes = m_xml.xml().attributes();
-    for (const QXmlStreamAttribute& attribute : attributes) {
-        const QStringView name = attribute.name();
-        if (isName(name, u"r")) {
-            if (!attribute.value().isEmpty())
-                column = columnOf(attribute.value());
-        } else if (isName(name, u"t")) {
-            type = cellType(attribute.value());
-        } else if (isName(name, u"s") && !attribute.value().isEmpty()) {
-            bool plain = false;
-            const qint64 number = wholeNumber(attribute.value(), &plain);
-            style = plain && number >= 0 && number <= std::numeric_limits<int>::max()
-                        ? int(number)
-                        : attribute.value().toInt();
-        }
+    if (const QByteArrayView s = m_xml.attribute("s"); !s.isEmpty()) {
+        qint64 number = 0;
+        style = plainDigits(s, number) && number <= std::numeric_limits<int>::max()
+                    ? int(number)
+                    : QString::fromUtf8(s).toInt();
     }
-    m_value.resize(0); // keeps its room for the next cell
+    m_value.resize(0);
     bool inValue = false, inPhonetic = false, any = false;
     for (int depth = 1; depth > 0;) {
         switch (m_xml.next()) {
-        case Token::Invalid:
+        case Scanned::Invalid:
             return fail(m_xml.errorString());
-        case Token::EndDocument:
+        case Scanned::EndDocument:
             return fail(QStringLiteral("%1: \"%2\" sayfası yarıda bitiyor").arg(m_path, m_sheet));
-        case Token::StartElement: {
+        case Scanned::StartElement:
             ++depth;
-            const QStringView name = m_xml.xml().name();
-            if (isName(name, u"v") || isName(name, u"t")) {
+            if (m_xml.name() == "v" || m_xml.name() == "t") {
                 inValue = !inPhonetic;
                 any = any || inValue;
-            } else if (isName(name, u"rPh")) {
+            } else if (m_xml.name() == "rPh") {
                 inPhonetic = true;
             }
             break;
-        }
-        case Token::EndElement: {
+        case Scanned::EndElement:
             --depth;
-            const QStringView name = m_xml.xml().name();
-            if (isName(name, u"v") || isName(name, u"t"))
+            if (m_xml.name() == "v" || m_xml.name() == "t")
                 inValue = false;
-            else if (isName(name, u"rPh"))
+            else if (m_xml.name() == "rPh")
                 inPhonetic = false;
             break;
-        }
-        case Token::Characters:
+        case Scanned::Text:
             if (inValue)
-                m_value += m_xml.xml().text();
-            break;
-        default:
+                m_value += m_xml.text();
             break;
         }
     }
@@ -348,12 +345,16 @@ SheetRows::Status XlsxRows::readCell(std::vector<QString>& cells) {
             QStringLiteral("%1: \"%2\" sayfasında bozuk hücre adresi").arg(m_path, m_sheet));
     if (type == CellType::Shared) {
         bool ok = false;
-        const qint64 index = wholeNumber(QStringView(m_value).trimmed(), &ok);
+        qint64 index = 0;
+        if (plainDigits(m_value, index))
+            ok = true;
+        else
+            index = QString::fromUtf8(m_value).trimmed().toLongLong(&ok);
         if (!ok || index < 0 || index >= qint64(m_book->strings.size()))
             return fail(QStringLiteral("%1: \"%2\" sayfası olmayan bir metne bakıyor (%3)")
-                            .arg(m_path, m_sheet, m_value.left(20)));
+                            .arg(m_path, m_sheet, QString::fromUtf8(m_value).left(20)));
     }
-    QString text = cellText(type, style, m_value);
+    QString text = cellText(type, style);
     if (text.isEmpty())
         return Status::Row;
     if (!SheetRows::column(column))
@@ -366,27 +367,29 @@ SheetRows::Status XlsxRows::readCell(std::vector<QString>& cells) {
 
 SheetRows::Status XlsxRows::read(std::vector<QString>& cells) {
     for (;;) {
-        const Token token = m_xml.next();
-        if (token == Token::Invalid)
+        const Scanned token = m_xml.next();
+        if (token == Scanned::Invalid)
             return fail(m_xml.errorString());
-        if (token == Token::EndDocument)
+        if (token == Scanned::EndDocument)
             return Status::End;
-        if (token != Token::StartElement || !isName(m_xml.xml().name(), u"row"))
+        if (token != Scanned::StartElement || m_xml.name() != "row")
             continue;
-        bool numbered = false;
-        const qint64 number =
-            wholeNumber(AttributeValue(m_xml.xml().attributes(), u"r"), &numbered);
+        const QByteArrayView r = m_xml.attribute("r");
+        qint64 number = 0;
+        bool numbered = plainDigits(r, number);
+        if (!numbered)
+            number = QString::fromUtf8(r).toLongLong(&numbered);
         m_row = numbered ? std::max(number, m_row + 1) : m_row + 1;
         cells.clear();
-        for (Token inner;
-             (inner = m_xml.next()) != Token::EndElement || !isName(m_xml.xml().name(), u"row");) {
-            if (inner == Token::Invalid)
+        for (Scanned inner;
+             (inner = m_xml.next()) != Scanned::EndElement || m_xml.name() != "row";) {
+            if (inner == Scanned::Invalid)
                 return fail(m_xml.errorString());
-            if (inner == Token::EndDocument)
+            if (inner == Scanned::EndDocument)
                 return fail(
                     QStringLiteral("%1: \"%2\" sayfası yarıda bitiyor").arg(m_path, m_sheet));
-            if (inner == Token::StartElement) {
-                if (isName(m_xml.xml().name(), u"c")) {
+            if (inner == Scanned::StartElement) {
+                if (m_xml.name() == "c") {
                     if (readCell(cells) == Status::Error)
                         return Status::Error;
                 } else if (!m_xml.skipElement()) {
