@@ -126,7 +126,7 @@ int main(int argc, char* argv[]) {
         else
             return fail(QStringLiteral("unknown option ") + arguments[i]);
     }
-    if (arguments.size() % 2 == 0)
+    if (arguments.size() % 2 == 0 || rows < 1)
         return fail(QStringLiteral("usage: bench_workbook_read [--rows N] [--folder DIR] | "
                                    "--read FILE"));
     QTemporaryDir temporary;
