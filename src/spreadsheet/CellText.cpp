@@ -137,9 +137,49 @@ NumberFormat NumberFormatFromCode(QStringView code) {
 
 namespace {
 
+constexpr double PowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// `value` times 10^decimals rounded to a whole number, when that rounding
+// cannot go the other way for the exact value: then these digits are the
+// ones the general formatting gives, at a fraction of its cost.
+bool scaledDigits(double value, int decimals, qint64& digits) {
+    if (decimals > 9)
+        return false;
+    const double scaled = value * PowersOfTen[decimals];
+    // Below 10^12 the product is off by less than 2^-13, far from the
+    // halfway mark checked next.
+    if (!(std::fabs(scaled) < 1e12))
+        return false;
+    const double fraction = scaled - std::floor(scaled);
+    if (std::fabs(fraction - 0.5) < 1e-3)
+        return false;
+    digits = std::llround(scaled);
+    return true;
+}
+
 // A number with `decimals` fixed decimals, a decimal comma and, when asked,
 // "." between thousands.
 QString fixedText(double value, int decimals, bool grouping) {
+    if (qint64 digits = 0; scaledDigits(value, decimals, digits)) {
+        char16_t buffer[64];
+        char16_t* end = buffer + std::size(buffer);
+        char16_t* p = end;
+        const bool negative = digits < 0; // -0,00 reads as 0,00
+        quint64 rest = negative ? 0 - quint64(digits) : quint64(digits);
+        for (int place = 0; rest > 0 || place <= decimals; ++place) {
+            if (place == decimals && decimals > 0)
+                *--p = u',';
+            else if (grouping && place > decimals && (place - decimals) % 3 == 0)
+                *--p = u'.';
+            *--p = char16_t(u'0' + rest % 10);
+            rest /= 10;
+        }
+        if (negative)
+            *--p = u'-';
+        return QString(reinterpret_cast<const QChar*>(p), end - p);
+    }
     QString text = QString::number(value, 'f', std::clamp(decimals, 0, 30));
     if (text.startsWith(u'-') && text.count(u'0') + text.count(u'.') == text.size() - 1)
         text.remove(0, 1); // -0,00 reads as 0,00
@@ -175,16 +215,79 @@ QString generalText(double value) {
 
 } // namespace
 
-QString DateTimeCellText(QDate date, QTime time, const NumberFormat& format) {
-    const QString clock = time.toString(format.seconds ? u"HH:mm:ss" : u"HH:mm");
-    switch (format.kind) {
-    case NumberFormat::Kind::Time:
-        return clock;
-    case NumberFormat::Kind::DateTime:
-        return date.toString(u"dd.MM.yyyy") + u' ' + clock;
-    default:
-        return date.toString(u"dd.MM.yyyy");
+double CellNumber(QByteArrayView text, bool* ok) {
+    // Up to 15 digits make a whole number below 2^53, and dividing it by an
+    // exact power of ten rounds once: the value the general parser gives.
+    const bool negative = text.startsWith('-');
+    qsizetype i = negative ? 1 : 0;
+    qint64 mantissa = 0;
+    int digits = 0, decimals = -1;
+    for (; i < text.size() && digits <= 15; ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            mantissa = mantissa * 10 + (c - '0');
+            ++digits;
+            if (decimals >= 0)
+                ++decimals;
+        } else if (c == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            break;
+        }
     }
+    if (i < text.size() || digits == 0 || digits > 15 || decimals == 0)
+        return QString::fromUtf8(text).trimmed().toDouble(ok);
+    *ok = true;
+    const double value = double(mantissa) / PowersOfTen[std::max(decimals, 0)];
+    return negative ? -value : value;
+}
+
+namespace {
+
+void appendDigits(QString& out, int value, int width) {
+    char16_t digits[4];
+    for (int i = width - 1; i >= 0; --i, value /= 10)
+        digits[i] = char16_t(u'0' + value % 10);
+    out.append(reinterpret_cast<const QChar*>(digits), width);
+}
+
+} // namespace
+
+// Written out by hand: QDate::toString goes through the calendar and locale
+// machinery, which a sheet of a million dates feels.
+QString DateTimeCellText(QDate date, QTime time, const NumberFormat& format) {
+    const bool withDate = format.kind != NumberFormat::Kind::Time;
+    const bool withTime =
+        format.kind == NumberFormat::Kind::Time || format.kind == NumberFormat::Kind::DateTime;
+    QString text;
+    if (withDate) {
+        if (!date.isValid() || date.year() < 1000 || date.year() > 9999)
+            text = date.toString(u"dd.MM.yyyy");
+        else {
+            text.reserve(withTime ? 20 : 10);
+            appendDigits(text, date.day(), 2);
+            text += u'.';
+            appendDigits(text, date.month(), 2);
+            text += u'.';
+            appendDigits(text, date.year(), 4);
+        }
+        if (withTime)
+            text += u' ';
+    }
+    if (withTime) {
+        if (!time.isValid())
+            text += time.toString(format.seconds ? u"HH:mm:ss" : u"HH:mm");
+        else {
+            appendDigits(text, time.hour(), 2);
+            text += u':';
+            appendDigits(text, time.minute(), 2);
+            if (format.seconds) {
+                text += u':';
+                appendDigits(text, time.second(), 2);
+            }
+        }
+    }
+    return text;
 }
 
 QString NumberCellText(double value, const NumberFormat& format, bool date1904) {

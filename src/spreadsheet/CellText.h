@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 #include <QStringView>
@@ -20,6 +21,10 @@ struct NumberFormat {
 NumberFormat BuiltInNumberFormat(int id);
 // A format code such as "#,##0.00", "0%", "dd/mm/yyyy" or "[$-41F]d mmmm yyyy".
 NumberFormat NumberFormatFromCode(QStringView code);
+
+// The number a cell stores (as UTF-8), as QString::toDouble reads the
+// trimmed text.
+double CellNumber(QByteArrayView text, bool* ok);
 
 // The text of a number under `format`, as a Turkish spreadsheet shows it:
 // "150,50", "1.250", "12,5%", "09.12.2026", whole numbers without ",0".

@@ -1,8 +1,11 @@
 // Office Open XML workbooks (.xlsx).
+#include <limits>
+
 #include <QHash>
 
 #include "CellText.h"
 #include "SheetRows.h"
+#include "Utf8XmlPart.h"
 #include "ZipPart.h"
 
 namespace {
@@ -88,47 +91,49 @@ bool readWorkbook(ZipArchive& zip, std::vector<Sheet>& sheets, bool& date1904,
     return true;
 }
 
+// Read as raw UTF-8: a list of a million rows can hold a million strings.
 bool readSharedStrings(ZipArchive& zip, const QString& part, std::vector<QString>& strings,
                        QString& error) {
-    XmlPart xml;
+    using Scanned = Utf8XmlPart::Token;
+    Utf8XmlPart xml;
     if (!xml.open(zip, part)) {
         error = xml.errorString();
         return false;
     }
     bool inItem = false, inText = false;
-    QString text;
-    for (Token token; (token = xml.next()) != Token::EndDocument;) {
+    QByteArray text;
+    for (Scanned token; (token = xml.next()) != Scanned::EndDocument;) {
         switch (token) {
-        case Token::Invalid:
+        case Scanned::Invalid:
             error = xml.errorString();
             return false;
-        case Token::StartElement:
-            if (xml.xml().name() == u"si") {
+        case Scanned::StartElement:
+            if (xml.name() == "si") {
                 inItem = true;
-                text.clear();
-            } else if (inItem && xml.xml().name() == u"rPh") {
+                text.resize(0);
+            } else if (inItem && xml.name() == "rPh") {
                 // The reading aid above East Asian text, not the text.
                 if (!xml.skipElement()) {
                     error = xml.errorString();
                     return false;
                 }
-            } else if (inItem && xml.xml().name() == u"t") {
+            } else if (inItem && xml.name() == "t") {
                 inText = true;
             }
             break;
-        case Token::EndElement:
-            if (xml.xml().name() == u"si") {
-                strings.push_back(text);
+        case Scanned::EndElement:
+            if (xml.name() == "si") {
+                strings.push_back(QString::fromUtf8(text));
                 inItem = false;
-            } else if (xml.xml().name() == u"t") {
+            } else if (xml.name() == "t") {
                 inText = false;
             }
             break;
-        case Token::Characters:
+        case Scanned::Text:
             if (inText)
-                text += xml.xml().text();
+                text += xml.text();
             break;
-        default:
+        case Scanned::EndDocument:
             break;
         }
     }
@@ -172,6 +177,35 @@ bool readStyles(ZipArchive& zip, const QString& part, std::vector<NumberFormat>&
     return true;
 }
 
+// Plain digits as a whole number, read without the general parser; false
+// for anything else, which the general parser is left to read.
+bool plainDigits(QByteArrayView text, qint64& number) {
+    if (text.isEmpty() || text.size() > 18)
+        return false;
+    number = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        number = number * 10 + (c - '0');
+    }
+    return true;
+}
+
+// How a cell keeps its value (its t attribute).
+enum class CellType { Number, Shared, Boolean, Text, IsoDate };
+
+CellType cellType(QByteArrayView type) {
+    if (type == "s")
+        return CellType::Shared;
+    if (type == "b")
+        return CellType::Boolean;
+    if (type == "str" || type == "inlineStr" || type == "e")
+        return CellType::Text;
+    if (type == "d") // an ISO date, which few programs write
+        return CellType::IsoDate;
+    return CellType::Number;
+}
+
 // 0-based column of a reference such as "AB12"; -1 without letters.
 qint64 columnOf(QStringView reference) {
     qint64 column = 0;
@@ -185,6 +219,23 @@ qint64 columnOf(QStringView reference) {
     return i == 0 ? -1 : column - 1;
 }
 
+qint64 columnOf(QByteArrayView reference) {
+    qint64 column = 0;
+    qsizetype i = 0;
+    for (; i < reference.size() && i < 4; ++i) {
+        const char c = reference[i];
+        if (uchar(c) >= 0x80) // a few other letters are upper-cased into A-Z ("ı" to "I")
+            return columnOf(QString::fromUtf8(reference));
+        const char upper = c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+        if (upper < 'A' || upper > 'Z')
+            break;
+        column = column * 26 + (upper - 'A' + 1);
+    }
+    return i == 0 ? -1 : column - 1;
+}
+
+// The sheet is read as raw UTF-8 (Utf8XmlPart): it is what grows with the
+// rows, and only the texts a cell shows become QStrings.
 class XlsxRows : public SheetRows {
 public:
     XlsxRows(std::shared_ptr<Book> book, const Sheet& sheet)
@@ -201,26 +252,38 @@ public:
     Status read(std::vector<QString>& cells) override;
 
 private:
+    using Scanned = Utf8XmlPart::Token;
+
     Status readCell(std::vector<QString>& cells);
-    QString cellText(QStringView type, int style, const QString& value) const;
+    QString cellText(CellType type, int style) const;
 
     std::shared_ptr<Book> m_book;
-    XmlPart m_xml;
-    qint64 m_row = 0; // 1-based number of the last row read
-    QString m_value;
+    Utf8XmlPart m_xml;
+    qint64 m_row = 0;   // 1-based number of the last row read
+    QByteArray m_value; // the cell's value as written, its room kept for the next
 };
 
-QString XlsxRows::cellText(QStringView type, int style, const QString& value) const {
-    if (type == u"s") // checked by the caller
-        return m_book->strings[size_t(value.trimmed().toLongLong())];
-    if (type == u"b")
-        return BooleanCellText(value.trimmed() == u"1");
-    if (type == u"str" || type == u"inlineStr" || type == u"e")
-        return value;
+QString XlsxRows::cellText(CellType type, int style) const {
+    switch (type) {
+    case CellType::Shared: { // checked by the caller
+        qint64 index = 0;
+        if (!plainDigits(m_value, index))
+            index = QString::fromUtf8(m_value).trimmed().toLongLong();
+        return m_book->strings[size_t(index)];
+    }
+    case CellType::Boolean:
+        return BooleanCellText(QString::fromUtf8(m_value).trimmed() == u"1");
+    case CellType::Text:
+        return QString::fromUtf8(m_value);
+    case CellType::Number:
+    case CellType::IsoDate:
+        break;
+    }
     const NumberFormat format = style >= 0 && style < int(m_book->styles.size())
                                     ? m_book->styles[size_t(style)]
                                     : NumberFormat{};
-    if (type == u"d") { // an ISO date, which few programs write
+    if (type == CellType::IsoDate) {
+        const QString value = QString::fromUtf8(m_value);
         const QDateTime moment = QDateTime::fromString(value.trimmed(), Qt::ISODate);
         if (!moment.isValid())
             return value;
@@ -230,49 +293,48 @@ QString XlsxRows::cellText(QStringView type, int style, const QString& value) co
         return DateTimeCellText(moment.date(), moment.time(), shown);
     }
     bool ok = false;
-    const double number = value.trimmed().toDouble(&ok);
-    return ok ? NumberCellText(number, format, m_book->date1904) : value;
+    const double number = CellNumber(m_value, &ok);
+    return ok ? NumberCellText(number, format, m_book->date1904) : QString::fromUtf8(m_value);
 }
 
 SheetRows::Status XlsxRows::readCell(std::vector<QString>& cells) {
-    const QXmlStreamAttributes attributes = m_xml.xml().attributes();
-    const qint64 column = AttributeValue(attributes, u"r").isEmpty()
-                              ? qint64(cells.size())
-                              : columnOf(AttributeValue(attributes, u"r"));
-    const QString type = AttributeValue(attributes, u"t").toString();
-    const int style =
-        AttributeValue(attributes, u"s").isEmpty() ? 0 : AttributeValue(attributes, u"s").toInt();
-    m_value.clear();
+    const QByteArrayView reference = m_xml.attribute("r");
+    const qint64 column = reference.isEmpty() ? qint64(cells.size()) : columnOf(reference);
+    const CellType type = cellType(m_xml.attribute("t"));
+    int style = 0;
+    if (const QByteArrayView s = m_xml.attribute("s"); !s.isEmpty()) {
+        qint64 number = 0;
+        style = plainDigits(s, number) && number <= std::numeric_limits<int>::max()
+                    ? int(number)
+                    : QString::fromUtf8(s).toInt();
+    }
+    m_value.resize(0);
     bool inValue = false, inPhonetic = false, any = false;
     for (int depth = 1; depth > 0;) {
         switch (m_xml.next()) {
-        case Token::Invalid:
+        case Scanned::Invalid:
             return fail(m_xml.errorString());
-        case Token::EndDocument:
+        case Scanned::EndDocument:
             return fail(QStringLiteral("%1: \"%2\" sayfası yarıda bitiyor").arg(m_path, m_sheet));
-        case Token::StartElement: {
+        case Scanned::StartElement:
             ++depth;
-            const QStringView name = m_xml.xml().name();
-            if (name == u"v" || name == u"t") {
+            if (m_xml.name() == "v" || m_xml.name() == "t") {
                 inValue = !inPhonetic;
                 any = any || inValue;
-            } else if (name == u"rPh") {
+            } else if (m_xml.name() == "rPh") {
                 inPhonetic = true;
             }
             break;
-        }
-        case Token::EndElement:
+        case Scanned::EndElement:
             --depth;
-            if (m_xml.xml().name() == u"v" || m_xml.xml().name() == u"t")
+            if (m_xml.name() == "v" || m_xml.name() == "t")
                 inValue = false;
-            else if (m_xml.xml().name() == u"rPh")
+            else if (m_xml.name() == "rPh")
                 inPhonetic = false;
             break;
-        case Token::Characters:
+        case Scanned::Text:
             if (inValue)
-                m_value += m_xml.xml().text();
-            break;
-        default:
+                m_value += m_xml.text();
             break;
         }
     }
@@ -281,14 +343,18 @@ SheetRows::Status XlsxRows::readCell(std::vector<QString>& cells) {
     if (column < 0)
         return fail(
             QStringLiteral("%1: \"%2\" sayfasında bozuk hücre adresi").arg(m_path, m_sheet));
-    if (type == u"s") {
+    if (type == CellType::Shared) {
         bool ok = false;
-        const qint64 index = m_value.trimmed().toLongLong(&ok);
+        qint64 index = 0;
+        if (plainDigits(m_value, index))
+            ok = true;
+        else
+            index = QString::fromUtf8(m_value).trimmed().toLongLong(&ok);
         if (!ok || index < 0 || index >= qint64(m_book->strings.size()))
             return fail(QStringLiteral("%1: \"%2\" sayfası olmayan bir metne bakıyor (%3)")
-                            .arg(m_path, m_sheet, m_value.left(20)));
+                            .arg(m_path, m_sheet, QString::fromUtf8(m_value).left(20)));
     }
-    QString text = cellText(type, style, m_value);
+    QString text = cellText(type, style);
     if (text.isEmpty())
         return Status::Row;
     if (!SheetRows::column(column))
@@ -301,27 +367,29 @@ SheetRows::Status XlsxRows::readCell(std::vector<QString>& cells) {
 
 SheetRows::Status XlsxRows::read(std::vector<QString>& cells) {
     for (;;) {
-        const Token token = m_xml.next();
-        if (token == Token::Invalid)
+        const Scanned token = m_xml.next();
+        if (token == Scanned::Invalid)
             return fail(m_xml.errorString());
-        if (token == Token::EndDocument)
+        if (token == Scanned::EndDocument)
             return Status::End;
-        if (token != Token::StartElement || m_xml.xml().name() != u"row")
+        if (token != Scanned::StartElement || m_xml.name() != "row")
             continue;
-        const QXmlStreamAttributes attributes = m_xml.xml().attributes();
-        bool numbered = false;
-        const qint64 number = AttributeValue(attributes, u"r").toLongLong(&numbered);
+        const QByteArrayView r = m_xml.attribute("r");
+        qint64 number = 0;
+        bool numbered = plainDigits(r, number);
+        if (!numbered)
+            number = QString::fromUtf8(r).toLongLong(&numbered);
         m_row = numbered ? std::max(number, m_row + 1) : m_row + 1;
         cells.clear();
-        for (Token inner;
-             (inner = m_xml.next()) != Token::EndElement || m_xml.xml().name() != u"row";) {
-            if (inner == Token::Invalid)
+        for (Scanned inner;
+             (inner = m_xml.next()) != Scanned::EndElement || m_xml.name() != "row";) {
+            if (inner == Scanned::Invalid)
                 return fail(m_xml.errorString());
-            if (inner == Token::EndDocument)
+            if (inner == Scanned::EndDocument)
                 return fail(
                     QStringLiteral("%1: \"%2\" sayfası yarıda bitiyor").arg(m_path, m_sheet));
-            if (inner == Token::StartElement) {
-                if (m_xml.xml().name() == u"c") {
+            if (inner == Scanned::StartElement) {
+                if (m_xml.name() == "c") {
                     if (readCell(cells) == Status::Error)
                         return Status::Error;
                 } else if (!m_xml.skipElement()) {

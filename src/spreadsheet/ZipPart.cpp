@@ -81,12 +81,12 @@ bool ZipArchive::countUnpacked(qint64 bytes) {
                     .arg(UnpackRatio));
 }
 
-XmlPart::~XmlPart() {
+ZipStream::~ZipStream() {
     if (m_file)
         zip_fclose(m_file);
 }
 
-bool XmlPart::open(ZipArchive& archive, const QString& name) {
+bool ZipStream::open(ZipArchive& archive, const QString& name) {
     m_archive = &archive;
     m_name = name;
     m_file = archive.m_zip ? zip_fopen(archive.m_zip, name.toUtf8().constData(), 0) : nullptr;
@@ -97,22 +97,40 @@ bool XmlPart::open(ZipArchive& archive, const QString& name) {
     return true;
 }
 
+qint64 ZipStream::read(char* data, qint64 size) {
+    if (!m_error.isEmpty() || !m_file)
+        return -1;
+    const zip_int64_t read = zip_fread(m_file, data, zip_uint64_t(size));
+    if (read < 0) {
+        m_error = QStringLiteral("%1: çalışma kitabının %2 bölümü bozuk (%3)")
+                      .arg(m_archive->path(), m_name, QString::fromUtf8(zip_file_strerror(m_file)));
+        return -1;
+    }
+    if (!m_archive->countUnpacked(read)) {
+        m_error = m_archive->errorString();
+        return -1;
+    }
+    return read;
+}
+
+bool XmlPart::open(ZipArchive& archive, const QString& name) {
+    if (m_part.open(archive, name))
+        return true;
+    m_error = m_part.errorString();
+    return false;
+}
+
 bool XmlPart::refill() {
     constexpr qsizetype Chunk = 64 * 1024;
     m_buffer.resize(Chunk);
-    const zip_int64_t read = zip_fread(m_file, m_buffer.data(), Chunk);
+    const qint64 read = m_part.read(m_buffer.data(), Chunk);
     if (read < 0) {
-        fail(QStringLiteral("%1: çalışma kitabının %2 bölümü bozuk (%3)")
-                 .arg(m_archive->path(), m_name, QString::fromUtf8(zip_file_strerror(m_file))));
+        fail(m_part.errorString());
         return false;
     }
     if (read == 0) {
         m_atEnd = true;
         return true;
-    }
-    if (!m_archive->countUnpacked(read)) {
-        fail(m_archive->errorString());
-        return false;
     }
     m_buffer.truncate(static_cast<qsizetype>(read));
     m_xml.addData(m_buffer);
@@ -126,14 +144,14 @@ QXmlStreamReader::TokenType XmlPart::fail(const QString& message) {
 }
 
 QXmlStreamReader::TokenType XmlPart::next() {
-    if (!m_error.isEmpty() || !m_file)
+    if (!m_error.isEmpty() || !m_part.isOpen())
         return fail(m_error);
     for (;;) {
         const QXmlStreamReader::TokenType token = m_xml.readNext();
         if (token == QXmlStreamReader::DTD)
             return fail(QStringLiteral("%1: çalışma kitabının %2 bölümünde DTD var; "
                                        "güvenlik için okunmaz")
-                            .arg(m_archive->path(), m_name));
+                            .arg(m_part.path(), m_part.name()));
         if (token != QXmlStreamReader::Invalid)
             return token;
         if (m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError && !m_atEnd) {
@@ -142,7 +160,7 @@ QXmlStreamReader::TokenType XmlPart::next() {
             continue;
         }
         return fail(QStringLiteral("%1: çalışma kitabının %2 bölümü bozuk (satır %3: %4)")
-                        .arg(m_archive->path(), m_name)
+                        .arg(m_part.path(), m_part.name())
                         .arg(m_xml.lineNumber())
                         .arg(m_xml.errorString()));
     }

@@ -32,7 +32,7 @@ public:
     bool contains(const QString& name) const;
 
 private:
-    friend class XmlPart;
+    friend class ZipStream;
     bool fail(const QString& message);
     bool countUnpacked(qint64 bytes); // false once over the bound
 
@@ -44,13 +44,38 @@ private:
     QString m_error;
 };
 
+// One part of a workbook's zip, read as it unpacks, within the archive's
+// bound.
+class ZipStream {
+public:
+    ZipStream() = default;
+    ~ZipStream();
+    ZipStream(const ZipStream&) = delete;
+    ZipStream& operator=(const ZipStream&) = delete;
+
+    // False with errorString() set when the part is missing.
+    bool open(ZipArchive& archive, const QString& name);
+    bool isOpen() const { return m_file != nullptr; }
+    // Up to `size` bytes into `data`; 0 at the end, -1 with errorString()
+    // set when the part is broken or the bound is passed.
+    qint64 read(char* data, qint64 size);
+    QString errorString() const { return m_error; }
+    const QString& path() const { return m_archive->path(); }
+    const QString& name() const { return m_name; }
+
+private:
+    ZipArchive* m_archive = nullptr;
+    zip_file* m_file = nullptr;
+    QString m_name;
+    QString m_error;
+};
+
 // One XML part of a workbook, streamed through QXmlStreamReader a piece at a
 // time. A part with a DTD is refused: entities are the way XML grows a few
 // bytes into gigabytes or reaches for other files, and no workbook needs one.
 class XmlPart {
 public:
     XmlPart() = default;
-    ~XmlPart();
     XmlPart(const XmlPart&) = delete;
     XmlPart& operator=(const XmlPart&) = delete;
 
@@ -68,9 +93,7 @@ private:
     QXmlStreamReader::TokenType fail(const QString& message);
     bool refill();
 
-    ZipArchive* m_archive = nullptr;
-    zip_file* m_file = nullptr;
-    QString m_name;
+    ZipStream m_part;
     QXmlStreamReader m_xml;
     QByteArray m_buffer;
     bool m_atEnd = false;

@@ -174,6 +174,8 @@ class TestWorkbookReader : public QObject {
 private slots:
     void read_data();
     void read();
+    void sheetParts_data();
+    void sheetParts();
     void sheetNames();
     void xls_data();
     void xls();
@@ -284,6 +286,62 @@ void TestWorkbookReader::read() {
     QCOMPARE(ReadBack(path, header, sheet, maxScanRows), expected);
 }
 
+void TestWorkbookReader::sheetParts_data() {
+    QTest::addColumn<QByteArray>("part"); // the first sheet's whole part
+    QTest::addColumn<QString>("expected");
+
+    const QByteArray main = R"( xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main")";
+    const QByteArray rows =
+        R"(<row><c t="s"><v>2</v></c><c t="inlineStr"><is><t>x&#233;&#x11F;&lt;&amp;&quot;</t></is></c>)"
+        R"(<c t="str"><v>a)"
+        "\r\n"
+        R"(b</v></c><c><v>1<!-- not a digit -->2</v></c><c t="inlineStr"><is><t><![CDATA[<b>&amp;]]></t></is></c></row>)";
+    const QString values = u"F1:text\tF2:text\tF3:text\tF4:integer\tF5:text\n"
+                           "Ayşe\txéğ<&\"\ta\nb\t12\t<b>&amp;"_s;
+    const QByteArray sheet =
+        "<worksheet" + main + "><sheetData>" + rows + "</sheetData></worksheet>";
+    QTest::newRow("references, CDATA, comments and a CR LF in values") << Xml + sheet << values;
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    QTest::newRow("UTF-16 with a byte order mark")
+        << QByteArray(utf16.encode(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>"_s +
+                                   QString::fromUtf8(sheet)))
+        << values;
+    QTest::newRow("a UTF-8 byte order mark, blanks, comments and instructions between elements")
+        << "\xEF\xBB\xBF" + Xml + "\n<!-- saved by hand -->\n<?mso-application progid?>\n" +
+               QByteArray(sheet)
+                   .replace("<row>", "\n  <row>\n    ")
+                   .replace("</row>", "\n  </row>\n") +
+               "\n<!-- end -->\n"
+        << values;
+    QTest::newRow("namespace prefixes, single quotes and blanks in tags")
+        << Xml +
+               R"(<x:worksheet xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+               R"(<x:sheetData><x:row  r = '1' ><x:c r='B1' x:t = "s" ><x:v>2</x:v ></x:c></x:row>)"
+               R"(</x:sheetData></x:worksheet >)"
+        << u"F1:text\tF2:text\n\\N\tAyşe"_s;
+    // Far longer than what is read at a time: the text comes in pieces, and
+    // neither a reference nor a CR LF may be cut in two.
+    QByteArray longPart;
+    QString longText;
+    for (int i = 0; i < 40000; ++i) {
+        const char16_t letter = char16_t(0x100 + i * 7919 % 0xD000);
+        longPart += "&#" + QByteArray::number(letter) + ';' + (i % 10 ? "" : "\r\n");
+        longText += QChar(letter) + (i % 10 ? QString() : u"\n"_s);
+    }
+    QTest::newRow("a text longer than a read")
+        << Xml + "<worksheet" + main + R"(><sheetData><row><c t="inlineStr"><is><t>)" + longPart +
+               "</t></is></c></row></sheetData></worksheet>"
+        << u"F1:text\n"_s + longText;
+}
+
+void TestWorkbookReader::sheetParts() {
+    QFETCH(QByteArray, part);
+    QFETCH(QString, expected);
+    const QString path = m_dir.filePath(u"parts.xlsx"_s);
+    WriteZip(path, With(Xlsx({}), u"xl/worksheets/sheet1.xml"_s, part));
+    QCOMPARE(ReadBack(path, false, QString()), expected);
+}
+
 void TestWorkbookReader::sheetNames() {
     for (const QString& format : {u"xlsx"_s, u"ods"_s}) {
         const QString path = m_dir.filePath(u"names."_s + format);
@@ -355,6 +413,40 @@ void TestWorkbookReader::refused_data() {
     QTest::newRow("a broken sheet")
         << u"xlsx"_s << ZipBytes(With(xlsx, sheetPart, sheet("<row><c><v>1</v></row>")))
         << u"error: bad.xlsx: çalışma kitabının xl/worksheets/sheet1.xml bölümü bozuk (satır 1:"_s;
+    const QString broken =
+        u"error: bad.xlsx: çalışma kitabının xl/worksheets/sheet1.xml bölümü bozuk "_s;
+    QTest::newRow("a sheet cut off")
+        << u"xlsx"_s
+        << ZipBytes(With(xlsx, sheetPart, sheet("<row><c><v>1</v></c></row>").chopped(20)))
+        << broken + u"(satır 1: belge yarıda bitiyor)"_s;
+    QTest::newRow("an entity that is not declared, many lines down")
+        << u"xlsx"_s
+        << ZipBytes(With(xlsx, sheetPart,
+                         sheet(QByteArray(200000, '\n') +
+                               R"(<row><c t="inlineStr"><is><t>&nbsp;</t></is></c></row>)")))
+        << broken + u"(satır 200001: tanımsız ya da bozuk bir başvuru (&nbsp;))"_s;
+    QTest::newRow("bytes that are not UTF-8")
+        << u"xlsx"_s
+        << ZipBytes(With(xlsx, sheetPart,
+                         sheet("<row><c t=\"inlineStr\"><is><t>\xC3\x28</t></is></c></row>")))
+        << broken + u"(satır 1: geçersiz karakter ya da UTF-8 dışı bayt)"_s;
+    QTest::newRow("a control character")
+        << u"xlsx"_s
+        << ZipBytes(With(xlsx, sheetPart, sheet("<row><c t=\"str\"><v>a\x01</v></c></row>")))
+        << broken + u"(satır 1: geçersiz karakter ya da UTF-8 dışı bayt)"_s;
+    QTest::newRow("an attribute twice")
+        << u"xlsx"_s
+        << ZipBytes(With(xlsx, sheetPart, sheet(R"(<row><c r="A1" r="B1"><v>1</v></c></row>)")))
+        << broken + u"(satır 1: bir öznitelik iki kez var)"_s;
+    QTest::newRow("text after the sheet")
+        << u"xlsx"_s << ZipBytes(With(xlsx, sheetPart, sheet("<row/>") + "x"))
+        << broken + u"(satır 1: kök öğenin dışında metin var)"_s;
+    QTest::newRow("broken shared strings")
+        << u"xlsx"_s
+        << ZipBytes(With(xlsx, u"xl/sharedStrings.xml"_s,
+                         Xml + "<sst" + main + "><si><t>a</si></t></sst>"))
+        << u"error: bad.xlsx: çalışma kitabının xl/sharedStrings.xml bölümü bozuk (satır 1: "
+           "açılış ve kapanış etiketleri eşleşmiyor)"_s;
     QTest::newRow("a text that is not there")
         << u"xlsx"_s
         << ZipBytes(With(xlsx, sheetPart, sheet(R"(<row><c t="s"><v>99</v></c></row>)")))
