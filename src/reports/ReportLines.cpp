@@ -9,6 +9,16 @@
 #include "core/AppState.h"
 #include "gateway/Submission.h"
 
+std::array<qint64, StatusList::StateCount>
+ShownStateCounts(const ReportCounters& counters,
+                 const std::array<bool, StatusList::StateCount>& ticked) {
+    const bool all = std::none_of(ticked.begin(), ticked.end(), [](bool t) { return t; });
+    std::array<qint64, StatusList::StateCount> shown{};
+    for (size_t i = 0; i < shown.size(); ++i)
+        shown[i] = all || ticked[i] ? counters.byState[i] : 0;
+    return shown;
+}
+
 StatusList::State StateOfCode(int code) {
     switch (code) {
     case 0:

@@ -19,6 +19,13 @@ struct ReportCounters {
     std::array<qint64, StatusList::StateCount> byState{};
 };
 
+// Of a report's counts by state, those of the states the four boxes show:
+// every state when no box is ticked, as the list then shows every row; 0 for
+// a state left out.
+std::array<qint64, StatusList::StateCount>
+ShownStateCounts(const ReportCounters& counters,
+                 const std::array<bool, StatusList::StateCount>& ticked);
+
 // A state digit's state: 0 and 1 waiting, 3 delivered, 5 timed out, every
 // other value rejected.
 StatusList::State StateOfCode(int code);

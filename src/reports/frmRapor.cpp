@@ -13,6 +13,7 @@
 
 #include "DeliveryReports.h"
 #include "PackageHistory.h"
+#include "StateChart.h"
 #include "StatusListExport.h"
 #include "StatusListModel.h"
 #include "core/AppState.h"
@@ -169,7 +170,18 @@ void frmRapor::showCounters(int tab, const ReportCounters& counters) {
     boxes[0]->setText(QString::number(counters.total));
     for (size_t i = 0; i < counters.byState.size(); ++i)
         boxes[i + 1]->setText(QString::number(counters.byState[i]));
+    m_counters[size_t(tab)] = counters;
+    showChart(tab);
     m_statusModel->sync();
+}
+
+void frmRapor::showChart(int tab) {
+    const auto boxes = checks();
+    std::array<bool, StatusList::StateCount> ticked{};
+    for (size_t i = 0; i < ticked.size(); ++i)
+        ticked[i] = boxes[size_t(tab) * 4 + i]->isChecked();
+    StateChart* chart = tab == 0 ? m_ui->chtDurum1 : m_ui->chtDurum2;
+    chart->setCounts(ShownStateCounts(m_counters[size_t(tab)], ticked));
 }
 
 void frmRapor::filterClicked(int firstBox) {
@@ -179,6 +191,7 @@ void frmRapor::filterClicked(int firstBox) {
         ticked[i] = boxes[size_t(firstBox) + i]->isChecked();
     m_list.setFilter(ticked);
     m_statusModel->reset();
+    showChart(firstBox / 4);
 }
 
 void frmRapor::holdFilterBoxes(int firstBox) {

@@ -13,6 +13,7 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class RecordsetModel;
+class StateChart;
 class StatusListModel;
 class WorkingWindowHost;
 class frmBekle;
@@ -66,6 +67,8 @@ private:
     std::array<QCheckBox*, 8> checks() const;
     std::array<QLineEdit*, 5> counterBoxes(int tab) const;
     void showCounters(int tab, const ReportCounters& counters);
+    // The tab's chart: its counters, for the states its boxes show.
+    void showChart(int tab);
     QString selectedPackageId() const;
     void closeWindow();
 
@@ -73,8 +76,9 @@ private:
     std::unique_ptr<Ui_frmRapor> m_ui;
     StatusList m_list;
     RecordsetModel* m_packages = nullptr;
-    StatusListModel* m_statusModel = nullptr; // DataGrid2 and DataGrid3
-    StatusListModel* m_numberModel = nullptr; // DataGrid4
+    StatusListModel* m_statusModel = nullptr;   // DataGrid2 and DataGrid3
+    StatusListModel* m_numberModel = nullptr;   // DataGrid4
+    std::array<ReportCounters, 2> m_counters{}; // what tabs 1 and 2 show
     QPointer<frmBekle> m_bekle;
     bool m_running = false;
     bool m_closeWhenDone = false;

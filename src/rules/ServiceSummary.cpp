@@ -2,6 +2,7 @@
 
 #include "core/DbRoutines.h"
 #include "core/RegionalFormat.h"
+#include "reports/PackageHistory.h"
 
 namespace {
 
@@ -32,5 +33,9 @@ ServiceSummary ReadServiceSummary(const QDate& today) {
                                  QStringLiteral("FROM tbl_giden_txt "));
     s.todayMessages = firstValue(QStringLiteral("SELECT SUM(paket_boyut) ") +
                                  QStringLiteral("FROM tbl_giden_txt ") + TodayCondition(today));
+    const QString sms = QStringLiteral("SELECT SUM(") + BilledSmsExpression() +
+                        QStringLiteral(") FROM tbl_giden_txt ");
+    s.totalSms = firstValue(sms);
+    s.todaySms = firstValue(sms + TodayCondition(today));
     return s;
 }

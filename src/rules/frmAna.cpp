@@ -12,12 +12,14 @@
 #include "ui_frmAna.h"
 
 #include "ActivityLogExport.h"
+#include "DailySendsChart.h"
 #include "ServiceSummary.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "core/DbRoutines.h"
 #include "core/Routines.h"
 #include "core/SystemError.h"
+#include "reports/PackageHistory.h"
 #include "rules/PollingTimer.h"
 #include "rules/RuleStore.h"
 #include "spreadsheet/ExcelExport.h"
@@ -72,6 +74,14 @@ frmAna::frmAna(WorkingWindowHost& host, QWidget* parent)
     // One line of text per log line.
     m_ui->DataGrid1->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
 
+    const QString billed = QStringLiteral(
+        "Şebekenin faturaladığı SMS sayısı; SMS sayısı tutulmadan önce gönderilen paketler "
+        "mesaj sayısıyla sayılır.");
+    for (QWidget* sms :
+         {static_cast<QWidget*>(m_ui->lblToplamSMS), static_cast<QWidget*>(m_ui->lblBugunSMS),
+          static_cast<QWidget*>(m_ui->chtGunluk)})
+        sms->setToolTip(billed);
+
     connect(m_ui->cmdBaslat, &QPushButton::clicked, this, &frmAna::cmdBaslat_Click);
     connect(m_ui->cmdEkranKapat, &QPushButton::clicked, this, &frmAna::cmdEkranKapat_Click);
     connect(m_ui->Command1, &QPushButton::clicked, this, &frmAna::Command1_Click);
@@ -112,6 +122,7 @@ void frmAna::Form_Load() {
     });
 
     guarded("counting the sent packages", [this] { refreshCounters(); });
+    guarded("counting the last days", [this] { refreshChart(); });
     guarded("reading the activity log", [this] { setUpLogGrid(); });
     sizeColumns();
 }
@@ -219,6 +230,7 @@ void frmAna::Command1_Click() {
 
 void frmAna::Timer1_Timer() {
     guarded("counting the sent packages", [this] { refreshCounters(); });
+    guarded("counting the last days", [this] { refreshChart(); });
     guarded("reading the activity log", [this] { m_rsLog->refresh(); });
     m_ui->DataGrid1->setColumnHidden(0, true);
     sizeColumns();
@@ -230,6 +242,12 @@ void frmAna::refreshCounters() {
     m_ui->lblBugunSay->setText(s.todayFiles);
     m_ui->lblToplamSMSSay->setText(s.totalMessages);
     m_ui->lblBugunSMSSay->setText(s.todayMessages);
+    m_ui->lblToplamSMS->setText(s.totalSms + QStringLiteral(" SMS"));
+    m_ui->lblBugunSMS->setText(s.todaySms + QStringLiteral(" SMS"));
+}
+
+void frmAna::refreshChart() {
+    m_ui->chtGunluk->setDays(ReadDailySends(Clock::now().date()));
 }
 
 void frmAna::setUpLogGrid() {

@@ -10,8 +10,9 @@ class WorkingWindowHost;
 class Ui_frmAna;
 
 // The status screen: switches automatic sending on and off for all rules,
-// shows what has been sent in total and today, and lists the activity log
-// newest first, refreshed every second.
+// shows what has been sent in total and today (messages and the SMS they
+// were billed as) and on each of the last fourteen days, and lists the
+// activity log newest first, refreshed every second.
 class frmAna : public QWidget {
     Q_OBJECT
 
@@ -44,6 +45,7 @@ private:
     void Command1_Click();
     void Timer1_Timer();
     void refreshCounters();
+    void refreshChart();
     void setUpLogGrid();
     // Each step of the refresh is independent; a failing query must not
     // take the program down with it.

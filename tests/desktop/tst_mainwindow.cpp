@@ -1,4 +1,8 @@
 #include <QAbstractItemModelTester>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChartView>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QImage>
@@ -37,10 +41,33 @@ QStringList shown(QWidget& screen) {
     return texts;
 }
 
-void recordPackage(const QString& deliveredAt, int size) {
-    ExecuteSql(QString("INSERT INTO tbl_giden_txt (msgid,paket_boyut,gtarih) VALUES ('p',%1,'%2')")
+void recordPackage(const QString& deliveredAt, int size, int sms = 0) {
+    ExecuteSql(QString("INSERT INTO tbl_giden_txt (msgid,paket_boyut,sms_sayisi,gtarih) "
+                       "VALUES ('p',%1,%2,'%3')")
                    .arg(size)
+                   .arg(sms)
                    .arg(deliveredAt));
+}
+
+// The status screen's chart as a user reads it: its days, then the
+// messages/SMS of each day that has any.
+QString lastDays(QWidget& screen) {
+    const QChart* chart = control<QChartView>(screen, "chtGunluk")->chart();
+    auto* series = qobject_cast<QBarSeries*>(chart->series().value(0));
+    QBarCategoryAxis* days = nullptr;
+    for (QAbstractAxis* axis : series ? series->attachedAxes() : QList<QAbstractAxis*>())
+        days = days ? days : qobject_cast<QBarCategoryAxis*>(axis);
+    if (!days || series->count() != 2 || days->count() == 0)
+        return "no chart";
+    const QBarSet* messages = series->barSets()[0];
+    const QBarSet* sms = series->barSets()[1];
+    QStringList shown{
+        QString("%1 %2: %3-%4")
+            .arg(messages->label(), sms->label(), days->at(0), days->at(days->count() - 1))};
+    for (int i = 0; i < days->count(); ++i)
+        if (messages->at(i) != 0 || sms->at(i) != 0)
+            shown << QString("%1 %2/%3").arg(days->at(i)).arg(messages->at(i)).arg(sms->at(i));
+    return QString::number(days->count()) + " " + shown.join(", ");
 }
 
 // The ink of a label's text that falls outside the label: the same text
@@ -286,6 +313,25 @@ private slots:
         recordPackage(QStringLiteral("05.03.2026 23:59:59"), 8);
         recordPackage(QStringLiteral("06.03.2026 00:00:00"), 16);
         QCOMPARE(shown(*openStatusScreen()).mid(1, 4), (QStringList{"5", "3", "31", "14"}));
+    }
+
+    // Beside the message counts, the SMS they were billed as, and the last
+    // fourteen days as bars; a package whose SMS were not counted counts at
+    // its messages. Both follow new packages with the counters.
+    void smsAndLastDays() {
+        recordPackage(QStringLiteral("01.01.2020 10:00:00"), 1, 2);
+        recordPackage(QStringLiteral("04.03.2026 10:00:00"), 2, 3);
+        recordPackage(QStringLiteral("05.03.2026 09:00:00"), 4);
+        frmAna* ana = openStatusScreen();
+        const auto smsShown = [ana] {
+            return control<QLabel>(*ana, "lblToplamSMS")->text() + " / " +
+                   control<QLabel>(*ana, "lblBugunSMS")->text();
+        };
+        QCOMPARE(smsShown(), "9 SMS / 4 SMS");
+        QCOMPARE(lastDays(*ana), "14 Mesaj SMS: 20.02-05.03, 04.03 2/3, 05.03 4/4");
+        recordPackage(QStringLiteral("05.03.2026 11:00:00"), 1, 2);
+        QTRY_COMPARE(lastDays(*ana), "14 Mesaj SMS: 20.02-05.03, 04.03 2/3, 05.03 5/6");
+        QCOMPARE(smsShown(), "11 SMS / 6 SMS");
     }
 
     void logGridShowsNewLinesOnTopEverySecond() {

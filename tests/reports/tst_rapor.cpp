@@ -1,4 +1,8 @@
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChartView>
 #include <QCheckBox>
+#include <QHorizontalStackedBarSeries>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -30,6 +34,30 @@ class TestRapor : public DesktopTest {
     }
     int rows(const char* grid) { return control<QTableView>(*rapor, grid)->model()->rowCount(); }
     QString text(const char* box) { return control<QLineEdit>(*rapor, box)->text(); }
+    // The chart as a user reads it: the length of the bar beside each
+    // state's name, in the order of the counters.
+    QString chart(const char* name) {
+        const QChart* chart = control<QChartView>(*rapor, name)->chart();
+        auto* series = qobject_cast<QHorizontalStackedBarSeries*>(chart->series().value(0));
+        if (!series)
+            return u"no bars"_s;
+        QMap<QString, qreal> bars;
+        for (QAbstractAxis* axis : series->attachedAxes())
+            if (auto* names = qobject_cast<QBarCategoryAxis*>(axis))
+                for (int i = 0; i < names->count(); ++i)
+                    for (const QBarSet* set : series->barSets())
+                        bars[names->at(i)] += set->at(i);
+        QStringList shown;
+        for (const QString& state :
+             {u"Beklemede"_s, u"İletildi"_s, u"Zaman Aşımı"_s, u"Reddedildi"_s})
+            shown << (bars.contains(state) ? QString::number(bars[state]) : u"?"_s);
+        return shown.join(u'/');
+    }
+    QString counters(const char* waiting, const char* delivered, const char* timedOut,
+                     const char* rejected) {
+        return QStringList({text(waiting), text(delivered), text(timedOut), text(rejected)})
+            .join(u'/');
+    }
     static void record(const QString& msgId, const QString& mode) {
         ExecuteSql(u"INSERT INTO tbl_giden_txt (msgid,gateway,kural,dosya_adi,msgtip,tarih) "
                    u"VALUES ('"_s +
@@ -77,23 +105,31 @@ private slots:
         for (int column = 1; column < packages->model()->columnCount(); ++column)
             QVERIFY2(packages->columnWidth(column) >= measured.sizeHintForColumn(column),
                      qPrintable(packages->model()->headerData(column, Qt::Horizontal).toString()));
+        QCOMPARE(chart("chtDurum1"), u"0/0/0/0"_s);
         click(*rapor, "cmdRaporGoruntule_1");
         QCOMPARE(text("Text11"), id);
         QCOMPARE(QStringList({text("Text1"), text("Text2"), text("Text3"), text("Text5")}),
                  QStringList({u"3"_s, u"0"_s, u"2"_s, u"1"_s}));
         QCOMPARE(rows("DataGrid2"), 3);
+        // The chart shows what the counters count, for the states shown.
+        const QString counted = counters("Text2", "Text3", "Text4", "Text5");
+        QCOMPARE(chart("chtDurum1"), counted);
         QVERIFY(control<QPushButton>(*rapor, "cmdMsgGoster")->isEnabled());
         for (const char* box : {"Check1", "Check2", "Check3"})
             click(*rapor, box);
         QCOMPARE(rows("DataGrid2"), 1);
         QCOMPARE(cell("DataGrid2", 0, 1), u"Reddedildi"_s);
+        QCOMPARE(chart("chtDurum1"), u"0/0/0/1"_s);
         click(*rapor, "Check4");
         QCOMPARE(rows("DataGrid2"), 3);
+        QCOMPARE(chart("chtDurum1"), counted);
         // A new report ticks every box and shows every row again.
         click(*rapor, "Check1");
         QCOMPARE(rows("DataGrid2"), 0);
+        QCOMPARE(chart("chtDurum1"), u"0/0/0/0"_s);
         click(*rapor, "cmdRaporGoruntule_1");
         QCOMPARE(rows("DataGrid2"), 3);
+        QCOMPARE(chart("chtDurum1"), counted);
         // Another tab starts with an empty grid; the counters stay.
         control<QTabWidget>(*rapor, "SSTab1")->setCurrentIndex(1);
         QCOMPARE(rows("DataGrid3"), 0);
@@ -102,19 +138,24 @@ private slots:
 
     // A package shows the name of the rule that sent it. One sent from a
     // file is stored under rule 1 but is not that rule's; a deleted rule's
-    // has no name either.
-    void ruleNames() {
+    // has no name either. Beside its messages, the SMS it was billed as;
+    // nothing for a package recorded before they were counted.
+    void ruleNamesAndSms() {
         OpenDatabase();
         ExecuteSql(u"INSERT INTO tbl_kurallar_txt (id,kural_adi) VALUES (1,'Borç')"_s);
-        for (const char* row :
-             {"'Otomatik gönderim',1", "'Dosyadan gönderim',1", "'Otomatik gönderim',7"})
-            ExecuteSql(u"INSERT INTO tbl_giden_txt (msgid,gateway,msgtip,kural) VALUES "
-                       u"('1','Parlex',"_s +
+        for (const char* row : {"'Otomatik gönderim',1,2,4", "'Dosyadan gönderim',1,3,3",
+                                "'Otomatik gönderim',7,5,0"})
+            ExecuteSql(u"INSERT INTO tbl_giden_txt (msgid,gateway,msgtip,kural,paket_boyut,"
+                       u"sms_sayisi) VALUES ('1','Parlex',"_s +
                        QString::fromUtf8(row) + u')');
         open();
-        QCOMPARE(QStringList(
-                     {cell("DataGrid1", 0, 4), cell("DataGrid1", 1, 4), cell("DataGrid1", 2, 4)}),
-                 QStringList({QString(), QString(), u"Borç"_s}));
+        QStringList shown;
+        for (int row = 0; row < 3; ++row)
+            shown << cell("DataGrid1", row, 4) + u' ' + cell("DataGrid1", row, 9) + u'/' +
+                         cell("DataGrid1", row, 10);
+        QCOMPARE(shown, QStringList({u" 5/"_s, u" 3/3"_s, u"Borç 2/4"_s}));
+        const QAbstractItemModel* packages = control<QTableView>(*rapor, "DataGrid1")->model();
+        QCOMPARE(packages->headerData(10, Qt::Horizontal).toString(), u"SMS"_s);
     }
 
     // Only the rows shown go into the workbook, under GsmNo and Durum, and
@@ -197,6 +238,7 @@ private slots:
         }
         QCOMPARE(ui().statusTexts.back(), u"Raporlama İşlem iptal edildi."_s);
         QVERIFY(rows("DataGrid3") > 0 && rows("DataGrid3") < 200000);
+        QCOMPARE(chart("chtDurum2"), counters("Text7", "Text8", "Text9", "Text10"));
         QVERIFY(control<QCheckBox>(*rapor, "Check5")->isEnabled());
         click(*rapor, "cmdVazgec_2");
         QTRY_VERIFY(!rapor);

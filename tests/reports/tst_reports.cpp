@@ -1,8 +1,10 @@
 #include <QtTest>
 
 #include "core/AppState.h"
+#include "core/DbRoutines.h"
 #include "gateway/Gateway.h"
 #include "reports/DeliveryReports.h"
+#include "reports/PackageHistory.h"
 #include "support/ScriptedUi.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestEnvironment.h"
@@ -199,26 +201,31 @@ private slots:
     }
 
     // The status boxes choose the rows shown: none or all ticked show every
-    // row, each box adds its state.
+    // row, each box adds its state. The chart counts the states shown.
     void statusFilter_data() {
         QTest::addColumn<QString>("ticked"); // Beklemede İletildi Zaman Aşımı Reddedildi
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("filter");
-        QTest::newRow("none") << u"0000"_s << u"0 1 3 5 2"_s << QString();
+        QTest::addColumn<QString>("charted"); // counts of the four states
+        QTest::newRow("none") << u"0000"_s << u"0 1 3 5 2"_s << QString() << u"2 1 1 1"_s;
         QTest::newRow("all") << u"1111"_s << u"0 1 3 5 2"_s
                              << u"Durum = 'Beklemede' OR Durum = 'İletildi' OR Durum = 'Zaman "
-                                u"Aşımı' OR Durum = 'Reddedildi'"_s;
-        QTest::newRow("last only") << u"0001"_s << u"2"_s << u"Durum = 'Reddedildi'"_s;
+                                u"Aşımı' OR Durum = 'Reddedildi'"_s
+                             << u"2 1 1 1"_s;
+        QTest::newRow("last only")
+            << u"0001"_s << u"2"_s << u"Durum = 'Reddedildi'"_s << u"0 0 0 1"_s;
         QTest::newRow("delivered and timed out")
-            << u"0110"_s << u"3 5"_s << u"Durum = 'İletildi' OR Durum = 'Zaman Aşımı'"_s;
+            << u"0110"_s << u"3 5"_s << u"Durum = 'İletildi' OR Durum = 'Zaman Aşımı'"_s
+            << u"0 1 1 0"_s;
     }
     void statusFilter() {
         QFETCH(QString, ticked);
         QFETCH(QString, shown);
         QFETCH(QString, filter);
+        QFETCH(QString, charted);
         (*sim)->setFault(11, SimFault::reply("a 5300000000 0\na 5300000001 1\na 5300000003 3\n"
                                              "a 5300000005 5\na 5300000002 2\n"));
-        RaporCek(u"1"_s, list);
+        const ReportCounters counters = RaporCek(u"1"_s, list).counters;
         std::array<bool, 4> boxes{};
         for (int i = 0; i < 4; ++i)
             boxes[size_t(i)] = ticked[i] == u'1';
@@ -228,6 +235,55 @@ private slots:
             codes << list.gsmNo(i).right(1).toString();
         QCOMPARE(codes.join(u' '), shown);
         QCOMPARE(StatusFilterText(boxes), filter);
+        QStringList counts;
+        for (const qint64 count : ShownStateCounts(counters, boxes))
+            counts << QString::number(count);
+        QCOMPARE(counts.join(u' '), charted);
+    }
+
+    // The status screen's last fourteen days: messages and SMS of the
+    // packages delivered on each, a package whose SMS were not counted
+    // (0) counted at its messages; midnight starts a day; packages before
+    // the first day or after today are left out.
+    void dailySends_data() {
+        QTest::addColumn<QStringList>("packages"); // delivered at, messages, SMS
+        QTest::addColumn<QString>("days");         // the days with packages: messages/SMS
+        QTest::newRow("none") << QStringList() << QString();
+        QTest::newRow("one day summed")
+            << QStringList{u"05.03.2026 09:00:00 3 3"_s, u"05.03.2026 10:00:00 2 6"_s}
+            << u"05.03 5/9"_s;
+        QTest::newRow("SMS not counted")
+            << QStringList{u"04.03.2026 12:00:00 4 0"_s, u"05.03.2026 12:00:00 2 5"_s}
+            << u"04.03 4/4, 05.03 2/5"_s;
+        QTest::newRow("midnight") << QStringList{u"03.03.2026 23:59:59 1 1"_s,
+                                                 u"04.03.2026 00:00:00 2 2"_s}
+                                  << u"03.03 1/1, 04.03 2/2"_s;
+        QTest::newRow("first day kept, the one before left out")
+            << QStringList{u"19.02.2026 23:59:59 1 1"_s, u"20.02.2026 00:00:00 2 3"_s}
+            << u"20.02 2/3"_s;
+        QTest::newRow("today to its last second, tomorrow left out")
+            << QStringList{u"05.03.2026 23:59:59 1 2"_s, u"06.03.2026 00:00:00 4 4"_s}
+            << u"05.03 1/2"_s;
+    }
+    void dailySends() {
+        QFETCH(QStringList, packages);
+        QFETCH(QString, days);
+        OpenDatabase();
+        for (const QString& package : packages) {
+            const QStringList p = package.split(u' ');
+            ExecuteSql(u"INSERT INTO tbl_giden_txt (msgid,gtarih,paket_boyut,sms_sayisi) "
+                       u"VALUES ('1','%1 %2',%3,%4)"_s.arg(p[0], p[1], p[2], p[3]));
+        }
+        const QList<DaySends> figures = ReadDailySends(QDate(2026, 3, 5));
+        QCOMPARE(figures.size(), 14);
+        QStringList shown;
+        for (qsizetype i = 0; i < figures.size(); ++i) {
+            QCOMPARE(figures[i].day, QDate(2026, 2, 20).addDays(i));
+            if (figures[i].messages || figures[i].sms)
+                shown << figures[i].day.toString(u"dd.MM"_s) +
+                             u" %1/%2"_s.arg(figures[i].messages).arg(figures[i].sms);
+        }
+        QCOMPARE(shown.join(u", "_s), days);
     }
 
     // A reply of megabytes lets the window breathe while it becomes text,
