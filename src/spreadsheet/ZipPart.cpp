@@ -34,7 +34,10 @@ bool ZipArchive::open(const QString& path) {
         m_error = QStringLiteral("%1: çalışma kitabı henüz yazılıyor (zip dizini yok)").arg(path);
     }
     int code = 0;
-    m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    // No ZIP_CHECKCONS: this libzip takes the zip64 records libxlsxwriter
+    // writes (the program's own exports) for an inconsistency. What is
+    // unpacked is counted and its checksums checked as it is read.
+    m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
     if (!m_zip) {
         if (m_incomplete && (code == ZIP_ER_NOZIP || start.size() < 4))
             return false;

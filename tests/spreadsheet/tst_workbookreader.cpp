@@ -2,6 +2,7 @@
 
 #include <zip.h>
 
+#include "spreadsheet/ExcelExport.h"
 #include "spreadsheet/WorkbookReader.h"
 
 using namespace Qt::StringLiterals;
@@ -177,6 +178,7 @@ private slots:
     void sheetParts_data();
     void sheetParts();
     void sheetNames();
+    void ownExportReadBack();
     void xls_data();
     void xls();
     void refused_data();
@@ -353,6 +355,34 @@ void TestWorkbookReader::sheetNames() {
     }
 }
 
+// A workbook the program exported (a report, a reject file) is a list the
+// user may send: its zip64 records must not make it unreadable.
+void TestWorkbookReader::ownExportReadBack() {
+    class Numbers : public ExportSource {
+    public:
+        qint64 rowCount() const override { return 3; }
+        int columnCount() const override { return 2; }
+        void writeRow(qint64 row, ExportRowSink& sink) override {
+            sink.text(0, u"053212345%1"_s.arg(row + 60));
+            sink.text(1, u"Müşteri %1"_s.arg(row));
+        }
+    } source;
+    const QString path = m_dir.filePath(u"rapor.xlsx"_s);
+    QVERIFY(WriteWorkbook(source, path, {u"GsmNo"_s, u"Ad"_s}).written());
+    WorkbookReader reader;
+    QVERIFY2(reader.open(path, true), qPrintable(reader.errorString()));
+    QCOMPARE(reader.columnNames(), QStringList({u"GsmNo"_s, u"Ad"_s}));
+    QStringList rows;
+    while (reader.next()) {
+        QString row; // as a template fills it
+        reader.record().appendWrittenText(0, row);
+        rows << row + u' ' + reader.record().text(1);
+    }
+    QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
+    QCOMPARE(rows, QStringList({u"05321234560 Müşteri 0"_s, u"05321234561 Müşteri 1"_s,
+                                u"05321234562 Müşteri 2"_s}));
+}
+
 void TestWorkbookReader::xls_data() {
     QTest::addColumn<QString>("sheet");
     QTest::addColumn<QString>("expected");
@@ -399,9 +429,11 @@ void TestWorkbookReader::refused_data() {
         << u"xlsx"_s << whole.left(whole.size() / 2)
         << u"error: bad.xlsx: çalışma kitabı henüz yazılıyor (zip dizini yok) [incomplete]"_s;
     QByteArray cut = whole;
-    cut[cut.lastIndexOf("PK\x01\x02") + 20] = 'X'; // a part's size in the directory
+    // The sheet's checksum in the directory, whose entry starts 46 bytes before its name.
+    cut[cut.lastIndexOf("xl/worksheets/sheet1.xml") - 46 + 16] ^= 0x55;
     QTest::newRow("a zip whose directory is broken")
-        << u"xlsx"_s << cut << u"error: bad.xlsx: çalışma kitabı bozuk"_s;
+        << u"xlsx"_s << cut
+        << u"error: bad.xlsx: çalışma kitabının xl/worksheets/sheet1.xml bölümü bozuk"_s;
     QTest::newRow("a zip that is no workbook") << u"xlsx"_s << ZipBytes({{u"a.txt"_s, "a"}})
                                                << u"error: bad.xlsx: çalışma kitabı tanınmadı"_s;
     QTest::newRow("no sheet list")
