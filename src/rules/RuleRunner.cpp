@@ -19,6 +19,7 @@
 #include "rules/RunnerSteps.h"
 #include "rules/SentFileJournal.h"
 #include "spreadsheet/TableFile.h"
+#include "textsource/MessageCost.h"
 #include "textsource/MessageTemplate.h"
 #include "textsource/SchemaIni.h"
 
@@ -104,13 +105,13 @@ struct FileResult {
     QString what;         // Unknown: why, after the file's name
 };
 
-QList<PendingRecords::Step> acceptedPackage(const QString& packageId, qint64 count,
+QList<PendingRecords::Step> acceptedPackage(const QString& packageId, qint64 count, qint64 sms,
                                             const QString& fileName, qint32 ruleId,
                                             const QString& originator, qint64 journalId) {
     const QString now = NowText();
     return {PendingRecords::packageRowStep({packageId, QStringLiteral("Otomatik gönderim"),
                                             App().gGatewayMode, count, fileName, ruleId, originator,
-                                            now, now}),
+                                            now, now, sms}),
             {QString(), SentFileJournal::acceptedStatement(journalId, packageId)}};
 }
 
@@ -185,12 +186,15 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
     }
     const MessageTemplate messageTemplate(rule.mesaj_sablonu); // parsed once for the file
     RowTester tester(messageTemplate, gsmColumn);
+    tester.countWith(ReadCostSettings());
+    qint64 smsTotal = 0;
     while (reader.next()) {
         const TextRecord& row = reader.record();
         RowOutcome outcome = tester.test(row);
         if (outcome == RowOutcome::Queued) {
             try {
                 gateway.addCleanedToBasket(tester.filled(), tester.number());
+                smsTotal += tester.parts();
                 continue;
             } catch (const RecordsetError&) {
                 // Does not fit the package's fields: kept as a too-long row.
@@ -256,8 +260,14 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
             switch (outcome.verdict) {
             case SubmissionVerdict::Accepted:
                 RunnerLog(outcome.runnerLogLine(rule.kural_adi, fileName));
+                // The count the user is billed by, when it is not the message count.
+                if (smsTotal != outcome.messageCount) {
+                    RunnerLog(linePrefix + QStringLiteral(" mesaj paketi: %1 mesaj, %2 SMS")
+                                               .arg(outcome.messageCount)
+                                               .arg(smsTotal));
+                }
                 KeepRecordForLater(acceptedPackage(outcome.packageId, outcome.messageCount,
-                                                   fileName, rule.id, rule.originator,
+                                                   smsTotal, fileName, rule.id, rule.originator,
                                                    journalId.value_or(0)),
                                    linePrefix + QStringLiteral(" MsgID ") + outcome.packageId +
                                        QStringLiteral(" paketinin kaydı"));

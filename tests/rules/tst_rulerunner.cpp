@@ -47,6 +47,8 @@ class TestRuleRunner : public QObject {
 private slots:
     void oneFileEndToEnd_data();
     void oneFileEndToEnd();
+    void smsCounted_data();
+    void smsCounted();
     void allRowsRejectedSendsNothing();
     void workbookSentWithRejectWorkbooks_data();
     void workbookSentWithRejectWorkbooks();
@@ -142,6 +144,38 @@ void TestRuleRunner::oneFileEndToEnd() {
              (QStringList{"Ali'nin(1).txt", "Ali'nin.txt", "h01_Ali'nin(1).txt", "h01_Ali'nin.txt",
                           "h02_Ali'nin(1).txt", "h02_Ali'nin.txt", "h03_Ali'nin(1).txt",
                           "h03_Ali'nin.txt"}));
+}
+
+// A package records the SMS it is billed as, the operator's code counted,
+// and says so when that is not its message count; with the one-SMS option
+// a dearer row goes with the over-long ones.
+void TestRuleRunner::smsCounted_data() {
+    QTest::addColumn<bool>("oneSms");
+    QTest::addColumn<int>("messages");
+    QTest::addColumn<int>("sms");
+    QTest::newRow("counted") << false << 2 << 3;
+    QTest::newRow("one SMS only") << true << 1 << 1;
+}
+
+void TestRuleRunner::smsCounted() {
+    QFETCH(bool, oneSms);
+    QFETCH(int, messages);
+    QFETCH(int, sms);
+    RunnerWorld w;
+    SetParam(QStringLiteral("flg_tek_sms"), oneSms ? QStringLiteral("1") : QStringLiteral("0"));
+    // 23 characters around the name: 133 make 156, two SMS with the code.
+    const QByteArray dear = "5331234567;" + QByteArray(133, 'x') + ";30\n";
+    w.drop(QStringLiteral("liste.txt"), "gsm;ad;tutar\n05321234567;Ali;10\n" + dear);
+    OtoMesaj();
+    QCOMPARE(w.sim->packageCount(), 1);
+    QCOMPARE(int(w.sim->packageMessages(w.sim->packages()[0].id).size()), messages);
+    Recordset row =
+        OpenRecordset(QStringLiteral("SELECT paket_boyut, sms_sayisi FROM tbl_giden_txt"));
+    QCOMPARE(row.text(0) + u'/' + row.text(1),
+             QString::number(messages) + u'/' + QString::number(sms));
+    const QString note = P + QStringLiteral("liste.txt mesaj paketi: 2 mesaj, 3 SMS");
+    QCOMPARE(w.env.logLines().contains(note), !oneSms);
+    QCOMPARE(QFileInfo::exists(w.out + QStringLiteral("/h02_liste.txt")), oneSms);
 }
 
 void TestRuleRunner::allRowsRejectedSendsNothing() {
