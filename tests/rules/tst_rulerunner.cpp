@@ -257,9 +257,11 @@ void TestRuleRunner::workbookNotWhole_data() {
     const QString unreadable = u"liste.xlsx dosyası okunamadı: GELEN/liste.xlsx: "_s;
     QTest::newRow("a data file under a workbook's name")
         << OneRow << unreadable + "bir çalışma kitabı değil" << 3;
+    // The sheet's checksum in the directory, whose entry starts 46 bytes before its name.
     QByteArray broken = whole;
-    broken[broken.lastIndexOf("PK\x01\x02") + 20] = 'X';
-    QTest::newRow("its directory broken") << broken << unreadable + "çalışma kitabı bozuk" << 3;
+    broken[broken.lastIndexOf("xl/worksheets/sheet1.xml") - 46 + 16] ^= 0x55;
+    QTest::newRow("its directory broken")
+        << broken << unreadable + "çalışma kitabının xl/worksheets/sheet1.xml bölümü bozuk" << 3;
     // Good rows first, then a row meant to keep the program busy: nothing
     // of the file goes.
     QVariantList wide{5331234567LL, u"B"_s, 2};
