@@ -68,7 +68,10 @@ StateChart::StateChart(QWidget* parent)
     chart->addAxis(m_values, Qt::AlignBottom);
     series->attachAxis(m_values);
 
+    // The view made a chart of its own, which setChart lets go without deleting.
+    QChart* const own = QChartView::chart();
     setChart(chart);
+    delete own;
     setRenderHint(QPainter::Antialiasing);
     // Framed like the grid above it.
     setFrameShape(QFrame::StyledPanel);

@@ -86,7 +86,10 @@ DailySendsChart::DailySendsChart(QWidget* parent)
                            this);
     });
 
+    // The view made a chart of its own, which setChart lets go without deleting.
+    QChart* const own = QChartView::chart();
     setChart(chart);
+    delete own;
     setRenderHint(QPainter::Antialiasing);
     setDays({});
 }
