@@ -53,7 +53,7 @@ private:
 // texts in INSERTs) and run on SQLite.
 class Database {
 public:
-    static constexpr int SchemaVersion = 4;
+    static constexpr int SchemaVersion = 5;
     static constexpr int DefaultBusyTimeoutMs = 5000;
 
     Database() = default;

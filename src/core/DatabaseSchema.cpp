@@ -79,6 +79,28 @@ QString costParam(const char* name, const QString& value) {
         .arg(QLatin1String(name), value);
 }
 
+// Version 5: numbers that refused commercial messages, kept in the form
+// NormalizeGsm gives, with the day they were added, where they came from
+// ("elle", "dosya", "komut") and a note.
+QStringList optOutTable() {
+    QStringList s{QStringLiteral("CREATE TABLE tbl_ret ("
+                                 "numara TEXT PRIMARY KEY,"
+                                 "tarih DATETIME,"
+                                 "kaynak TEXT NOT NULL DEFAULT '',"
+                                 "aciklama TEXT NOT NULL DEFAULT '')")};
+    s << dateTimeTriggers(QStringLiteral("tbl_ret"), QStringLiteral("tarih"));
+    return s;
+}
+
+// Rules send as they always have unless told: not commercial, every row.
+QStringList ruleConsentColumns() {
+    return {
+        QStringLiteral(
+            "ALTER TABLE tbl_kurallar_txt ADD COLUMN flg_ticari TEXT NOT NULL DEFAULT '0'"),
+        QStringLiteral(
+            "ALTER TABLE tbl_kurallar_txt ADD COLUMN flg_tek_numara TEXT NOT NULL DEFAULT '0'")};
+}
+
 // Data files and workbooks alike land in the incoming folders.
 const QString DeliveredExtensions = QStringLiteral("txt,csv,xlsx,ods,xls");
 
@@ -100,6 +122,9 @@ QStringList SchemaUpgradeStatements(int from) {
                 QStringLiteral("UPDATE tbl_param SET deger = '%1' "
                                "WHERE parametre = '%2' AND deger = 'txt,csv'")
                     .arg(DeliveredExtensions, QLatin1String(ParamName::Extensions))};
+    if (from == 4)
+        return optOutTable() + ruleConsentColumns() +
+               QStringList{costParam(ParamName::RefusalText, QString())};
     return {};
 }
 
@@ -148,6 +173,7 @@ QStringList SchemaStatements() {
                         "metin_ayraci TEXT NOT NULL DEFAULT '',"
                         "baslik_var TEXT NOT NULL DEFAULT '',"
                         "flg_aktif TEXT NOT NULL DEFAULT '0')");
+    s << ruleConsentColumns();
     // Files whose package left for the gateway: kept until the file has
     // been moved, so that a file is never submitted twice, even when the
     // move fails or the program dies between the request and its outcome.
@@ -163,6 +189,7 @@ QStringList SchemaStatements() {
                         "tarih DATETIME)");
     s << QStringLiteral("CREATE INDEX idx_gunluk_yol ON tbl_gonderim_gunlugu(yol)");
     s << noticeTable();
+    s << optOutTable();
     s << dateTimeTriggers(QStringLiteral("tbl_log_txt"), QStringLiteral("tarih"));
     s << dateTimeTriggers(QStringLiteral("tbl_giden_txt"), QStringLiteral("tarih"));
     s << dateTimeTriggers(QStringLiteral("tbl_giden_txt"), QStringLiteral("gtarih"));
@@ -187,5 +214,6 @@ QStringList SchemaStatements() {
     param(ParamName::DefaultCompanyCode, QStringLiteral("PARLEX"));
     s << costParam(ParamName::OperatorSuffix, QStringLiteral("5"));
     s << costParam(ParamName::OneSmsOnly, QStringLiteral("0"));
+    s << costParam(ParamName::RefusalText, QString());
     return s;
 }

@@ -25,4 +25,6 @@ inline constexpr auto DefaultCompanyCode = "firma_kodu";
 inline constexpr auto OperatorSuffix = "operator_eki";
 // "1": rows that would cost more than one SMS are not sent.
 inline constexpr auto OneSmsOnly = "flg_tek_sms";
+// Appended to every message of a commercial package that lacks it ("" none).
+inline constexpr auto RefusalText = "ret_metni";
 } // namespace ParamName

@@ -64,6 +64,8 @@ void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded_data() {
                                                           << "txt,dat";
     QTest::newRow("version 3, delivered extensions") << 3 << "txt,csv"
                                                      << "txt,csv,xlsx,ods,xls";
+    QTest::newRow("version 4, the user's own extensions") << 4 << "txt"
+                                                          << "txt";
 }
 
 void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded() {
@@ -82,9 +84,16 @@ void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded() {
                  QFile::Permissions());
     }
     // The file as an older Parlex left it, with a package recorded.
-    ExecuteSql(QStringLiteral("ALTER TABLE tbl_giden_txt DROP COLUMN sms_sayisi"));
-    ExecuteSql(QStringLiteral("DELETE FROM tbl_param WHERE parametre IN ('operator_eki', "
-                              "'flg_tek_sms')"));
+    ExecuteSql(QStringLiteral("DROP TABLE tbl_ret"));
+    ExecuteSql(QStringLiteral("ALTER TABLE tbl_kurallar_txt DROP COLUMN flg_ticari"));
+    ExecuteSql(QStringLiteral("ALTER TABLE tbl_kurallar_txt DROP COLUMN flg_tek_numara"));
+    ExecuteSql(QStringLiteral("DELETE FROM tbl_param WHERE parametre = 'ret_metni'"));
+    ExecuteSql(QStringLiteral("INSERT INTO tbl_kurallar_txt (kural_adi) VALUES ('eski')"));
+    if (version <= 3) {
+        ExecuteSql(QStringLiteral("ALTER TABLE tbl_giden_txt DROP COLUMN sms_sayisi"));
+        ExecuteSql(QStringLiteral("DELETE FROM tbl_param WHERE parametre IN ('operator_eki', "
+                                  "'flg_tek_sms')"));
+    }
     if (version <= 2) {
         ExecuteSql(QStringLiteral("DROP INDEX idx_giden_gonderim"));
         ExecuteSql(QStringLiteral("ALTER TABLE tbl_giden_txt DROP COLUMN gonderim_kimligi"));
@@ -111,6 +120,17 @@ void TestDatabase::fileIsPrivateAndAnOldOneIsUpgraded() {
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_giden_txt WHERE msgid = '100'")), 2);
     // The old row's SMS are unknown; the new one keeps its count.
     QCOMPARE(count(QStringLiteral("SELECT SUM(sms_sayisi) FROM tbl_giden_txt")), 3);
+    // An old rule sends as it did: not commercial, every row; the opt-out
+    // list is there, empty, and so is the refusal text setting.
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_kurallar_txt WHERE kural_adi = 'eski' "
+                                  "AND flg_ticari = '0' AND flg_tek_numara = '0'")),
+             1);
+    ExecuteSql(QStringLiteral("INSERT INTO tbl_ret (numara, tarih) VALUES ('5321234567', "
+                              "'09.12.2026 10:00:00')"));
+    QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM tbl_ret WHERE tarih LIKE '2026-12-09%'")),
+             1);
+    SetParam(QStringLiteral("ret_metni"), QStringLiteral("Ret için RET yazın"));
+    QCOMPARE(GetParam(QStringLiteral("ret_metni")), QStringLiteral("Ret için RET yazın"));
 }
 
 void TestDatabase::logLineKeepsQuotesAndTheUiTime() {
