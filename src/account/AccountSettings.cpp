@@ -123,6 +123,7 @@ SaveOutcome SaveAccountSettings(const AccountForm& form) {
     SetParam(QLatin1String(ParamName::CheckPeriod), QString::number(*period));
     SetParam(QLatin1String(ParamName::OperatorSuffix), QString::number(suffix));
     SetParam(QLatin1String(ParamName::OneSmsOnly), flag(form.oneSmsOnly));
+    SetParam(QLatin1String(ParamName::RefusalText), form.refusalText.trimmed());
     ui.information(AccountsTitle, QStringLiteral("Kullanıcı bilgileriniz başarıyla kaydedildi."));
     return SaveOutcome{true, -1, QString()};
 }

@@ -21,6 +21,8 @@ struct AccountForm {
     QString periodText;
     QString operatorSuffixText = QString::number(DefaultOperatorSuffix);
     bool oneSmsOnly = false;
+    // Appended to commercial messages; stored without surrounding blanks.
+    QString refusalText{};
 };
 
 // The polling period in milliseconds, or nothing when the text is not a

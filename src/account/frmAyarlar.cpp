@@ -120,6 +120,7 @@ void frmAyarlar::Form_Load() {
         const CostSettings cost = ReadCostSettings();
         m_ui->txtOperatorEki->setText(QString::number(cost.operatorSuffix));
         m_ui->chkTekSms->setChecked(cost.oneSmsOnly);
+        m_ui->txtRetMetni->setText(GetParam(QLatin1String(ParamName::RefusalText)));
     });
 }
 
@@ -186,6 +187,7 @@ AccountForm frmAyarlar::content() const {
     form.periodText = m_ui->txtOtoTime->text();
     form.operatorSuffixText = m_ui->txtOperatorEki->text();
     form.oneSmsOnly = m_ui->chkTekSms->isChecked();
+    form.refusalText = m_ui->txtRetMetni->text();
     return form;
 }
 

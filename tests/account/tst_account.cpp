@@ -12,6 +12,7 @@
 #include "auxiliary/AuxiliaryAddresses.h"
 #include "auxiliary/frmHakkinda.h"
 #include "auxiliary/frmReklam.h"
+#include "core/DbRoutines.h"
 #include "core/GatewayMode.h"
 #include "core/Settings.h"
 #include "support/WindowTestSupport.h"
@@ -87,19 +88,24 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("oneSms");
         QTest::addColumn<int>("stored"); // -1: refused
-        QTest::newRow("as delivered") << QString() << false << 5;
-        QTest::newRow("none, one SMS only") << u"0"_s << true << 0;
-        QTest::newRow("longest") << u"20"_s << false << 20;
-        QTest::newRow("too long") << u"21"_s << false << -1;
-        QTest::newRow("signed") << u"-1"_s << false << -1;
-        QTest::newRow("blank") << u" "_s << false << -1;
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("as delivered") << QString() << false << 5 << QString();
+        QTest::newRow("none, one SMS only, a refusal line")
+            << u"0"_s << true << 0 << u" Ret için RET yazıp 4609'a gönderin "_s;
+        QTest::newRow("longest") << u"20"_s << false << 20 << QString();
+        QTest::newRow("too long") << u"21"_s << false << -1 << u"RET"_s;
+        QTest::newRow("signed") << u"-1"_s << false << -1 << QString();
+        QTest::newRow("blank") << u" "_s << false << -1 << QString();
     }
     void smsCounting() {
         QFETCH(QString, typed);
         QFETCH(bool, oneSms);
         QFETCH(int, stored);
+        QFETCH(QString, refusal);
         open();
         QCOMPARE(box("txtOperatorEki")->text(), u"5"_s);
+        QVERIFY(box("txtRetMetni")->text().isEmpty());
+        box("txtRetMetni")->setText(refusal);
         QVERIFY(!control<QCheckBox>(*settings, "chkTekSms")->isChecked());
         if (!typed.isNull())
             box("txtOperatorEki")->setText(typed);
@@ -112,6 +118,7 @@ private slots:
             QCOMPARE(control<QTabWidget>(*settings, "SSTab1")->currentIndex(), 0);
             QCOMPARE(settings->focusWidget(), box("txtOperatorEki"));
             QCOMPARE(cost.operatorSuffix, DefaultOperatorSuffix);
+            QCOMPARE(GetParam(u"ret_metni"_s), QString());
             return;
         }
         QCOMPARE(cost.operatorSuffix, stored);
@@ -120,6 +127,8 @@ private slots:
         open();
         QCOMPARE(box("txtOperatorEki")->text(), QString::number(stored));
         QCOMPARE(control<QCheckBox>(*settings, "chkTekSms")->isChecked(), oneSms);
+        // Kept without the blanks around it, and shown again.
+        QCOMPARE(box("txtRetMetni")->text(), refusal.trimmed());
     }
 
     // A Hollin account is checked at the address in effect; once applied,
