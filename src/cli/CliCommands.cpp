@@ -23,8 +23,8 @@ const std::vector<CliCommand>& CliCommands() {
     static const std::vector<CliCommand> commands = {
         {QStringLiteral("read"), QStringLiteral("print a data file as the program reads it"),
          RunRead},
-        {QStringLiteral("preview"), QStringLiteral("show what each row of a data file would send"),
-         RunPreview},
+        {QStringLiteral("preview"),
+         QStringLiteral("show what each row of a data file would send and cost"), RunPreview},
         {QStringLiteral("run-once"),
          QStringLiteral("run one pass of automatic sending over the running rules"), RunRunOnce},
         {QStringLiteral("send"), QStringLiteral("send a data file as one package"), RunSend},

@@ -14,6 +14,7 @@
 #include "gateway/Gateway.h"
 #include "rules/SentFileJournal.h"
 #include "spreadsheet/TableFile.h"
+#include "textsource/MessageCost.h"
 #include "textsource/RecordStream.h"
 #include "textsource/SampleFile.h"
 
@@ -25,12 +26,12 @@ const QString kAtFormat = QStringLiteral("dd.MM.yyyy HH:mm");
 const QString kHelp = QStringLiteral(
     "Usage: parlex-cli send FILE --separator X --header E|H --gsm-column C --template T\n"
     "                       [--sheet S] [--originator NAME] [--at \"dd.MM.yyyy HH:mm\"]\n"
-    "                       [--yes] [--resend] [--program-folder DIR]\n"
+    "                       [--one-sms] [--yes] [--resend] [--program-folder DIR]\n"
     "\n"
     "Sends FILE as one package, as the \"Dosyadan SMS gönder\" window does: builds\n"
     "the list (rows that cannot be sent go to h01_, h02_ and h03_ files beside\n"
     "FILE), asks the gateway for the credit and prints\n"
-    "  queued=N h01=N h02=N h03=N\n"
+    "  queued=N h01=N h02=N h03=N sms=M\n"
     "  credit=N\n"
     "then asks \"Devam etmek istiyor musunuz?\" on a terminal (e: yes), submits\n"
     "and prints\n"
@@ -39,6 +40,11 @@ const QString kHelp = QStringLiteral(
     "submission is journalled before it leaves: when an earlier send of the same\n"
     "content (size and SHA-256, wherever the file is) never learned its outcome\n"
     "(killed, connection lost), send refuses with exit status 3 until --resend.\n"
+    "\n"
+    "M is the SMS the package will be billed as: each message counted with the\n"
+    "operator's code the settings name (\"Operatör eki\"). With the settings'\n"
+    "one-SMS option, or --one-sms, rows dearer than one SMS go to h02_ (h03_\n"
+    "without a number) like rows longer than 160 characters.\n"
     "\n"
     "A workbook (.xlsx, .ods, .xls) is sent as a data file, one sheet, each cell\n"
     "as the sheet shows it; it needs no --separator (one given is not used), and\n"
@@ -53,6 +59,8 @@ const QString kHelp = QStringLiteral(
     "                        (default: the first)\n"
     "  --originator NAME     one of the account's sender names (default: its first)\n"
     "  --at \"dd.MM.yyyy HH:mm\" deliver at that time instead of now\n"
+    "  --one-sms             send no row dearer than one SMS, whatever the\n"
+    "                        settings say\n"
     "  --yes                 send without asking (needed when not on a terminal)\n"
     "  --resend              send although an earlier send of the same content\n"
     "                        may have reached the gateway (check its reports first)\n"
@@ -202,7 +210,7 @@ int RunSend(const QStringList& arguments) {
         {QStringLiteral("separator"), QStringLiteral("header"), QStringLiteral("gsm-column"),
          QStringLiteral("template"), QStringLiteral("originator"), QStringLiteral("at"),
          QStringLiteral("sheet"), QStringLiteral("program-folder")},
-        {QStringLiteral("yes"), QStringLiteral("resend")});
+        {QStringLiteral("yes"), QStringLiteral("resend"), QStringLiteral("one-sms")});
     if (const auto status = HelpOrUsageError(kCommand, kHelp, parsed))
         return *status;
     SendOptions options;
@@ -250,6 +258,7 @@ int RunSend(const QStringList& arguments) {
         {sample.folder, sample.file, sample.format,
          sample.separator == QLatin1String("T") ? QStringLiteral("\t") : sample.separator,
          options.sheet});
+    builder.oneSmsOnly = parsed.options.contains(QStringLiteral("one-sms"));
     builder.onProgress = [&builder](const PackageList&) {
         if (ExitRequested())
             builder.cancel();
@@ -271,11 +280,16 @@ int RunSend(const QStringList& arguments) {
         PrintError(kCommand, builder.errorString());
         return ExitFailure;
     }
-    PrintText(QStringLiteral("queued=%1 h01=%2 h02=%3 h03=%4\n")
+    const int suffix = ReadCostSettings().operatorSuffix;
+    qint64 sms = 0;
+    list.forEach(
+        [&sms, suffix](QStringView, QStringView message) { sms += SmsParts(message, suffix); });
+    PrintText(QStringLiteral("queued=%1 h01=%2 h02=%3 h03=%4 sms=%5\n")
                   .arg(list.size())
                   .arg(builder.noNumber())
                   .arg(builder.tooLong())
-                  .arg(builder.noNumberTooLong()));
+                  .arg(builder.noNumberTooLong())
+                  .arg(sms));
 
     const std::optional<AccountInfo> account = AskAccountInfo();
     if (!account) {

@@ -106,7 +106,12 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
 
     const MessageTemplate messageTemplate(templateText);
     RowTester tester(messageTemplate, reader.columnIndex(gsmColumn));
-    tester.countWith(ReadCostSettings());
+    CostSettings cost = ReadCostSettings();
+    cost.oneSmsOnly = cost.oneSmsOnly || oneSmsOnly;
+    if (countSms)
+        tester.countWith(cost);
+    else
+        tester.cleanWithoutCounting();
     QElapsedTimer sinceYield;
     sinceYield.start();
     int rows = 0;

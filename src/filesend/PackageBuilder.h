@@ -53,6 +53,11 @@ public:
 
     // Called after every yield with the list as it stands.
     std::function<void(const PackageList&)> onProgress;
+    // Rows dearer than one SMS are not sent whatever the settings say (the
+    // command line's --one-sms).
+    bool oneSmsOnly = false;
+    // Off only where a bench measures what counting the SMS costs.
+    bool countSms = true;
 
     Result build(const QString& templateText, const QString& gsmColumn, PackageList& list);
     void cancel() { m_cancel = true; }

@@ -78,6 +78,14 @@ inline int Ucs2Width(QStringView text, qsizetype i) {
     return 1;
 }
 
+bool HasSurrogate(QStringView text) {
+    for (const QChar c : text) {
+        if (c.isSurrogate())
+            return true;
+    }
+    return false;
+}
+
 // Septets of the whole text, or -1 when a unit is outside the alphabet.
 int SeptetLength(QStringView text) {
     int septets = 0;
@@ -113,15 +121,23 @@ const char16_t* ReplacementOf(char16_t c) {
 
 int SmsParts(QStringView cleaned, int operatorSuffix) {
     const int suffix = qMax(0, operatorSuffix);
+    // A unit is at most two septets: what fits one UCS-2 SMS fits one GSM
+    // SMS too. Most messages are that short and need no look inside.
+    if (cleaned.size() + suffix <= Ucs2Single)
+        return 1;
     const int septets = SeptetLength(cleaned);
     if (septets >= 0) {
         if (septets + suffix <= Gsm7Single)
             return 1;
+        // Without an escape pair no part ends short.
+        if (septets == cleaned.size())
+            return (septets + suffix + Gsm7Part - 1) / Gsm7Part;
         return PackedParts(cleaned, suffix, Gsm7Part,
                            [](QStringView t, qsizetype i) { return Septets(t[i].unicode()); });
     }
-    if (cleaned.size() + suffix <= Ucs2Single)
-        return 1;
+    // Likewise without a surrogate.
+    if (!HasSurrogate(cleaned))
+        return static_cast<int>((cleaned.size() + suffix + Ucs2Part - 1) / Ucs2Part);
     return PackedParts(cleaned, suffix, Ucs2Part, Ucs2Width);
 }
 

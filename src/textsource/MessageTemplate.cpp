@@ -159,7 +159,7 @@ RowOutcome RowTester::test(const TextRecord& row) {
     if (!counted)
         return outcome;
     CleanMessageTextInto(m_filled, m_cleaned);
-    m_parts = SmsParts(m_cleaned, m_cost.operatorSuffix);
+    m_parts = m_countParts ? SmsParts(m_cleaned, m_cost.operatorSuffix) : 1;
     if (m_cost.oneSmsOnly && m_parts > 1)
         outcome = outcome == RowOutcome::Queued ? RowOutcome::TooLong : RowOutcome::NoNumberTooLong;
     if (outcome != RowOutcome::Queued)

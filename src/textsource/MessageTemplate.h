@@ -99,6 +99,12 @@ public:
         m_cost = cost;
         m_counting = true;
     }
+    // Cleans each queued row as countWith does without counting its SMS:
+    // only to measure what the counting costs.
+    void cleanWithoutCounting() {
+        m_counting = true;
+        m_countParts = false;
+    }
 
     RowOutcome test(const TextRecord& row);
     // Of the row tested last.
@@ -114,6 +120,7 @@ private:
     int m_gsmColumn;
     CostSettings m_cost;
     bool m_counting = false;
+    bool m_countParts = true;
     QString m_filled;
     QString m_number;
     QString m_cleaned;

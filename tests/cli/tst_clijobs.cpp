@@ -72,7 +72,37 @@ void TestCliJobs::jobs_data() {
     const QDate next = QDate::currentDate().addMonths(1);
     const QDate fifth(next.year(), next.month(), 5);
     QTest::newRow("sent now") << Send + QStringList{"--yes"} << "" << 0
-                              << "queued=2 h01=1 h02=0 h03=0\ncredit=1000\nMsgID: ";
+                              << "queued=2 h01=1 h02=0 h03=0 sms=2\ncredit=1000\nMsgID: ";
+    // Ali's message is 155 characters, Veli's and Kısa's 156: with the
+    // operator's five, one SMS and two.
+    const QString x152(152, 'x');
+    const QStringList sendLong = Send + QStringList{"--yes", "--template", "[##ad##]" + x152};
+    QTest::newRow("two SMS a message")
+        << sendLong << "" << 0 << "queued=2 h01=1 h02=0 h03=0 sms=3\ncredit=1000\nMsgID: ";
+    QTest::newRow("no operator's code in the settings")
+        << sendLong << "suffix0" << 0 << "queued=2 h01=1 h02=0 h03=0 sms=2\ncredit=1000\nMsgID: ";
+    QTest::newRow("--one-sms") << sendLong + QStringList{"--one-sms"} << "" << 0
+                               << "queued=1 h01=0 h02=1 h03=1 sms=1\ncredit=1000\nMsgID: ";
+    QTest::newRow("the one-SMS option in the settings")
+        << sendLong << "onesms" << 0 << "queued=1 h01=0 h02=1 h03=1 sms=1\ncredit=1000\nMsgID: ";
+    // preview counts with the folder's settings without its lock.
+    const QStringList preview = {"preview",      "FILE", "--separator", ";",
+                                 "--header",     "E",    "--template",  "[##ad##]" + x152,
+                                 "--gsm-column", "gsm"};
+    const QString ali = "queued\t5321234567\tAli" + x152 + "\tgsm7\t1\n";
+    const QString veli = "\t5337654321\tVeli" + x152 + "\tgsm7\t%1\n";
+    const QString kisa = "\t\tKısa" + x152 + "\tgsm7\t%1\n";
+    QTest::newRow("preview, desktop running")
+        << preview << "lock" << 0
+        << ali + "queued" + veli.arg(2) + "h01" + kisa.arg(2) +
+               "queued=2 h01=1 h02=0 h03=0 sms=3\n";
+    QTest::newRow("preview, no operator's code in the settings")
+        << preview << "suffix0" << 0
+        << ali + "queued" + veli.arg(1) + "h01" + kisa.arg(1) +
+               "queued=2 h01=1 h02=0 h03=0 sms=2\n";
+    QTest::newRow("preview, the one-SMS option in the settings")
+        << preview << "onesms" << 0
+        << ali + "h02" + veli.arg(2) + "h03" + kisa.arg(2) + "queued=1 h01=0 h02=1 h03=1 sms=1\n";
     QTest::newRow("the fifth at 14:30")
         << Send + QStringList{"--yes", "--at", fifth.toString("dd.MM.yyyy") + " 14:30"} << "" << 0
         << fifth.toString("ddMMyyyy") + "1430";
@@ -102,7 +132,7 @@ void TestCliJobs::jobs_data() {
     QTest::newRow("report from a word")
         << QStringList{"report", "package", "1000001"} << "report" << 1 << "okunamıyor";
     QTest::newRow("a workbook's sheet") << SendBook + QStringList{"--sheet", "Ocak"} << "" << 0
-                                        << "queued=2 h01=1 h02=0 h03=0\ncredit=1000\nMsgID: ";
+                                        << "queued=2 h01=1 h02=0 h03=0 sms=2\ncredit=1000\nMsgID: ";
     QTest::newRow("a sheet the workbook has not")
         << SendBook + QStringList{"--sheet", "Mart"} << "" << 2 << "its sheets: Eski, Ocak";
     QTest::newRow("credit") << QStringList{"credit"} << "" << 0
@@ -139,6 +169,10 @@ void TestCliJobs::jobs() {
         w.sim->setFault(4, SimFault::close());
     if (fault == "off")
         SetAutoSendSwitch(false);
+    if (fault == "suffix0")
+        SetParam(QLatin1String(ParamName::OperatorSuffix), "0");
+    if (fault == "onesms")
+        SetParam(QLatin1String(ParamName::OneSmsOnly), "1");
     if (fault == "quote") // the next rows must not go inside Ali's message
         w.env.writeFile(QStringLiteral("liste/ocak.txt"),
                         "gsm;ad\n05321234567;\"Ali\n5337654321;Veli\n");
@@ -182,15 +216,18 @@ void TestCliJobs::jobs() {
     Recordset row = OpenRecordset("SELECT msgtip, paket_boyut, dosya_adi, originator, gtarih, "
                                   "tarih FROM tbl_giden_txt");
     const QString name = QFileInfo(w.list).fileName();
+    const QString queued = out.section("queued=", 1).section(' ', 0, 0);
     QCOMPARE(QStringList({row.text(0), row.text(1), row.text(2), row.text(3)}),
-             QStringList({"Dosyadan gönderim", "2", name, package.originator.c_str()}));
+             QStringList({"Dosyadan gönderim", queued, name, package.originator.c_str()}));
     QCOMPARE(row.text(4).endsWith("14:30:00"), arguments.contains("--at"));
     // A workbook's reject rows go into a workbook under its header row.
     if (name.endsWith(".xlsx"))
         QCOMPARE(SheetLines(w.env.filePath("liste/h01_ocak.xlsx")),
                  QStringList({"gsm;ad", "123;Kısa"}));
     else
-        QVERIFY(QFileInfo::exists(w.env.filePath("liste/h01_ocak.txt")));
+        for (const QString reject : {"h01", "h02", "h03"})
+            QCOMPARE(QFileInfo::exists(w.env.filePath("liste/" + reject + "_ocak.txt")),
+                     !out.contains(reject + "=0"));
     // Listed first among the packages, as the reports window lists it.
     const auto history = w.start({QStringLiteral("packages")});
     QVERIFY(history->waitForFinished(60000));

@@ -82,10 +82,31 @@ void TestCli::commands_data() {
         << u"encoding: utf-8\nF1:text\tF2:text\nÇınar\t905321234567\n\\N\tx\n"_s << QString();
     QTest::newRow("preview: three outcomes")
         << preview(u"Sayın [##AD##], borcunuz [##tutar##] TL."_s, u"GSM"_s) << People << 0
-        << u"queued\t5321234567\tSayin Ayse, borcunuz 150,50 TL.\n"
-           "h01\t\tSayın Veli\\tKılıç, borcunuz 3 TL.\n"
-           "h01\t\tSayın C:\\\\x, borcunuz  TL.\nqueued=1 h01=2 h02=0 h03=0\n"_s
+        << u"queued\t5321234567\tSayin Ayse, borcunuz 150,50 TL.\tgsm7\t1\n"
+           "h01\t\tSayın Veli\\tKılıç, borcunuz 3 TL.\tucs2\t1\n"
+           "h01\t\tSayın C:\\\\x, borcunuz  TL.\tgsm7\t1\nqueued=1 h01=2 h02=0 h03=0 sms=1\n"_s
         << QString();
+    // 156 characters and the operator's code are two SMS; a backslash takes
+    // two septets and a tab puts the message in UCS-2. With --one-sms a row
+    // dearer than one SMS is not sent.
+    const QString x152(152, u'x');
+    const QStringList pad = preview(u"[##ad##]"_s + x152, u"gsm"_s);
+    const QString rows =
+        u"\t5321234567\tAyse%1\tgsm7\t2\nh03\t\tVeli\\tKılıç%1\tucs2\t3\n"_s.arg(x152);
+    QTest::newRow("preview: parts and encodings")
+        << pad << People << 0
+        << u"queued"_s + rows + u"h01\t\tC:\\\\x"_s + x152 +
+               u"\tgsm7\t2\nqueued=1 h01=1 h02=0 h03=1 sms=2\n"_s
+        << QString();
+    QTest::newRow("preview: --one-sms")
+        << pad + QStringList{u"--one-sms"_s} << People << 0
+        << u"h02"_s + QString(rows).replace(u"Ayse"_s, u"Ayşe"_s) + u"h03\t\tC:\\\\x"_s + x152 +
+               u"\tgsm7\t2\nqueued=0 h01=0 h02=1 h03=2 sms=0\n"_s
+        << QString();
+    // A mistyped folder must not count with the defaults unnoticed.
+    QTest::newRow("preview: a program folder without a database")
+        << pad + QStringList{u"--program-folder"_s, u"FILE"_s} << People << 1 << QString()
+        << u"holds no ostrel.mdb"_s;
     const auto bad = [&](const char* name, const QStringList& arguments) {
         QTest::newRow(name) << arguments << People << 2 << QString() << QString();
     };
@@ -134,8 +155,9 @@ void TestCli::commands_data() {
                        "--template",   "[##ad##]: [##tutar##] TL, son gün [##tarih##]",
                        "--gsm-column", "gsm"}
         << Book(u"xlsx"_s) << 0
-        << u"queued\t5321234567\tAyse: 150,50 TL, son gun 15.01.2027\n"
-           "h01\t\tNumarasız: 40,00 TL, son gün 18.01.2027\nqueued=1 h01=1 h02=0 h03=0\n"_s
+        << u"queued\t5321234567\tAyse: 150,50 TL, son gun 15.01.2027\tgsm7\t1\n"
+           "h01\t\tNumarasız: 40,00 TL, son gün 18.01.2027\tgsm7\t1\n"
+           "queued=1 h01=1 h02=0 h03=0 sms=1\n"_s
         << QString();
     QTest::newRow("read: a sheet the workbook has not")
         << readBook + QStringList{"Mart"} << Book(u"xlsx"_s) << 2 << QString()
