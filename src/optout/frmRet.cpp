@@ -57,6 +57,7 @@ frmRet::frmRet(WorkingWindowHost& host, QWidget* parent)
     , m_ui(std::make_unique<Ui_frmRet>())
     , m_model(new OptOutModel(this)) {
     m_ui->setupUi(this);
+    setMinimumSize(DesignWidth, DesignHeight);
     m_ui->DataGrid1->setModel(m_model);
     m_ui->DataGrid1->setWordWrap(false);
     m_ui->DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -26,6 +26,10 @@ class frmRet : public QWidget {
     Q_OBJECT
 
 public:
+    // The window is never smaller than this.
+    static constexpr int DesignWidth = 600;
+    static constexpr int DesignHeight = 440;
+
     explicit frmRet(WorkingWindowHost& host, QWidget* parent = nullptr);
     ~frmRet() override;
 
