@@ -36,6 +36,8 @@ const std::vector<CliCommand>& CliCommands() {
          RunPackages},
         {QStringLiteral("report"),
          QStringLiteral("a delivery report: of a package, a date range or a number"), RunReport},
+        {QStringLiteral("optout"),
+         QStringLiteral("the opt-out list: add, remove, import, list or count numbers"), RunOptOut},
     };
     return commands;
 }

@@ -27,3 +27,4 @@ int RunCredit(const QStringList& arguments);
 int RunWatch(const QStringList& arguments);
 int RunPackages(const QStringList& arguments);
 int RunReport(const QStringList& arguments);
+int RunOptOut(const QStringList& arguments);

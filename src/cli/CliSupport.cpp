@@ -251,7 +251,8 @@ void CliUi::setStatusText(const QString& text) {
 ProgramSession::ProgramSession() = default;
 ProgramSession::~ProgramSession() = default;
 
-int ProgramSession::open(const QString& command, const CliArguments& arguments, bool showStatus) {
+int ProgramSession::open(const QString& command, const CliArguments& arguments, bool showStatus,
+                         bool needsAccount) {
     const QString folder = arguments.options.contains(QStringLiteral("program-folder"))
                                ? arguments.options.value(QStringLiteral("program-folder"))
                                : DefaultProgramFolder();
@@ -289,7 +290,7 @@ int ProgramSession::open(const QString& command, const CliArguments& arguments, 
                                      cause.isEmpty() ? QString() : QStringLiteral(": ") + cause));
         return ExitFailure;
     }
-    if (app.gRemember != QLatin1String("1")) {
+    if (needsAccount && app.gRemember != QLatin1String("1")) {
         PrintError(command, QStringLiteral("no account is remembered: sign in once with Parlex and "
                                            "tick \"remember\""));
         return ExitFailure;

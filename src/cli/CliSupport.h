@@ -108,8 +108,10 @@ public:
     ProgramSession(const ProgramSession&) = delete;
     ProgramSession& operator=(const ProgramSession&) = delete;
 
-    // ExitOk, or the exit status after printing why not.
-    int open(const QString& command, const CliArguments& arguments, bool showStatus);
+    // ExitOk, or the exit status after printing why not. A job that never
+    // reaches the gateway needs no remembered account.
+    int open(const QString& command, const CliArguments& arguments, bool showStatus,
+             bool needsAccount = true);
     CliUi& ui() { return *m_ui; }
 
 private:

@@ -89,6 +89,8 @@ public:
     static QString engineVersion();
 
 private:
+    friend class PreparedStatement;
+
     void createSchema();
     [[noreturn]] void fail(int code, const QString& context) const;
 

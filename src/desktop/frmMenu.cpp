@@ -30,6 +30,7 @@
 #include "core/ExitRequest.h"
 #include "core/Routines.h"
 #include "filesend/frmDosyaSMS.h"
+#include "optout/frmRet.h"
 #include "reports/frmRapor.h"
 #include "rules/frmAna.h"
 #include "rules/frmOtoAyar.h"
@@ -119,6 +120,7 @@ frmMenu::frmMenu(QWidget* parent, PollingTimer::Pass pass)
     connect(m_ui->miDosyaSMS, &QAction::triggered, this, [this] { openFileSend(); });
     connect(m_ui->miOtoMesaj, &QAction::triggered, this, [this] { openRuleEditor(); });
     connect(m_ui->miHesapAyar, &QAction::triggered, this, [this] { openSettings(); });
+    connect(m_ui->miRetListesi, &QAction::triggered, this, [this] { openOptOutList(); });
     connect(m_ui->miSMSRapor, &QAction::triggered, this, [this] { openReports(); });
     connect(m_ui->miHakkinda, &QAction::triggered, this, [this] { openAbout(); });
     connect(m_ui->miWeb, &QAction::triggered, this, &frmMenu::openSupport);
@@ -261,6 +263,26 @@ frmRapor* frmMenu::openReports() {
     window->show();
     centre(window);
     return reports;
+}
+
+frmRet* frmMenu::optOutList() const {
+    return m_ret;
+}
+
+frmRet* frmMenu::openOptOutList() {
+    // A window just closed is still on its way out: a new one is opened.
+    if (m_ret && m_retWindow && !m_retWindow->isHidden()) {
+        m_mdi->setActiveSubWindow(m_retWindow);
+        return m_ret;
+    }
+    auto* list = new frmRet(*this);
+    m_ret = list;
+    QMdiSubWindow* window = addWorkingWindow(list);
+    m_retWindow = window;
+    list->Form_Load();
+    window->show();
+    centre(window);
+    return list;
 }
 
 QMdiSubWindow* frmMenu::addWorkingWindow(QWidget* widget) {

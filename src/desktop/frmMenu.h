@@ -18,6 +18,7 @@ class frmAyarlar;
 class frmDosyaSMS;
 class frmOtoAyar;
 class frmRapor;
+class frmRet;
 class frmHakkinda;
 class frmReklam;
 
@@ -71,6 +72,9 @@ public:
     // "Hesap ayarları": opens the settings window, or brings it forward.
     frmAyarlar* openSettings();
     frmAyarlar* settings() const;
+    // "Ret listesi": opens the opt-out list, or brings it forward.
+    frmRet* openOptOutList();
+    frmRet* optOutList() const;
     // "Mesaj gönderim raporları": opens the reports window, or brings it
     // forward.
     frmRapor* openReports();
@@ -119,6 +123,8 @@ private:
     QPointer<QMdiSubWindow> m_ayarlarWindow;
     QPointer<frmRapor> m_rapor;
     QPointer<QMdiSubWindow> m_raporWindow;
+    QPointer<frmRet> m_ret;
+    QPointer<QMdiSubWindow> m_retWindow;
     QPointer<frmReklam> m_reklam;
     bool m_exitConfirmed = false;
     bool m_advertisementWanted = true;

@@ -7,6 +7,7 @@
 #include "core/DbRoutines.h"
 #include "core/InstanceLock.h"
 #include "gateway/Gateway.h"
+#include "optout/OptOutList.h"
 #include "reports/StatusListExport.h"
 #include "support/RunnerWorld.h"
 #include "support/Workbooks.h"
@@ -61,6 +62,8 @@ private slots:
     void watchSendsDroppedFilesUntilTerminated();
     void reports_data();
     void reports();
+    void optOut_data();
+    void optOut();
 };
 
 void TestCliJobs::jobs_data() {
@@ -385,6 +388,83 @@ void TestCliJobs::reports() {
     QVERIFY(python.waitForFinished(60000));
     QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).split('\n'),
              QStringList{StatusListExport::columnNames().join('\t')} << rows << QString());
+}
+
+void TestCliJobs::optOut_data() {
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // standard output when done, else standard error's end
+    QTest::addColumn<QStringList>("after");
+
+    const QStringList one = {"5321234567"};
+    const QStringList import = {"optout", "import",          "IYS",  "--separator",
+                                ";",      "--header",        "E",    "--gsm-column",
+                                "gsm",    "--status-column", "durum"};
+    QTest::newRow("add in three forms")
+        << QStringList{}
+        << QStringList{"optout", "add", "+90 532 123 45 67", "05321234567", "5321234567"} << 0
+        << "added 5321234567\nalready 5321234567\nalready 5321234567\nadded=1 already=2\n"
+        << one;
+    QTest::newRow("add with a landline adds none")
+        << QStringList{} << QStringList{"optout", "add", "05339998877", "0212 123 45 67"} << 1
+        << "0212 123 45 67: Geçerli bir GSM numarası değil" << QStringList{};
+    QTest::newRow("remove") << one
+                            << QStringList{"optout", "remove", "0532 123 45 67", "5339998877"} << 0
+                            << "removed 5321234567\nmissing 5339998877\nremoved=1 missing=1\n"
+                            << QStringList{};
+    QTest::newRow("import an İYS export")
+        << one << import << 0 << "added=1 already=1 invalid=1 not_ret=1\n"
+        << QStringList{"5321234567", "5339998877"};
+    QTest::newRow("import, quote left open")
+        << one << import + QStringList{"QUOTE"} << 1 << "kapanmayan tırnak" << one;
+    QTest::newRow("import, no such column")
+        << one << import + QStringList{"--status-column", "durumu"} << 2
+        << "its columns: gsm, durum" << one;
+    QTest::newRow("import without the numbers' column")
+        << one << import.mid(0, 7) << 2 << "--gsm-column is missing" << one;
+    QTest::newRow("count") << QStringList{"5321234567", "5339998877"}
+                           << QStringList{"optout", "count"} << 0 << "count=2\n"
+                           << QStringList{"5321234567", "5339998877"};
+    QTest::newRow("list") << QStringList{"5339998877", "5321234567"}
+                          << QStringList{"optout", "list"} << 0
+                          << "5321234567\tDATE\telle\t\n5339998877\tDATE\telle\t\n"
+                          << QStringList{"5321234567", "5339998877"};
+    QTest::newRow("an unknown action") << one << QStringList{"optout", "purge"} << 2
+                                       << "add, remove, import, list or count?" << one;
+}
+
+// The opt-out list from a script, on the program folder's database: every
+// number in the one form the senders compare, nothing half done.
+void TestCliJobs::optOut() {
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    QFETCH(QStringList, after);
+
+    CliWorld w;
+    AddOptOutNumbers(before, OptOutSource::Typed);
+    const QByteArray iys =
+        "gsm;durum\n05321234567;RET\n05339998877;RET\n05441112233;ONAY\n0212;RET\n";
+    const QString file = w.env.writeFile(QStringLiteral("iys.csv"),
+                                         arguments.removeAll("QUOTE") ? iys + "\"0555;RET\n" : iys);
+    const auto cli = w.start(arguments.replaceInStrings(QStringLiteral("IYS"), file));
+    QVERIFY(cli->waitForFinished(60000));
+    QString out = QString::fromUtf8(cli->readAllStandardOutput());
+    const QString err = QString::fromUtf8(cli->readAllStandardError());
+    QCOMPARE(cli->exitCode(), exitCode);
+    if (exitCode)
+        QVERIFY2(err.section('\n', -2).contains(said), qPrintable(err));
+    else
+        QCOMPARE(
+            out.replace(QRegularExpression("\t\\d\\d\\.\\d\\d\\.\\d{4} [\\d:]+\t"), "\tDATE\t"),
+            said);
+    QStringList listed;
+    Recordset rs = OpenRecordset("SELECT numara, kaynak FROM tbl_ret ORDER BY numara");
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        listed << rs.text(0);
+    QCOMPARE(listed, after);
 }
 
 QTEST_GUILESS_MAIN(TestCliJobs)

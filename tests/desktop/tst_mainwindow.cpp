@@ -422,6 +422,8 @@ private slots:
                                  << "";
         QTest::newRow("status screen") << "miHizDurumu"
                                        << "";
+        QTest::newRow("opt-out list") << "miRetListesi"
+                                      << "DataGrid1";
     }
     void captionsShowWhole() {
         QFETCH(QString, menuItem);
