@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -13,6 +14,7 @@
 #include <QTableView>
 #include <QTimeEdit>
 
+#include "filesend/FileSubmission.h"
 #include "filesend/PackageListModel.h"
 #include "filesend/frmDosyaSMS.h"
 #include "support/WindowTestSupport.h"
@@ -321,6 +323,59 @@ private slots:
         }
         QTRY_VERIFY(!wizard);
         QVERIFY(menu->advertisementWanted());
+    }
+
+    // Before the package goes the user sees what it costs: each entry's SMS,
+    // the dearer ones dark red and bold, the total beside the messages', and
+    // in the question the SMS when they are not the messages and a warning
+    // when they exceed the credit. The package's row keeps them.
+    void smsBeforeSending_data() {
+        QTest::addColumn<QByteArray>("second"); // the second customer's name
+        QTest::addColumn<int>("credit");
+        QTest::addColumn<QList<int>>("parts");
+        QTest::addColumn<QString>("added"); // to the question
+        const QByteArray long150(150, 'a'); // "Sayın " makes 156
+        QTest::newRow("one SMS each") << QByteArray("Veli") << 1000 << QList<int>{1, 1} << "";
+        QTest::newRow("one in two SMS")
+            << long150 << 1000 << QList<int>{1, 2} << "\r\nTahmini SMS sayısı: 3";
+        QTest::newRow("more SMS than credit")
+            << long150 << 2 << QList<int>{1, 2}
+            << "\r\nTahmini SMS sayısı: 3\r\nUyarı: Tahmini SMS sayısı mevcut kredinizi (2) "
+               "aşıyor; mesajların bir kısmı gönderilemeyebilir.";
+    }
+    void smsBeforeSending() {
+        QFETCH(QByteArray, second);
+        QFETCH(int, credit);
+        QFETCH(QList<int>, parts);
+        QFETCH(QString, added);
+        sim->sim().setCredit(SimulatorFixture::MainUser, credit);
+        open("gsm;ad\r\n05321234567;Ali\r\n0532 765 43 21;" + second + "\r\n");
+        next();
+        const QAbstractItemModel* model = get<QTableView>("DataGrid2")->model();
+        QCOMPARE(model->headerData(PackageListModel::SmsColumn, Qt::Horizontal).toString(),
+                 u"SMS"_s);
+        int total = 0;
+        for (int row = 0; row < parts.size(); ++row) {
+            const QModelIndex sms = model->index(row, PackageListModel::SmsColumn);
+            const bool dear = parts[row] > 1;
+            QCOMPARE(sms.data().toInt(), parts[row]);
+            QCOMPARE(sms.data(Qt::ForegroundRole).value<QColor>() == PackageListModel::DearColor,
+                     dear);
+            QCOMPARE(model->index(row, PackageListModel::MessageColumn)
+                         .data(Qt::FontRole)
+                         .value<QFont>()
+                         .bold(),
+                     dear);
+            total += parts[row];
+        }
+        QCOMPARE(text("Label17"), u"Toplam SMS :"_s);
+        QCOMPARE(text("lblToplamSMS"), u" "_s + QString::number(total));
+        ui().queueAnswer(true);
+        click(*wizard, "cmdGonder");
+        QCOMPARE(ui().boxes.front().title, SendConfirmationTitle);
+        QCOMPARE(ui().boxes.front().text,
+                 u"Mesajınız 2 kişiye gönderilecektir. Devam etmek istiyor musunuz?"_s + added);
+        QCOMPARE(OpenRecordset(u"SELECT sms_sayisi FROM tbl_giden_txt"_s).value(0).toInt(), total);
     }
 
     // A refusal code is never read as a credit.
