@@ -16,6 +16,7 @@
 #include "core/Routines.h"
 #include "gateway/Gateway.h"
 #include "textsource/MessageTemplate.h"
+#include "widgets/MessageCostLine.h"
 #include "widgets/SampleLoader.h"
 #include "widgets/WorkingWindowHost.h"
 #include "widgets/frmPop.h"
@@ -71,6 +72,7 @@ frmDosyaSMS::frmDosyaSMS(WorkingWindowHost& host, QWidget* parent)
     connect(m_ui->cmdGonder, &QPushButton::clicked, this, &frmDosyaSMS::cmdGonder_Click);
     connect(m_ui->txtMesaj, &QPlainTextEdit::textChanged, this,
             [this] { m_ui->Label11->setText(WizardCounterText(m_ui->txtMesaj->toPlainText())); });
+    m_ui->ctlMaliyet->follow(m_ui->txtMesaj);
     connect(m_ui->chkIleriTarih, &QCheckBox::toggled, this, [this](bool on) {
         m_ui->DTPicker1->setEnabled(on);
         m_ui->DTPicker2->setEnabled(on);

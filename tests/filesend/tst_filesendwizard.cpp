@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimeEdit>
+#include <QToolButton>
 
 #include "filesend/FileSubmission.h"
 #include "filesend/PackageListModel.h"
@@ -20,6 +21,7 @@
 #include "support/WindowTestSupport.h"
 #include "support/Workbooks.h"
 #include "textsource/SchemaIni.h"
+#include "widgets/ElidedLabel.h"
 #include "widgets/QtUi.h"
 #include "widgets/SampleLoader.h"
 #include "widgets/frmBekle.h"
@@ -376,6 +378,49 @@ private slots:
         QCOMPARE(ui().boxes.front().text,
                  u"Mesajınız 2 kişiye gönderilecektir. Devam etmek istiyor musunuz?"_s + added);
         QCOMPARE(OpenRecordset(u"SELECT sms_sayisi FROM tbl_giden_txt"_s).value(0).toInt(), total);
+    }
+
+    // Under the message box a line names the alphabet the template goes in
+    // and what makes it dearer, as the user types; "Değiştir" puts in the
+    // cheaper equivalents, column names left as they are, in one step that
+    // Ctrl+Z takes back, and the counter follows.
+    void costLineUnderTheTemplate_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("cheaper"); // empty: no button
+        const QString ucs2 = u"Kodlama: UCS-2 (standart dışı karakter) · Pahalılaştıran: "_s;
+        QTest::newRow("Turkish letters and a placeholder")
+            << u"Sayın [##ad##], iyi günler"_s << u"Kodlama: GSM 7-bit"_s << QString();
+        QTest::newRow("lira sign and apostrophe")
+            << u"[##ad##] 150₺’dir"_s << ucs2 + u"₺→TL ’→'"_s << u"[##ad##] 150TL'dir"_s;
+        QTest::newRow("a column named with a lira sign")
+            << u"[##Tutar ₺##] … ₺"_s << ucs2 + u"₺→TL …→..."_s << u"[##Tutar ₺##] ... TL"_s;
+        QTest::newRow("euro, and angle brackets as cleaned")
+            << u"<5€>"_s << u"Kodlama: GSM 7-bit · Pahalılaştıran: [ € ]"_s << QString();
+        QTest::newRow("an emoji has no equivalent") << u"Merhaba 😀"_s << ucs2 + u"😀"_s << QString();
+        QTest::newRow("an invisible one by its code")
+            << u"A\u200BB"_s << ucs2 + u"U+200B"_s << QString();
+    }
+    void costLineUnderTheTemplate() {
+        QFETCH(QString, typed);
+        QFETCH(QString, line);
+        QFETCH(QString, cheaper);
+        open(TwoRows);
+        auto* box = get<QPlainTextEdit>("txtMesaj");
+        auto* change = get<QToolButton>("cmdUcuzlat");
+        QCOMPARE(get<ElidedLabel>("lblKodlama")->fullText(), u"Kodlama: GSM 7-bit"_s);
+        box->insertPlainText(typed);
+        QCOMPARE(get<ElidedLabel>("lblKodlama")->fullText(), line);
+        QCOMPARE(change->isVisibleTo(wizard), !cheaper.isEmpty());
+        if (cheaper.isEmpty())
+            return;
+        QVERIFY(change->isEnabled());
+        click(*wizard, "cmdUcuzlat");
+        QCOMPARE(box->toPlainText(), cheaper);
+        QCOMPARE(text("Label11"), u"%1/160"_s.arg(cheaper.size()));
+        QVERIFY(!change->isVisibleTo(wizard));
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box->toPlainText(), typed);
     }
 
     // A refusal code is never read as a credit.
