@@ -213,6 +213,6 @@ QString TemplateWithoutMarkers(QStringView templateText) {
     out.reserve(templateText.size());
     scan(
         templateText, [&out](QStringView text) { out += text; },
-        [&out](QStringView name) { out += name; });
+        [&out](QStringView column) { out += column; });
     return out;
 }
