@@ -59,9 +59,8 @@ void MessageCostLine::follow(QPlainTextEdit* box) {
 QString MessageCostLine::describe(QStringView templateText) {
     const MessageCost cost =
         CostOfMessage(CleanMessageText(TemplateWithoutMarkers(templateText)), 0);
-    QString line = cost.encoding == SmsEncoding::Gsm7
-                       ? QStringLiteral("Kodlama: GSM 7-bit")
-                       : QStringLiteral("Kodlama: UCS-2 (standart dışı karakter)");
+    QString line = cost.encoding == SmsEncoding::Gsm7 ? QStringLiteral("Kodlama: GSM 7-bit")
+                                                      : QStringLiteral("Kodlama: UCS-2");
     if (cost.costly.empty())
         return line;
     QStringList characters;

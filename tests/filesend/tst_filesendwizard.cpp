@@ -388,7 +388,7 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("cheaper"); // empty: no button
-        const QString ucs2 = u"Kodlama: UCS-2 (standart dışı karakter) · Pahalılaştıran: "_s;
+        const QString ucs2 = u"Kodlama: UCS-2 · Pahalılaştıran: "_s;
         QTest::newRow("Turkish letters and a placeholder")
             << u"Sayın [##ad##], iyi günler"_s << u"Kodlama: GSM 7-bit"_s << QString();
         QTest::newRow("lira sign and apostrophe")

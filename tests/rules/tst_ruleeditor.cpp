@@ -223,7 +223,7 @@ private slots:
         }
         QCOMPARE(box->toPlainText(), typed);
         QCOMPARE(get<ElidedLabel>("lblKodlama")->fullText(),
-                 u"Kodlama: UCS-2 (standart dışı karakter) · Pahalılaştıran: ₺→TL ’→'"_s);
+                 u"Kodlama: UCS-2 · Pahalılaştıran: ₺→TL ’→'"_s);
         QVERIFY(get<QToolButton>("cmdUcuzlat")->isVisibleTo(editor));
         QCOMPARE(get<QToolButton>("cmdUcuzlat")->isEnabled(), editing);
         click(*editor, "cmdUcuzlat");
