@@ -51,7 +51,8 @@ QVariant PackageListModel::data(const QModelIndex& index, int role) const {
             return DearColor;
         return {};
     case Qt::FontRole:
-        if (m_list.parts(index.row()) > 1) {
+        // Only the count: a bold number would not fit its column.
+        if (index.column() == SmsColumn && m_list.parts(index.row()) > 1) {
             QFont bold;
             bold.setBold(true);
             return bold;

@@ -8,7 +8,7 @@
 // The package list in the grid DataGrid2: columns GSMNO, MESAJ and SMS, one
 // row per entry left. Rows are made as the grid paints them, so a list of a
 // million entries costs the grid nothing more than a short one. An entry
-// billed as more than one SMS stands out: dark red and bold.
+// billed as more than one SMS stands out: dark red, its count bold.
 class PackageListModel : public QAbstractTableModel {
     Q_OBJECT
 

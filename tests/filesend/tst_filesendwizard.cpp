@@ -361,13 +361,11 @@ private slots:
             const QModelIndex sms = model->index(row, PackageListModel::SmsColumn);
             const bool dear = parts[row] > 1;
             QCOMPARE(sms.data().toInt(), parts[row]);
-            QCOMPARE(sms.data(Qt::ForegroundRole).value<QColor>() == PackageListModel::DearColor,
-                     dear);
             QCOMPARE(model->index(row, PackageListModel::MessageColumn)
-                         .data(Qt::FontRole)
-                         .value<QFont>()
-                         .bold(),
+                             .data(Qt::ForegroundRole)
+                             .value<QColor>() == PackageListModel::DearColor,
                      dear);
+            QCOMPARE(sms.data(Qt::FontRole).value<QFont>().bold(), dear);
             total += parts[row];
         }
         QCOMPARE(text("Label17"), u"Toplam SMS :"_s);
