@@ -19,13 +19,13 @@ Q_DECLARE_LOGGING_CATEGORY(lcFileSend)
 
 namespace {
 
-QList<PendingRecords::Step> packageRecord(const SubmissionOutcome& outcome,
+QList<PendingRecords::Step> packageRecord(const SubmissionOutcome& outcome, qint64 sms,
                                           const FileSendRequest& request,
                                           const QString& acceptedAt) {
     const QString gtarih = request.scheduled ? ScheduledRecordDate(*request.scheduled) : acceptedAt;
     return {PendingRecords::packageRowStep(
         {outcome.packageId, QStringLiteral("Dosyadan gönderim"), App().gGatewayMode,
-         outcome.messageCount, request.fileName, 1, request.originator, acceptedAt, gtarih})};
+         outcome.messageCount, request.fileName, 1, request.originator, acceptedAt, gtarih, sms})};
 }
 
 // The log line and the box an outcome gets.
@@ -85,13 +85,23 @@ void forgetSubmission(qint64 journalId) {
 
 } // namespace
 
-QString SendConfirmationText(qint64 count, const std::optional<QDateTime>& scheduled) {
+QString SendConfirmationText(qint64 count, const std::optional<QDateTime>& scheduled,
+                             std::optional<qint64> sms, std::optional<qint64> credit) {
     QString question = QStringLiteral("Mesajınız ") + QString::number(count);
     if (!scheduled)
-        return question + QStringLiteral(" kişiye gönderilecektir. Devam etmek istiyor musunuz?");
-    return question + QStringLiteral(" kişiye, ") + RegionalDateText(scheduled->date()) +
-           QStringLiteral(" saat ") + scheduled->time().toString(QStringLiteral("HH:mm")) +
-           QStringLiteral(" de gönderilecektir. Devam etmek istiyor musunuz?");
+        question += QStringLiteral(" kişiye gönderilecektir. Devam etmek istiyor musunuz?");
+    else
+        question += QStringLiteral(" kişiye, ") + RegionalDateText(scheduled->date()) +
+                    QStringLiteral(" saat ") + scheduled->time().toString(QStringLiteral("HH:mm")) +
+                    QStringLiteral(" de gönderilecektir. Devam etmek istiyor musunuz?");
+    // The bill is in SMS: the user hears of it when it is not the messages.
+    if (sms && *sms != count)
+        question += QStringLiteral("\r\nTahmini SMS sayısı: ") + QString::number(*sms);
+    if (sms && credit && *sms > *credit)
+        question += QStringLiteral("\r\nUyarı: Tahmini SMS sayısı mevcut kredinizi (") +
+                    QString::number(*credit) +
+                    QStringLiteral(") aşıyor; mesajların bir kısmı gönderilemeyebilir.");
+    return question;
 }
 
 QString ScheduledSendDate(const QDateTime& when) {
@@ -153,7 +163,7 @@ FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& r
     result.accepted = true;
     // Recorded before any box: a crash or a power cut while the box is open
     // must not lose the package's row.
-    QList<PendingRecords::Step> record = packageRecord(outcome, request, acceptedAt);
+    QList<PendingRecords::Step> record = packageRecord(outcome, list.sms(), request, acceptedAt);
     if (journalId)
         record.append({QString(), SentFileJournal::forgetStatement(*journalId)});
     const QString what = PackageBuilder::Tag + file + QStringLiteral(" MsgID ") +

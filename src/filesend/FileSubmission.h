@@ -11,7 +11,8 @@ class PackageList;
 
 // Sends the wizard's package list as one package: the basket gets the
 // entries left in the list, the credit is compared with that number, and an
-// accepted package is recorded with it as paket_boyut. The log lines and
+// accepted package is recorded with it as paket_boyut and with the entries'
+// SMS as sms_sayisi. The log lines and
 // boxes of every outcome are shown here; an accepted package's row goes
 // through PendingRecords, so a full disk or a held database cannot lose it.
 struct FileSendRequest {
@@ -44,7 +45,11 @@ FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& r
                                const std::optional<FileSendJournal>& journal = std::nullopt);
 
 // The question before a package goes: count is the entries left in the list.
-QString SendConfirmationText(qint64 count, const std::optional<QDateTime>& scheduled);
+// With their SMS it adds "Tahmini SMS sayısı: M" when M is not count, and
+// with the account's credit a warning when M exceeds it.
+QString SendConfirmationText(qint64 count, const std::optional<QDateTime>& scheduled,
+                             std::optional<qint64> sms = std::nullopt,
+                             std::optional<qint64> credit = std::nullopt);
 inline const QString SendConfirmationTitle = QStringLiteral("Parlex Mesaj Gönderim Onayı");
 inline const QString NotEnoughCreditText =
     QStringLiteral("Gönderim yapabilecek kadar kontörünüz yok.");

@@ -119,7 +119,7 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
         const TextRecord& row = reader.record();
         const RowOutcome outcome = tester.test(row);
         if (outcome == RowOutcome::Queued) {
-            list.append(tester.number(), tester.cleaned());
+            list.append(tester.number(), tester.cleaned(), tester.parts());
             ++m_accepted;
         } else {
             const int i = rejectIndex(outcome);

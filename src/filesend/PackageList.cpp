@@ -15,7 +15,7 @@ PackageList::~PackageList() = default;
 PackageList::PackageList(PackageList&&) noexcept = default;
 PackageList& PackageList::operator=(PackageList&&) noexcept = default;
 
-void PackageList::append(QStringView number, QStringView message) {
+void PackageList::append(QStringView number, QStringView message, int parts) {
     number = number.left(MaxNumberLength);
     message = message.left(MaxMessageLength);
     const qsizetype length = number.size() + message.size();
@@ -32,6 +32,8 @@ void PackageList::append(QStringView number, QStringView message) {
                         static_cast<std::uint64_t>(number.size()) << MessageBits |
                         static_cast<std::uint64_t>(message.size()));
     m_removed.push_back(false);
+    m_parts.push_back(static_cast<std::uint16_t>(std::clamp(parts, 0, 0xFFFF)));
+    m_sms += m_parts.back();
     ++m_left;
     // The new node covers itself and the nodes just below it.
     const auto i = static_cast<std::size_t>(m_entries.size());
@@ -92,11 +94,17 @@ QString PackageList::message(qint64 place) const {
     return index < 0 ? QString() : textOf(index, false).toString();
 }
 
+int PackageList::parts(qint64 place) const {
+    const qint64 index = indexOf(place);
+    return index < 0 ? 0 : m_parts[static_cast<std::size_t>(index)];
+}
+
 bool PackageList::removeAt(qint64 place) {
     const qint64 index = indexOf(place);
     if (index < 0)
         return false;
     m_removed[static_cast<std::size_t>(index)] = true;
+    m_sms -= m_parts[static_cast<std::size_t>(index)];
     for (auto i = static_cast<std::size_t>(index) + 1; i < m_tree.size(); i += i & (~i + 1))
         --m_tree[i];
     --m_left;
@@ -106,5 +114,6 @@ bool PackageList::removeAt(qint64 place) {
 qint64 PackageList::bytesHeld() const {
     return static_cast<qint64>(m_blocks.size()) * BlockChars * sizeof(char16_t) +
            added() * static_cast<qint64>(sizeof(std::uint64_t)) +
-           static_cast<qint64>(m_tree.size() * sizeof(std::int32_t)) + added() / 8;
+           static_cast<qint64>(m_tree.size() * sizeof(std::int32_t)) + added() / 8 +
+           added() * static_cast<qint64>(sizeof(std::uint16_t));
 }

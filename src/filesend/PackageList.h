@@ -9,12 +9,11 @@
 #include <QStringView>
 
 // The package list of the send wizard: one entry per message, the
-// normalised number and the cleaned message. A list of a million entries is
-// held as compactly as its text allows: the characters live in blocks that
-// never move, each entry costs one offset, and an entry taken off the list
-// is only marked, so removing one never copies the list. Entries are
-// reached by their place among those left (0 first), in the order they were
-// added.
+// normalised number, the cleaned message and the SMS it is billed as. A list of a million entries
+// is held as compactly as its text allows: the characters live in blocks that never move, each
+// entry costs one offset, and an entry taken off the list is only marked, so removing one never
+// copies the list. Entries are reached by their place among those left (0 first), in the order they
+// were added.
 class PackageList {
 public:
     PackageList();
@@ -22,9 +21,10 @@ public:
     PackageList(PackageList&&) noexcept;
     PackageList& operator=(PackageList&&) noexcept;
 
-    // The message is CleanMessageText of the filled one. Longer texts than
-    // the limits below are cut (the builder never gives any).
-    void append(QStringView number, QStringView message);
+    // The message is CleanMessageText of the filled one, `parts` its SMS.
+    // Longer texts than the limits below are cut (the builder never gives
+    // any).
+    void append(QStringView number, QStringView message, int parts);
     void clear();
 
     // Entries left.
@@ -32,6 +32,8 @@ public:
     bool isEmpty() const { return m_left == 0; }
     // Entries ever added, removed ones included.
     qint64 added() const { return static_cast<qint64>(m_entries.size()); }
+    // SMS of the entries left: what the package is billed as.
+    qint64 sms() const { return m_sms; }
 
     // The longest number and message an entry holds; the basket takes less.
     static constexpr qsizetype MaxNumberLength = 255;
@@ -39,6 +41,8 @@ public:
 
     QString number(qint64 place) const;
     QString message(qint64 place) const;
+    // The entry's SMS; 0 when there is no entry at `place`.
+    int parts(qint64 place) const;
     // Takes the entry at `place` off the list; false when there is none.
     bool removeAt(qint64 place);
 
@@ -70,4 +74,6 @@ private:
     // look-up ever walks the list.
     std::deque<std::int32_t> m_tree{0};
     std::vector<bool> m_removed;
+    std::deque<std::uint16_t> m_parts;
+    qint64 m_sms = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include <QFont>
+
 PackageListModel::PackageListModel(QObject* parent)
     : QAbstractTableModel(parent) {}
 
@@ -28,13 +30,41 @@ int PackageListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int PackageListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 2;
+    return parent.isValid() ? 0 : 3;
 }
 
 QVariant PackageListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid())
+    if (!index.isValid())
         return {};
-    return index.column() == 0 ? m_list.number(index.row()) : m_list.message(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case GsmColumn:
+            return m_list.number(index.row());
+        case MessageColumn:
+            return m_list.message(index.row());
+        default:
+            return m_list.parts(index.row());
+        }
+    case Qt::ForegroundRole:
+        if (m_list.parts(index.row()) > 1)
+            return DearColor;
+        return {};
+    case Qt::FontRole:
+        // Only the count: a bold number would not fit its column.
+        if (index.column() == SmsColumn && m_list.parts(index.row()) > 1) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        return {};
+    case Qt::TextAlignmentRole:
+        if (index.column() == SmsColumn)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    default:
+        return {};
+    }
 }
 
 QVariant PackageListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -42,5 +72,12 @@ QVariant PackageListModel::headerData(int section, Qt::Orientation orientation, 
         return {};
     if (orientation == Qt::Vertical)
         return section + 1;
-    return section == 0 ? QStringLiteral("GSMNO") : QStringLiteral("MESAJ");
+    switch (section) {
+    case GsmColumn:
+        return QStringLiteral("GSMNO");
+    case MessageColumn:
+        return QStringLiteral("MESAJ");
+    default:
+        return QStringLiteral("SMS");
+    }
 }

@@ -1,16 +1,21 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 
 #include "PackageList.h"
 
-// The package list in the grid DataGrid2: columns GSMNO and MESAJ, one row
-// per entry left. Rows are made as the grid paints them, so a list of a
-// million entries costs the grid nothing more than a short one.
+// The package list in the grid DataGrid2: columns GSMNO, MESAJ and SMS, one
+// row per entry left. Rows are made as the grid paints them, so a list of a
+// million entries costs the grid nothing more than a short one. An entry
+// billed as more than one SMS stands out: dark red, its count bold.
 class PackageListModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
+    enum Column { GsmColumn, MessageColumn, SmsColumn };
+    static inline const QColor DearColor = QColor(176, 0, 0);
+
     explicit PackageListModel(QObject* parent = nullptr);
 
     PackageList& list() { return m_list; }

@@ -16,6 +16,7 @@
 #include "core/Routines.h"
 #include "gateway/Gateway.h"
 #include "textsource/MessageTemplate.h"
+#include "widgets/MessageCostLine.h"
 #include "widgets/SampleLoader.h"
 #include "widgets/WorkingWindowHost.h"
 #include "widgets/frmPop.h"
@@ -47,8 +48,17 @@ frmDosyaSMS::frmDosyaSMS(WorkingWindowHost& host, QWidget* parent)
     m_ui->DataGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
     // Rows of one line each: the grid need not measure a million of them.
     m_ui->DataGrid2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_ui->DataGrid2->setColumnWidth(0, 90);
-    m_ui->DataGrid2->horizontalHeader()->setStretchLastSection(true);
+    // The message takes what the number and the SMS count leave; a reset
+    // of the list lays the columns out afresh.
+    const auto sizeColumns = [grid = m_ui->DataGrid2] {
+        grid->horizontalHeader()->setStretchLastSection(false);
+        grid->horizontalHeader()->setSectionResizeMode(PackageListModel::MessageColumn,
+                                                       QHeaderView::Stretch);
+        grid->setColumnWidth(PackageListModel::GsmColumn, 90);
+        grid->setColumnWidth(PackageListModel::SmsColumn, 40);
+    };
+    sizeColumns();
+    connect(m_rsPaket, &QAbstractItemModel::modelReset, this, sizeColumns);
     PrepareSampleGrid(m_ui->DataGrid1);
 
     connect(m_ui->cmdGozat, &QPushButton::clicked, this, &frmDosyaSMS::cmdGozat_Click);
@@ -62,6 +72,7 @@ frmDosyaSMS::frmDosyaSMS(WorkingWindowHost& host, QWidget* parent)
     connect(m_ui->cmdGonder, &QPushButton::clicked, this, &frmDosyaSMS::cmdGonder_Click);
     connect(m_ui->txtMesaj, &QPlainTextEdit::textChanged, this,
             [this] { m_ui->Label11->setText(WizardCounterText(m_ui->txtMesaj->toPlainText())); });
+    m_ui->ctlMaliyet->follow(m_ui->txtMesaj);
     connect(m_ui->chkIleriTarih, &QCheckBox::toggled, this, [this](bool on) {
         m_ui->DTPicker1->setEnabled(on);
         m_ui->DTPicker2->setEnabled(on);
@@ -135,6 +146,7 @@ void frmDosyaSMS::sampleChanged() {
     m_credit.reset();
     updateSendButton();
     m_ui->lblToplam->clear();
+    m_ui->lblToplamSMS->clear();
     m_ui->SSTab1->setTabEnabled(1, false);
 }
 
@@ -211,6 +223,7 @@ bool frmDosyaSMS::buildList() {
     updateSendButton();
     m_rsPaket->clear();
     m_ui->lblToplam->clear();
+    m_ui->lblToplamSMS->clear();
     m_ui->lblKontor->clear();
     m_ui->cmdVazgec_2->setText(QStringLiteral("Vazgeç"));
     // Nothing on tab 1 may start another build or change the file meanwhile.
@@ -228,6 +241,7 @@ bool frmDosyaSMS::buildList() {
     PackageBuilder builder(std::move(source));
     builder.onProgress = [this](const PackageList& list) {
         m_ui->lblToplam->setText(QStringLiteral(" ") + QString::number(list.added()));
+        m_ui->lblToplamSMS->setText(QStringLiteral(" ") + QString::number(list.sms()));
     };
     m_builder = &builder;
     PackageList list;
@@ -279,6 +293,7 @@ bool frmDosyaSMS::askAccount() {
 
 void frmDosyaSMS::showTotal() {
     m_ui->lblToplam->setText(QStringLiteral(" ") + QString::number(m_rsPaket->list().size()));
+    m_ui->lblToplamSMS->setText(QStringLiteral(" ") + QString::number(m_rsPaket->list().sms()));
 }
 
 void frmDosyaSMS::updateSendButton() {
@@ -328,8 +343,9 @@ void frmDosyaSMS::cmdGonder_Click() {
     std::optional<QDateTime> scheduled;
     if (m_ui->chkIleriTarih->isChecked())
         scheduled = QDateTime(m_ui->DTPicker1->date(), m_ui->DTPicker2->time());
-    if (!UserInterface().askQuestion(SendConfirmationTitle,
-                                     SendConfirmationText(count, scheduled))) {
+    if (!UserInterface().askQuestion(
+            SendConfirmationTitle,
+            SendConfirmationText(count, scheduled, m_rsPaket->list().sms(), m_credit))) {
         updateSendButton();
         return;
     }

@@ -16,6 +16,7 @@
 #include "gateway/Gateway.h"
 #include "textsource/MessageTemplate.h"
 #include "widgets/GridModels.h"
+#include "widgets/MessageCostLine.h"
 #include "widgets/SampleLoader.h"
 #include "widgets/WorkingWindowHost.h"
 #include "widgets/frmKlasorSec.h"
@@ -76,6 +77,7 @@ frmOtoAyar::frmOtoAyar(WorkingWindowHost& host, QWidget* parent)
             [this] { frmPop::instance().popup(this, m_ui->txtMesaj, QCursor::pos()); });
     connect(m_ui->txtMesaj, &QPlainTextEdit::textChanged, this,
             [this] { m_ui->Label11->setText(EditorCounterText(m_ui->txtMesaj->toPlainText())); });
+    m_ui->ctlMaliyet->follow(m_ui->txtMesaj);
 }
 
 frmOtoAyar::~frmOtoAyar() = default;

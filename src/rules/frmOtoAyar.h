@@ -22,9 +22,11 @@ class frmOtoAyar : public QWidget {
     Q_OBJECT
 
 public:
-    // 8460 x 7665 twips; the window keeps this size.
+    // 8460 x 7665 twips and 22 pixels for the line that tells what the
+    // template costs (the example grid must still show four rows); the
+    // window keeps this size.
     static constexpr int DesignWidth = 564;
-    static constexpr int DesignHeight = 511;
+    static constexpr int DesignHeight = 533;
     static inline const QString Title = QStringLiteral("Parlex Otomatik gönderim ayarları");
 
     enum class Mode { Viewing, NewRule, Changing };

@@ -194,3 +194,25 @@ QString WizardCounterText(QStringView message) {
 QString EditorCounterText(QStringView message) {
     return QString::number(message.size()) + QStringLiteral(" / 160");
 }
+
+QString TemplateWithCheaperCharacters(QStringView templateText) {
+    QString out;
+    out.reserve(templateText.size());
+    scan(
+        templateText, [&out](QStringView text) { out += WithCheaperCharacters(text); },
+        [&out](QStringView name) {
+            out += kOpen;
+            out += name;
+            out += kClose;
+        });
+    return out;
+}
+
+QString TemplateWithoutMarkers(QStringView templateText) {
+    QString out;
+    out.reserve(templateText.size());
+    scan(
+        templateText, [&out](QStringView text) { out += text; },
+        [&out](QStringView column) { out += column; });
+    return out;
+}

@@ -132,3 +132,13 @@ PreparedRow PrepareRow(QStringView templateText, const TextRecord& row, int gsmC
 // "37 / 160" in the rule editor. They count the template as typed.
 QString WizardCounterText(QStringView message);
 QString EditorCounterText(QStringView message);
+
+// The template with WithCheaperCharacters applied to its text outside the
+// placeholders: a column's name stays as the file writes it, or the column
+// would no longer be found.
+QString TemplateWithCheaperCharacters(QStringView templateText);
+
+// The template with each placeholder's markers dropped and its column name
+// left as typed: what the line under a message box measures, since the
+// markers never go out.
+QString TemplateWithoutMarkers(QStringView templateText);

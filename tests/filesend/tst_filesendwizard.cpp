@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -12,12 +13,15 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimeEdit>
+#include <QToolButton>
 
+#include "filesend/FileSubmission.h"
 #include "filesend/PackageListModel.h"
 #include "filesend/frmDosyaSMS.h"
 #include "support/WindowTestSupport.h"
 #include "support/Workbooks.h"
 #include "textsource/SchemaIni.h"
+#include "widgets/ElidedLabel.h"
 #include "widgets/QtUi.h"
 #include "widgets/SampleLoader.h"
 #include "widgets/frmBekle.h"
@@ -321,6 +325,100 @@ private slots:
         }
         QTRY_VERIFY(!wizard);
         QVERIFY(menu->advertisementWanted());
+    }
+
+    // Before the package goes the user sees what it costs: each entry's SMS,
+    // the dearer ones dark red and bold, the total beside the messages', and
+    // in the question the SMS when they are not the messages and a warning
+    // when they exceed the credit. The package's row keeps them.
+    void smsBeforeSending_data() {
+        QTest::addColumn<QByteArray>("second"); // the second customer's name
+        QTest::addColumn<int>("credit");
+        QTest::addColumn<QList<int>>("parts");
+        QTest::addColumn<QString>("added"); // to the question
+        const QByteArray long150(150, 'a'); // "Sayın " makes 156
+        QTest::newRow("one SMS each") << QByteArray("Veli") << 1000 << QList<int>{1, 1} << "";
+        QTest::newRow("one in two SMS")
+            << long150 << 1000 << QList<int>{1, 2} << "\r\nTahmini SMS sayısı: 3";
+        QTest::newRow("more SMS than credit")
+            << long150 << 2 << QList<int>{1, 2}
+            << "\r\nTahmini SMS sayısı: 3\r\nUyarı: Tahmini SMS sayısı mevcut kredinizi (2) "
+               "aşıyor; mesajların bir kısmı gönderilemeyebilir.";
+    }
+    void smsBeforeSending() {
+        QFETCH(QByteArray, second);
+        QFETCH(int, credit);
+        QFETCH(QList<int>, parts);
+        QFETCH(QString, added);
+        sim->sim().setCredit(SimulatorFixture::MainUser, credit);
+        open("gsm;ad\r\n05321234567;Ali\r\n0532 765 43 21;" + second + "\r\n");
+        next();
+        const QAbstractItemModel* model = get<QTableView>("DataGrid2")->model();
+        QCOMPARE(model->headerData(PackageListModel::SmsColumn, Qt::Horizontal).toString(),
+                 u"SMS"_s);
+        int total = 0;
+        for (int row = 0; row < parts.size(); ++row) {
+            const QModelIndex sms = model->index(row, PackageListModel::SmsColumn);
+            const bool dear = parts[row] > 1;
+            QCOMPARE(sms.data().toInt(), parts[row]);
+            QCOMPARE(model->index(row, PackageListModel::MessageColumn)
+                             .data(Qt::ForegroundRole)
+                             .value<QColor>() == PackageListModel::DearColor,
+                     dear);
+            QCOMPARE(sms.data(Qt::FontRole).value<QFont>().bold(), dear);
+            total += parts[row];
+        }
+        QCOMPARE(text("Label17"), u"Toplam SMS :"_s);
+        QCOMPARE(text("lblToplamSMS"), u" "_s + QString::number(total));
+        ui().queueAnswer(true);
+        click(*wizard, "cmdGonder");
+        QCOMPARE(ui().boxes.front().title, SendConfirmationTitle);
+        QCOMPARE(ui().boxes.front().text,
+                 u"Mesajınız 2 kişiye gönderilecektir. Devam etmek istiyor musunuz?"_s + added);
+        QCOMPARE(OpenRecordset(u"SELECT sms_sayisi FROM tbl_giden_txt"_s).value(0).toInt(), total);
+    }
+
+    // Under the message box a line names the alphabet the template goes in
+    // and what makes it dearer, as the user types; "Değiştir" puts in the
+    // cheaper equivalents, column names left as they are, in one step that
+    // Ctrl+Z takes back, and the counter follows.
+    void costLineUnderTheTemplate_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("cheaper"); // empty: no button
+        const QString ucs2 = u"Kodlama: UCS-2 · Pahalılaştıran: "_s;
+        QTest::newRow("Turkish letters and a placeholder")
+            << u"Sayın [##ad##], iyi günler"_s << u"Kodlama: GSM 7-bit"_s << QString();
+        QTest::newRow("lira sign and apostrophe")
+            << u"[##ad##] 150₺’dir"_s << ucs2 + u"₺→TL ’→'"_s << u"[##ad##] 150TL'dir"_s;
+        QTest::newRow("a column named with a lira sign")
+            << u"[##Tutar ₺##] … ₺"_s << ucs2 + u"₺→TL …→..."_s << u"[##Tutar ₺##] ... TL"_s;
+        QTest::newRow("euro, and angle brackets as cleaned")
+            << u"<5€>"_s << u"Kodlama: GSM 7-bit · Pahalılaştıran: [ € ]"_s << QString();
+        QTest::newRow("an emoji has no equivalent") << u"Merhaba 😀"_s << ucs2 + u"😀"_s << QString();
+        QTest::newRow("an invisible one by its code")
+            << u"A\u200BB"_s << ucs2 + u"U+200B"_s << QString();
+    }
+    void costLineUnderTheTemplate() {
+        QFETCH(QString, typed);
+        QFETCH(QString, line);
+        QFETCH(QString, cheaper);
+        open(TwoRows);
+        auto* box = get<QPlainTextEdit>("txtMesaj");
+        auto* change = get<QToolButton>("cmdUcuzlat");
+        QCOMPARE(get<ElidedLabel>("lblKodlama")->fullText(), u"Kodlama: GSM 7-bit"_s);
+        box->insertPlainText(typed);
+        QCOMPARE(get<ElidedLabel>("lblKodlama")->fullText(), line);
+        QCOMPARE(change->isVisibleTo(wizard), !cheaper.isEmpty());
+        if (cheaper.isEmpty())
+            return;
+        QVERIFY(change->isEnabled());
+        click(*wizard, "cmdUcuzlat");
+        QCOMPARE(box->toPlainText(), cheaper);
+        QCOMPARE(text("Label11"), u"%1/160"_s.arg(cheaper.size()));
+        QVERIFY(!change->isVisibleTo(wizard));
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box->toPlainText(), typed);
     }
 
     // A refusal code is never read as a credit.

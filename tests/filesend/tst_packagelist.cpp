@@ -47,22 +47,59 @@ class TestPackageList : public QObject {
 
 private slots:
     // The list as a user sees it: taking entries off keeps the others in
-    // order, and a list emptied entry by entry is empty.
+    // order, with their SMS, and the SMS total counts those left; a list
+    // emptied entry by entry is empty and costs nothing.
     void removingEntriesKeepsTheRestInOrder() {
         PackageList list;
         for (int i = 0; i < 1000; ++i)
-            list.append(QString::number(5000000000LL + i), u"m%1"_s.arg(i));
+            list.append(QString::number(5000000000LL + i), u"m%1"_s.arg(i), 1 + i % 3);
+        QCOMPARE(list.sms(), 1999);
         QVERIFY(list.removeAt(10));
         QVERIFY(list.removeAt(10));
         QVERIFY(list.removeAt(0));
         QCOMPARE(list.size(), 997);
+        QCOMPARE(list.sms(), 1999 - 2 - 3 - 1);
         QCOMPARE(list.message(0), u"m1"_s);
         QCOMPARE(list.message(9), u"m12"_s);
+        QCOMPARE(list.parts(9), 1);
         QCOMPARE(list.number(996), u"5000000999"_s);
+        QCOMPARE(list.parts(996), 1);
         while (!list.isEmpty())
             QVERIFY(list.removeAt(list.size() / 2));
         QVERIFY(!list.removeAt(0));
         QCOMPARE(list.added(), 1000);
+        QCOMPARE(list.sms(), 0);
+    }
+
+    // Each entry carries the SMS its message is billed as, the operator's
+    // five characters counted; the package is recorded with the SMS of the
+    // entries that went.
+    void eachEntryCountsItsSms_data() {
+        QTest::addColumn<QString>("name"); // the message is the name alone
+        QTest::addColumn<int>("parts");
+        QTest::newRow("155 letters") << QString(155, u'a') << 1;
+        QTest::newRow("156 letters") << QString(156, u'a') << 2;
+        QTest::newRow("a lira sign in 65") << u"₺"_s + QString(64, u'a') << 1;
+        QTest::newRow("a lira sign in 66") << u"₺"_s + QString(65, u'a') << 2;
+        QTest::newRow("a euro sign in 154") << u"€"_s + QString(153, u'a') << 1;
+        QTest::newRow("a euro sign in 155") << u"€"_s + QString(154, u'a') << 2;
+    }
+    void eachEntryCountsItsSms() {
+        QFETCH(QString, name);
+        QFETCH(int, parts);
+        World w;
+        PackageList list;
+        const QByteArray file =
+            "gsm;ad\r\n5321234567;" + name.toUtf8() + "\r\n5321234568;kisa\r\n5321234569;x\r\n";
+        QCOMPARE(w.build(file, list, u"[##ad##]"_s), PackageBuilder::Result::Built);
+        QCOMPARE(list.parts(0), parts);
+        QCOMPARE(list.parts(1), 1);
+        QCOMPARE(list.sms(), parts + 2);
+        list.removeAt(2);
+        QVERIFY(SendPackageList(list, {u"liste.txt"_s, u"ACME"_s, {}}).accepted);
+        Recordset rs = OpenRecordset(u"SELECT paket_boyut, sms_sayisi FROM tbl_giden_txt"_s);
+        QCOMPARE(rs.value(0).toInt(), 2);
+        QCOMPARE(rs.value(1).toInt(), parts + 1);
     }
 
     // The same mobile number written three ways, and a fixed-line number.

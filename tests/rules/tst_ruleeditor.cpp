@@ -5,12 +5,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QToolButton>
 
 #include "rules/RuleEditing.h"
 #include "rules/RuleRunner.h"
 #include "rules/frmOtoAyar.h"
 #include "support/WindowTestSupport.h"
 #include "support/Workbooks.h"
+#include "widgets/ElidedLabel.h"
 #include "widgets/frmPop.h"
 
 using namespace Qt::StringLiterals;
@@ -31,9 +33,9 @@ class TestRuleEditor : public DesktopTest {
         Recordset rs = OpenRecordset(u"SELECT * FROM tbl_kurallar_txt"_s);
         return rs.isEmpty() ? Rule{} : Rule::fromRecord(rs);
     }
-    Rule makeRule(const QString& state) {
-        Rule r{0,        u"Borç"_s, in,     out, u"Sayın [##ad##]\r\nİyi günler"_s, u"O'Brien"_s,
-               u"gsm"_s, u";"_s,    u"E"_s, {}};
+    Rule makeRule(const QString& state,
+                  const QString& templateText = u"Sayın [##ad##]\r\nİyi günler"_s) {
+        Rule r{0, u"Borç"_s, in, out, templateText, u"O'Brien"_s, u"gsm"_s, u";"_s, u"E"_s, {}};
         SetRuleState(r.id = InsertRule(r), state);
         return r;
     }
@@ -190,6 +192,43 @@ private slots:
         QCOMPARE(QStringList({changed.kural_adi, changed.originator, changed.fgsmno,
                               changed.mesaj_sablonu}),
                  QStringList({u"Yeni ad"_s, u"O'Brien"_s, u"gsm"_s, r.mesaj_sablonu}));
+    }
+
+    // The line under the template says what makes it dearer, as in the send
+    // wizard: typed into a new rule, "Değiştir" puts in the cheaper
+    // equivalents and the counter follows; a shown rule's template cannot be
+    // changed from the line.
+    void costLineUnderTheTemplate_data() {
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<QString>("after"); // the template after "Değiştir"
+        QTest::addColumn<QString>("counter");
+        QTest::newRow("a new rule") << true << u"Sayın [##ad##], 150TL'dir"_s << u"25 / 160"_s;
+        QTest::newRow("a shown rule") << false << u"Sayın [##ad##], 150₺’dir"_s << u"24 / 160"_s;
+    }
+    void costLineUnderTheTemplate() {
+        QFETCH(bool, editing);
+        QFETCH(QString, after);
+        QFETCH(QString, counter);
+        const QString typed = u"Sayın [##ad##], 150₺’dir"_s;
+        if (!editing)
+            makeRule(RuleState::Stopped, typed);
+        open();
+        auto* box = get<QPlainTextEdit>("txtMesaj");
+        if (editing) {
+            click(*editor, "cmdYeniKural");
+            type({{"txtAyrac", u";"_s}});
+            ui().queueFileName(env->writeFile(u"ornek/o.txt"_s, "gsm;ad\r\n05321234567;Ali\r\n"));
+            click(*editor, "cmdMesajBelirle");
+            box->insertPlainText(typed);
+        }
+        QCOMPARE(box->toPlainText(), typed);
+        QCOMPARE(get<ElidedLabel>("lblKodlama")->fullText(),
+                 u"Kodlama: UCS-2 · Pahalılaştıran: ₺→TL ’→'"_s);
+        QVERIFY(get<QToolButton>("cmdUcuzlat")->isVisibleTo(editor));
+        QCOMPARE(get<QToolButton>("cmdUcuzlat")->isEnabled(), editing);
+        click(*editor, "cmdUcuzlat");
+        QCOMPARE(box->toPlainText(), after);
+        QCOMPARE(get<QLabel>("Label11")->text(), counter);
     }
 
     // A sample the reader refuses (a spreadsheet's UTF-16 "Unicode text")
