@@ -280,16 +280,12 @@ int RunSend(const QStringList& arguments) {
         PrintError(kCommand, builder.errorString());
         return ExitFailure;
     }
-    const int suffix = ReadCostSettings().operatorSuffix;
-    qint64 sms = 0;
-    list.forEach(
-        [&sms, suffix](QStringView, QStringView message) { sms += SmsParts(message, suffix); });
     PrintText(QStringLiteral("queued=%1 h01=%2 h02=%3 h03=%4 sms=%5\n")
                   .arg(list.size())
                   .arg(builder.noNumber())
                   .arg(builder.tooLong())
                   .arg(builder.noNumberTooLong())
-                  .arg(sms));
+                  .arg(list.sms()));
 
     const std::optional<AccountInfo> account = AskAccountInfo();
     if (!account) {
@@ -318,7 +314,8 @@ int RunSend(const QStringList& arguments) {
         PrintError(kCommand, NotEnoughCreditText);
         return ExitFailure;
     }
-    if (!options.yes && !confirmOnTerminal(SendConfirmationText(list.size(), options.at))) {
+    if (!options.yes && !confirmOnTerminal(SendConfirmationText(list.size(), options.at, list.sms(),
+                                                                account->credit))) {
         PrintError(kCommand, QStringLiteral("not confirmed; nothing was sent"));
         return ExitFailure;
     }
