@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <optional>
+#include <utility>
 
 #include <sqlite3.h>
 
@@ -298,7 +299,7 @@ void Database::execute(const QString& sql) {
     Q_UNUSED(ignored);
 }
 
-Recordset Database::openRecordset(const QString& sql) {
+sqlite3_stmt* Database::prepare(const QString& sql) {
     if (!m_db)
         throw DatabaseError(DatabaseError::Kind::Failed, QStringLiteral("Veritabanı açık değil"));
     const QString translated = translateDateLiterals(sql);
@@ -316,6 +317,26 @@ Recordset Database::openRecordset(const QString& sql) {
         throw DatabaseError(DatabaseError::Kind::Failed,
                             QStringLiteral("Birden fazla SQL ifadesi: %1").arg(sql));
     }
+    return std::exchange(stmt.handle, nullptr);
+}
+
+void Database::forEachText(const QString& sql, const std::function<void(const char*, int)>& each) {
+    Statement stmt;
+    stmt.handle = prepare(sql);
+    if (!stmt.handle)
+        return;
+    int rc;
+    while ((rc = sqlite3_step(stmt.handle)) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt.handle, 0));
+        each(text, text ? sqlite3_column_bytes(stmt.handle, 0) : 0);
+    }
+    if (rc != SQLITE_DONE)
+        fail(rc, sql);
+}
+
+Recordset Database::openRecordset(const QString& sql) {
+    Statement stmt;
+    stmt.handle = prepare(sql);
     if (!stmt.handle) // only blanks or a comment
         return Recordset();
 
@@ -329,6 +350,7 @@ Recordset Database::openRecordset(const QString& sql) {
     }
 
     std::vector<std::vector<QVariant>> rows;
+    int rc;
     while ((rc = sqlite3_step(stmt.handle)) == SQLITE_ROW) {
         std::vector<QVariant> row;
         row.reserve(static_cast<size_t>(columns));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -8,6 +9,7 @@
 #include "Recordset.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 class DatabaseError : public std::runtime_error {
 public:
@@ -80,6 +82,9 @@ public:
 
     // Static, read-only result.
     Recordset openRecordset(const QString& sql);
+    // Calls `each` with the first column of every row as UTF-8 bytes (a
+    // Null as none), building no result: a million rows are read at once.
+    void forEachText(const QString& sql, const std::function<void(const char*, int)>& each);
 
     // Rewrites the engine's #...# date literals outside quoted texts into ISO
     // texts; raises BadDateLiteral for one that names no real date.
@@ -90,6 +95,9 @@ public:
 
 private:
     void createSchema();
+    // The one statement `sql` holds, prepared; null for only blanks or a
+    // comment.
+    sqlite3_stmt* prepare(const QString& sql);
     [[noreturn]] void fail(int code, const QString& context) const;
 
     sqlite3* m_db = nullptr;
