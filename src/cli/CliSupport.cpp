@@ -334,3 +334,12 @@ void LogTail::printNew() {
         out.line(rs.text(1) + QLatin1Char('\t') + EscapeValue(rs.text(2)));
     }
 }
+
+PackagePolicy PolicyOf(const CliArguments& arguments) {
+    return {arguments.options.contains(QStringLiteral("commercial")),
+            arguments.options.contains(QStringLiteral("unique"))};
+}
+
+QString ScreenedCounts(qint64 optedOut, qint64 repeated) {
+    return QStringLiteral(" h04=%1 h05=%2").arg(optedOut).arg(repeated);
+}

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "core/UiServices.h"
+#include "textsource/PackagePolicy.h"
 
 class InstanceLock;
 class TableFile;
@@ -137,3 +138,8 @@ public:
 private:
     qint64 m_last = 0;
 };
+
+// --commercial and --unique of send and preview.
+PackagePolicy PolicyOf(const CliArguments& arguments);
+// The end of their last line: " h04=N h05=N".
+QString ScreenedCounts(qint64 optedOut, qint64 repeated);

@@ -179,6 +179,22 @@ void Database::open(const QString& filePath) {
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, m_busyTimeoutMs);
+    static std::uint64_t openings = 0;
+    m_connection = ++openings;
+    m_rowsWritten.clear();
+    // Every row this connection inserts, changes or deletes, by table. A
+    // statement rolled back still counts: a reader only reads once more.
+    sqlite3_update_hook(
+        m_db,
+        [](void* self, int, const char*, const char* table, sqlite3_int64) {
+            auto& written = static_cast<Database*>(self)->m_rowsWritten;
+            const std::string_view name(table);
+            if (auto it = written.find(name); it != written.end())
+                ++it->second;
+            else
+                written.emplace(name, 1);
+        },
+        this);
 
     try {
         execute(QStringLiteral("PRAGMA foreign_keys = OFF"));
@@ -332,6 +348,16 @@ void Database::forEachText(const QString& sql, const std::function<void(const ch
     }
     if (rc != SQLITE_DONE)
         fail(rc, sql);
+}
+
+Database::TableVersion Database::tableVersion(std::string_view table) {
+    TableVersion version;
+    version.connection = m_connection;
+    version.committedElsewhere =
+        openRecordset(QStringLiteral("PRAGMA data_version")).value(0).toLongLong();
+    if (auto it = m_rowsWritten.find(table); it != m_rowsWritten.end())
+        version.rowsWritten = it->second;
+    return version;
 }
 
 Recordset Database::openRecordset(const QString& sql) {

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include <QString>
 
@@ -86,6 +90,18 @@ public:
     // Null as none), building no result: a million rows are read at once.
     void forEachText(const QString& sql, const std::function<void(const char*, int)>& each);
 
+    // Differs from an earlier one whenever `table` may have changed in
+    // between: rows written through this connection, anything committed by
+    // another one, or the connection opened anew. Lets a large table read
+    // whole be kept until then.
+    struct TableVersion {
+        std::uint64_t connection = 0;
+        std::int64_t committedElsewhere = 0;
+        std::uint64_t rowsWritten = 0;
+        bool operator==(const TableVersion&) const = default;
+    };
+    TableVersion tableVersion(std::string_view table);
+
     // Rewrites the engine's #...# date literals outside quoted texts into ISO
     // texts; raises BadDateLiteral for one that names no real date.
     static QString translateDateLiterals(const QString& sql);
@@ -102,5 +118,7 @@ private:
 
     sqlite3* m_db = nullptr;
     QString m_filePath;
+    std::uint64_t m_connection = 0; // which opening of any database this is
+    std::map<std::string, std::uint64_t, std::less<>> m_rowsWritten; // by table
     int m_busyTimeoutMs = DefaultBusyTimeoutMs;
 };

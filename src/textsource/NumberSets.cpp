@@ -68,16 +68,27 @@ std::size_t OptOutSet::bytesHeld() const {
     return (m_keys.capacity() + m_starts.capacity()) * sizeof(std::uint32_t);
 }
 
-OptOutSet LoadOptOutSet() {
+std::shared_ptr<const OptOutSet> LoadOptOutSet() {
+    // The date triggers keep DELETE from emptying the table without a
+    // word to the connection's row count.
+    static Database::TableVersion readAt;
+    static std::shared_ptr<const OptOutSet> kept;
     OpenDatabase();
+    Database& db = App().gConnection;
+    const Database::TableVersion now = db.tableVersion("tbl_ret");
+    if (kept && now == readAt)
+        return kept;
+    kept.reset(); // a million numbers are not held twice
     std::vector<std::uint32_t> keys;
     // In the key's order, read from the table's own index: nothing to sort.
-    App().gConnection.forEachText(QStringLiteral("SELECT numara FROM tbl_ret ORDER BY numara"),
-                                  [&keys](const char* text, int size) {
-                                      if (const auto key = keyOf(text, size))
-                                          keys.push_back(*key);
-                                  });
-    return OptOutSet(std::move(keys));
+    db.forEachText(QStringLiteral("SELECT numara FROM tbl_ret ORDER BY numara"),
+                   [&keys](const char* text, int size) {
+                       if (const auto key = keyOf(text, size))
+                           keys.push_back(*key);
+                   });
+    kept = std::make_shared<const OptOutSet>(std::move(keys));
+    readAt = now;
+    return kept;
 }
 
 bool SeenNumbers::insert(std::uint32_t key) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -35,10 +36,13 @@ private:
     int m_shift = 30;
 };
 
-// The opt-out list of the program folder's database (tbl_ret), read whole.
-// A stored text that is not a normalised number is skipped (nothing stores
-// one). Raises DatabaseError as any statement does.
-OptOutSet LoadOptOutSet();
+// The opt-out list of the program folder's database (tbl_ret) as it stands
+// now. Read whole the first time and again only once the table may have
+// changed (Database::tableVersion), so a package of a few rows does not pay
+// for a list of a million. A stored text that is not a normalised number
+// is skipped (nothing stores one). Raises DatabaseError as any statement
+// does.
+std::shared_ptr<const OptOutSet> LoadOptOutSet();
 
 // The numbers already met in a package, for "one message per number": an
 // open-addressing table of keys, at most half full, so 8 to 16 bytes a

@@ -42,19 +42,19 @@ QString ScreenedRowsText(qint64 optedOut, qint64 repeated) {
            QStringLiteral(" pakete alınmadı.");
 }
 
-NumberScreen::NumberScreen(const PackagePolicy& policy, OptOutSet optOut)
+NumberScreen::NumberScreen(const PackagePolicy& policy, std::shared_ptr<const OptOutSet> optOut)
     : m_policy(policy)
     , m_optOut(std::move(optOut)) {}
 
 NumberScreen NumberScreen::forPolicy(const PackagePolicy& policy) {
-    return NumberScreen(policy, policy.commercial ? LoadOptOutSet() : OptOutSet());
+    return NumberScreen(policy, policy.commercial ? LoadOptOutSet() : nullptr);
 }
 
 RowOutcome NumberScreen::screen(QStringView number) {
     const std::optional<std::uint32_t> key = NumberKey(number);
     if (!key)
         return RowOutcome::Queued;
-    if (m_policy.commercial && m_optOut.containsKey(*key))
+    if (m_policy.commercial && m_optOut && m_optOut->containsKey(*key))
         return RowOutcome::OptedOut;
     if (m_policy.oneMessagePerNumber && !m_seen.insert(*key))
         return RowOutcome::Repeated;

@@ -52,7 +52,7 @@ class NumberScreen {
 public:
     // Lets every row through.
     NumberScreen() = default;
-    NumberScreen(const PackagePolicy& policy, OptOutSet optOut);
+    NumberScreen(const PackagePolicy& policy, std::shared_ptr<const OptOutSet> optOut);
     // With the program folder's opt-out list for a commercial package.
     // Raises DatabaseError when the list cannot be read: a commercial
     // package is never sent unchecked.
@@ -63,11 +63,8 @@ public:
     // The same on a prepared row: a row no longer queued loses its message.
     void apply(PreparedRow& row);
 
-    const OptOutSet& optOut() const { return m_optOut; }
-    const SeenNumbers& seen() const { return m_seen; }
-
 private:
     PackagePolicy m_policy;
-    OptOutSet m_optOut;
+    std::shared_ptr<const OptOutSet> m_optOut;
     SeenNumbers m_seen;
 };

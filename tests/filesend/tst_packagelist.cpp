@@ -218,6 +218,32 @@ private slots:
                                    "satır (h05_) pakete alınmadı."_s);
     }
 
+    // The list is kept between packages only while nobody changes it: a
+    // number taken off here, or put on by another program (parlex-cli
+    // optout), counts from the next package on.
+    void optOutListChangesReachTheNextPackage() {
+        World w;
+        const auto built = [&w] {
+            PackageBuilder builder(
+                {w.folder, u"liste.txt"_s, RuleTextFormat(u";"_s, u"E"_s), u";"_s});
+            builder.policy = {true, false};
+            PackageList list;
+            builder.build(u"x"_s, u"gsm"_s, list);
+            QStringList numbers;
+            list.forEach([&](QStringView number, QStringView) { numbers << number.toString(); });
+            return numbers;
+        };
+        w.env.writeFile(u"listeler/liste.txt"_s, "gsm\r\n5321234567\r\n5337654321\r\n");
+        ExecuteSql(u"INSERT INTO tbl_ret (numara,kaynak) VALUES ('5321234567','elle')"_s);
+        QCOMPARE(built(), QStringList{u"5337654321"_s});
+        ExecuteSql(u"DELETE FROM tbl_ret WHERE numara = '5321234567'"_s);
+        QCOMPARE(built(), (QStringList{u"5321234567"_s, u"5337654321"_s}));
+        Database other;
+        other.open(DatabasePath());
+        other.execute(u"INSERT INTO tbl_ret (numara,kaynak) VALUES ('5337654321','komut')"_s);
+        QCOMPARE(built(), QStringList{u"5321234567"_s});
+    }
+
     // Every message of a commercial package carries the refusal line, which
     // counts in its length; without one set, the builder says so.
     void commercialPackageCarriesTheRefusalLine_data() {
