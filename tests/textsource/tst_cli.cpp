@@ -84,7 +84,7 @@ void TestCli::commands_data() {
         << preview(u"Sayın [##AD##], borcunuz [##tutar##] TL."_s, u"GSM"_s) << People << 0
         << u"queued\t5321234567\tSayin Ayse, borcunuz 150,50 TL.\n"
            "h01\t\tSayın Veli\\tKılıç, borcunuz 3 TL.\n"
-           "h01\t\tSayın C:\\\\x, borcunuz  TL.\nqueued=1 h01=2 h02=0 h03=0\n"_s
+           "h01\t\tSayın C:\\\\x, borcunuz  TL.\nqueued=1 h01=2 h02=0 h03=0 h04=0 h05=0\n"_s
         << QString();
     const auto bad = [&](const char* name, const QStringList& arguments) {
         QTest::newRow(name) << arguments << People << 2 << QString() << QString();
@@ -135,7 +135,7 @@ void TestCli::commands_data() {
                        "--gsm-column", "gsm"}
         << Book(u"xlsx"_s) << 0
         << u"queued\t5321234567\tAyse: 150,50 TL, son gun 15.01.2027\n"
-           "h01\t\tNumarasız: 40,00 TL, son gün 18.01.2027\nqueued=1 h01=1 h02=0 h03=0\n"_s
+           "h01\t\tNumarasız: 40,00 TL, son gün 18.01.2027\nqueued=1 h01=1 h02=0 h03=0 h04=0 h05=0\n"_s
         << QString();
     QTest::newRow("read: a sheet the workbook has not")
         << readBook + QStringList{"Mart"} << Book(u"xlsx"_s) << 2 << QString()
