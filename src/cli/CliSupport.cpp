@@ -295,6 +295,7 @@ int ProgramSession::open(const QString& command, const CliArguments& arguments, 
                                            "tick \"remember\""));
         return ExitFailure;
     }
+    m_open = true;
     return ExitOk;
 }
 
@@ -334,4 +335,13 @@ void LogTail::printNew() {
         m_last = rs.value(0).toLongLong();
         out.line(rs.text(1) + QLatin1Char('\t') + EscapeValue(rs.text(2)));
     }
+}
+
+PackagePolicy PolicyOf(const CliArguments& arguments) {
+    return {arguments.options.contains(QStringLiteral("commercial")),
+            arguments.options.contains(QStringLiteral("unique"))};
+}
+
+QString ScreenedCounts(qint64 optedOut, qint64 repeated) {
+    return QStringLiteral(" h04=%1 h05=%2").arg(optedOut).arg(repeated);
 }

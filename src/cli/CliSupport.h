@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "core/UiServices.h"
+#include "textsource/PackagePolicy.h"
 
 class InstanceLock;
 class TableFile;
@@ -113,10 +114,12 @@ public:
     int open(const QString& command, const CliArguments& arguments, bool showStatus,
              bool needsAccount = true);
     CliUi& ui() { return *m_ui; }
+    bool isOpen() const { return m_open; }
 
 private:
     std::unique_ptr<InstanceLock> m_lock;
     std::shared_ptr<CliUi> m_ui;
+    bool m_open = false;
 };
 
 // The arguments a command takes no positional argument in; ExitOk or
@@ -139,3 +142,8 @@ public:
 private:
     qint64 m_last = 0;
 };
+
+// --commercial and --unique of send and preview.
+PackagePolicy PolicyOf(const CliArguments& arguments);
+// The end of their last line: " h04=N h05=N".
+QString ScreenedCounts(qint64 optedOut, qint64 repeated);

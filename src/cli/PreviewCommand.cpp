@@ -7,9 +7,11 @@
 #include "core/Database.h"
 #include "core/DbRoutines.h"
 #include "core/Routines.h"
+#include "core/SystemError.h"
 #include "spreadsheet/TableFile.h"
 #include "textsource/MessageCost.h"
 #include "textsource/MessageTemplate.h"
+#include "textsource/PackagePolicy.h"
 
 namespace {
 
@@ -18,7 +20,7 @@ const QString kCommand = QStringLiteral("preview");
 const QString kHelp =
     QStringLiteral("Usage: parlex-cli preview FILE --separator X --header E|H --template T\n"
                    "                          --gsm-column C [--sheet S] [--one-sms]\n"
-                   "                          [--program-folder DIR]\n"
+                   "                          [--commercial] [--unique] [--program-folder DIR]\n"
                    "\n"
                    "Shows what FILE would send: reads it as the program does, fills the\n"
                    "message template T for every row, takes the mobile number from column C\n"
@@ -26,11 +28,12 @@ const QString kHelp =
                    "  outcome<TAB>number<TAB>message<TAB>encoding<TAB>parts\n"
                    "outcome is queued (would be sent), h01 (no usable number), h02 (message\n"
                    "longer than 160 characters, or with the one-SMS option dearer than one\n"
-                   "SMS) or h03 (both); number is the normalised one, empty when unusable;\n"
-                   "message is the text as sent for queued rows and the filled template\n"
-                   "otherwise; encoding (gsm7 or ucs2) and parts are those of the message\n"
-                   "as it would go out, the operator's code counted. Then the line\n"
-                   "  queued=N h01=N h02=N h03=N sms=M\n"
+                   "SMS), h03 (both), h04 (on the opt-out list, with --commercial) or h05\n"
+                   "(the number's later rows, with --unique); number is the normalised one,\n"
+                   "empty when unusable; message is the text as sent for queued rows and the\n"
+                   "filled template otherwise; encoding (gsm7 or ucs2) and parts are those of\n"
+                   "the message as it would go out, the operator's code counted. Then the line\n"
+                   "  queued=N h01=N h02=N h03=N h04=N h05=N sms=M\n"
                    "where M is the SMS the queued rows would be billed as.\n"
                    "A backslash, tab, CR or LF inside a value is written \\\\, \\t, \\r or \\n.\n"
                    "\n"
@@ -55,7 +58,11 @@ const QString kHelp =
                    "                   whatever the settings say\n"
                    "  --program-folder DIR  count with the settings of the folder of\n"
                    "                   ostrel.mdb; its lock is not taken, so the desktop\n"
-                   "                   program may be running\n"
+                   "                   program may be running (without it: the defaults)\n"
+                   "  --commercial     a commercial message: the program folder's opt-out\n"
+                   "                   list applies and messages end with the refusal line\n"
+                   "                   (a warning on standard error when none is set)\n"
+                   "  --unique         one message per number\n"
                    "  -h, --help       this text\n"
                    "\n"
                    "Exit status: 0 done, 1 FILE or the settings cannot be read, 2 bad\n"
@@ -89,6 +96,33 @@ std::optional<CostSettings> costSettings(const CliArguments& parsed) {
     return cost;
 }
 
+// The checks --commercial and --unique add: the program folder's opt-out
+// list and refusal line are read only for --commercial. ExitOk, or the
+// exit status after saying why not.
+int openPolicy(const CliArguments& parsed, ProgramSession& session, NumberScreen& screen,
+               QString& refusal) {
+    const PackagePolicy policy = PolicyOf(parsed);
+    if (!policy.commercial) {
+        screen = NumberScreen(policy, nullptr);
+        return ExitOk;
+    }
+    // A named folder is open already, without its lock; the default one is
+    // opened as for every job, though no account is needed.
+    if (!parsed.options.contains(QStringLiteral("program-folder")))
+        if (const int status = session.open(kCommand, parsed, false, false); status != ExitOk)
+            return status;
+    try {
+        screen = NumberScreen::forPolicy(policy);
+    } catch (const std::exception& e) {
+        PrintError(kCommand, QStringLiteral("ret listesi okunamadı: ") + ErrorText(e));
+        return ExitFailure;
+    }
+    refusal = ReadRefusalText();
+    if (LacksRefusalLine(policy, refusal))
+        PrintError(kCommand, NoRefusalLineText);
+    return ExitOk;
+}
+
 } // namespace
 
 int RunPreview(const QStringList& arguments) {
@@ -96,7 +130,7 @@ int RunPreview(const QStringList& arguments) {
         arguments,
         {QStringLiteral("separator"), QStringLiteral("header"), QStringLiteral("template"),
          QStringLiteral("gsm-column"), QStringLiteral("sheet"), QStringLiteral("program-folder")},
-        {QStringLiteral("one-sms")});
+        {QStringLiteral("one-sms"), QStringLiteral("commercial"), QStringLiteral("unique")});
     if (const auto status = HelpOrUsageError(kCommand, kHelp, parsed))
         return *status;
     for (const QString& required : {QStringLiteral("template"), QStringLiteral("gsm-column")}) {
@@ -108,7 +142,7 @@ int RunPreview(const QStringList& arguments) {
     const QString templateText = parsed.options.value(QStringLiteral("template"));
     const QString gsmColumn = parsed.options.value(QStringLiteral("gsm-column"));
 
-    const std::optional<CostSettings> cost = costSettings(parsed);
+    std::optional<CostSettings> cost = costSettings(parsed);
     if (!cost)
         return ExitFailure;
 
@@ -123,12 +157,25 @@ int RunPreview(const QStringList& arguments) {
         return ExitUsage;
     }
 
+    ProgramSession session;
+    NumberScreen screen;
+    QString refusal;
+    if (const int status = openPolicy(parsed, session, screen, refusal); status != ExitOk)
+        return status;
+    if (session.isOpen()) {
+        const bool oneSms = cost->oneSmsOnly;
+        cost = ReadCostSettings();
+        cost->oneSmsOnly = cost->oneSmsOnly || oneSms;
+    }
+
     CliOutput out;
-    qint64 counts[4] = {};
+    qint64 counts[6] = {};
     qint64 sms = 0;
-    const MessageTemplate messageTemplate(templateText);
+    const MessageTemplate messageTemplate(templateText,
+                                          RefusalEnding(PolicyOf(parsed), templateText, refusal));
     while (reader.next()) {
-        const PreparedRow row = PrepareRow(messageTemplate, reader.record(), gsmIndex, *cost);
+        PreparedRow row = PrepareRow(messageTemplate, reader.record(), gsmIndex, *cost);
+        screen.apply(row);
         ++counts[static_cast<int>(row.outcome)];
         const bool queued = row.outcome == RowOutcome::Queued;
         const QString& message = queued ? row.message : row.filled;
@@ -145,11 +192,13 @@ int RunPreview(const QStringList& arguments) {
         PrintError(kCommand, reader.errorString());
         return ExitFailure;
     }
-    out.line(QStringLiteral("queued=%1 h01=%2 h02=%3 h03=%4 sms=%5")
+    out.line(QStringLiteral("queued=%1 h01=%2 h02=%3 h03=%4")
                  .arg(counts[static_cast<int>(RowOutcome::Queued)])
                  .arg(counts[static_cast<int>(RowOutcome::NoNumber)])
                  .arg(counts[static_cast<int>(RowOutcome::TooLong)])
-                 .arg(counts[static_cast<int>(RowOutcome::NoNumberTooLong)])
-                 .arg(sms));
+                 .arg(counts[static_cast<int>(RowOutcome::NoNumberTooLong)]) +
+             ScreenedCounts(counts[static_cast<int>(RowOutcome::OptedOut)],
+                            counts[static_cast<int>(RowOutcome::Repeated)]) +
+             QStringLiteral(" sms=%1").arg(sms));
     return ExitOk;
 }

@@ -26,12 +26,14 @@ const QString kAtFormat = QStringLiteral("dd.MM.yyyy HH:mm");
 const QString kHelp = QStringLiteral(
     "Usage: parlex-cli send FILE --separator X --header E|H --gsm-column C --template T\n"
     "                       [--sheet S] [--originator NAME] [--at \"dd.MM.yyyy HH:mm\"]\n"
-    "                       [--one-sms] [--yes] [--resend] [--program-folder DIR]\n"
+    "                       [--one-sms] [--commercial] [--unique] [--yes] [--resend]\n"
+    "                       [--program-folder DIR]\n"
     "\n"
     "Sends FILE as one package, as the \"Dosyadan SMS gönder\" window does: builds\n"
     "the list (rows that cannot be sent go to h01_, h02_ and h03_ files beside\n"
-    "FILE), asks the gateway for the credit and prints\n"
-    "  queued=N h01=N h02=N h03=N sms=M\n"
+    "FILE, rows left out by --commercial and --unique to h04_ and h05_), asks the\n"
+    "gateway for the credit and prints\n"
+    "  queued=N h01=N h02=N h03=N h04=N h05=N sms=M\n"
     "  credit=N\n"
     "then asks \"Devam etmek istiyor musunuz?\" on a terminal (e: yes), submits\n"
     "and prints\n"
@@ -61,6 +63,12 @@ const QString kHelp = QStringLiteral(
     "  --at \"dd.MM.yyyy HH:mm\" deliver at that time instead of now\n"
     "  --one-sms             send no row dearer than one SMS, whatever the\n"
     "                        settings say\n"
+    "  --commercial          a commercial message (ticari ileti): numbers on the\n"
+    "                        opt-out list of the program folder are left out (h04),\n"
+    "                        and every message ends with the refusal line of the\n"
+    "                        settings (a warning on standard error when none is set)\n"
+    "  --unique              one message per number: a number's later rows are left\n"
+    "                        out (h05)\n"
     "  --yes                 send without asking (needed when not on a terminal)\n"
     "  --resend              send although an earlier send of the same content\n"
     "                        may have reached the gateway (check its reports first)\n"
@@ -210,7 +218,8 @@ int RunSend(const QStringList& arguments) {
         {QStringLiteral("separator"), QStringLiteral("header"), QStringLiteral("gsm-column"),
          QStringLiteral("template"), QStringLiteral("originator"), QStringLiteral("at"),
          QStringLiteral("sheet"), QStringLiteral("program-folder")},
-        {QStringLiteral("yes"), QStringLiteral("resend"), QStringLiteral("one-sms")});
+        {QStringLiteral("yes"), QStringLiteral("resend"), QStringLiteral("one-sms"),
+         QStringLiteral("commercial"), QStringLiteral("unique")});
     if (const auto status = HelpOrUsageError(kCommand, kHelp, parsed))
         return *status;
     SendOptions options;
@@ -259,6 +268,7 @@ int RunSend(const QStringList& arguments) {
          sample.separator == QLatin1String("T") ? QStringLiteral("\t") : sample.separator,
          options.sheet});
     builder.oneSmsOnly = parsed.options.contains(QStringLiteral("one-sms"));
+    builder.policy = PolicyOf(parsed);
     builder.onProgress = [&builder](const PackageList&) {
         if (ExitRequested())
             builder.cancel();
@@ -276,16 +286,20 @@ int RunSend(const QStringList& arguments) {
                    sample.file + QStringLiteral(" dosyası okunamadı: ") + builder.errorString());
         return ExitFailure;
     }
-    if (built == PackageBuilder::Result::RejectsNotWritten) {
+    if (built == PackageBuilder::Result::RejectsNotWritten ||
+        built == PackageBuilder::Result::OptOutUnreadable) {
         PrintError(kCommand, builder.errorString());
         return ExitFailure;
     }
-    PrintText(QStringLiteral("queued=%1 h01=%2 h02=%3 h03=%4 sms=%5\n")
+    if (builder.lacksRefusalLine())
+        PrintError(kCommand, NoRefusalLineText);
+    PrintText(QStringLiteral("queued=%1 h01=%2 h02=%3 h03=%4")
                   .arg(list.size())
                   .arg(builder.noNumber())
                   .arg(builder.tooLong())
-                  .arg(builder.noNumberTooLong())
-                  .arg(list.sms()));
+                  .arg(builder.noNumberTooLong()) +
+              ScreenedCounts(builder.optedOut(), builder.repeated()) +
+              QStringLiteral(" sms=%1\n").arg(list.sms()));
 
     const std::optional<AccountInfo> account = AskAccountInfo();
     if (!account) {

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <optional>
+#include <utility>
 
 #include <sqlite3.h>
 
@@ -178,6 +179,22 @@ void Database::open(const QString& filePath) {
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, m_busyTimeoutMs);
+    static std::uint64_t openings = 0;
+    m_connection = ++openings;
+    m_rowsWritten.clear();
+    // Every row this connection inserts, changes or deletes, by table. A
+    // statement rolled back still counts: a reader only reads once more.
+    sqlite3_update_hook(
+        m_db,
+        [](void* self, int, const char*, const char* table, sqlite3_int64) {
+            auto& written = static_cast<Database*>(self)->m_rowsWritten;
+            const std::string_view name(table);
+            if (auto it = written.find(name); it != written.end())
+                ++it->second;
+            else
+                written.emplace(name, 1);
+        },
+        this);
 
     try {
         execute(QStringLiteral("PRAGMA foreign_keys = OFF"));
@@ -298,7 +315,7 @@ void Database::execute(const QString& sql) {
     Q_UNUSED(ignored);
 }
 
-Recordset Database::openRecordset(const QString& sql) {
+sqlite3_stmt* Database::prepare(const QString& sql) {
     if (!m_db)
         throw DatabaseError(DatabaseError::Kind::Failed, QStringLiteral("Veritabanı açık değil"));
     const QString translated = translateDateLiterals(sql);
@@ -316,6 +333,36 @@ Recordset Database::openRecordset(const QString& sql) {
         throw DatabaseError(DatabaseError::Kind::Failed,
                             QStringLiteral("Birden fazla SQL ifadesi: %1").arg(sql));
     }
+    return std::exchange(stmt.handle, nullptr);
+}
+
+void Database::forEachText(const QString& sql, const std::function<void(const char*, int)>& each) {
+    Statement stmt;
+    stmt.handle = prepare(sql);
+    if (!stmt.handle)
+        return;
+    int rc;
+    while ((rc = sqlite3_step(stmt.handle)) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt.handle, 0));
+        each(text, text ? sqlite3_column_bytes(stmt.handle, 0) : 0);
+    }
+    if (rc != SQLITE_DONE)
+        fail(rc, sql);
+}
+
+Database::TableVersion Database::tableVersion(std::string_view table) {
+    TableVersion version;
+    version.connection = m_connection;
+    version.committedElsewhere =
+        openRecordset(QStringLiteral("PRAGMA data_version")).value(0).toLongLong();
+    if (auto it = m_rowsWritten.find(table); it != m_rowsWritten.end())
+        version.rowsWritten = it->second;
+    return version;
+}
+
+Recordset Database::openRecordset(const QString& sql) {
+    Statement stmt;
+    stmt.handle = prepare(sql);
     if (!stmt.handle) // only blanks or a comment
         return Recordset();
 
@@ -329,6 +376,7 @@ Recordset Database::openRecordset(const QString& sql) {
     }
 
     std::vector<std::vector<QVariant>> rows;
+    int rc;
     while ((rc = sqlite3_step(stmt.handle)) == SQLITE_ROW) {
         std::vector<QVariant> row;
         row.reserve(static_cast<size_t>(columns));

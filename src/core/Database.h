@@ -1,13 +1,19 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include <QString>
 
 #include "Recordset.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 class DatabaseError : public std::runtime_error {
 public:
@@ -80,6 +86,21 @@ public:
 
     // Static, read-only result.
     Recordset openRecordset(const QString& sql);
+    // Calls `each` with the first column of every row as UTF-8 bytes (a
+    // Null as none), building no result: a million rows are read at once.
+    void forEachText(const QString& sql, const std::function<void(const char*, int)>& each);
+
+    // Differs from an earlier one whenever `table` may have changed in
+    // between: rows written through this connection, anything committed by
+    // another one, or the connection opened anew. Lets a large table read
+    // whole be kept until then.
+    struct TableVersion {
+        std::uint64_t connection = 0;
+        std::int64_t committedElsewhere = 0;
+        std::uint64_t rowsWritten = 0;
+        bool operator==(const TableVersion&) const = default;
+    };
+    TableVersion tableVersion(std::string_view table);
 
     // Rewrites the engine's #...# date literals outside quoted texts into ISO
     // texts; raises BadDateLiteral for one that names no real date.
@@ -92,9 +113,14 @@ private:
     friend class PreparedStatement;
 
     void createSchema();
+    // The one statement `sql` holds, prepared; null for only blanks or a
+    // comment.
+    sqlite3_stmt* prepare(const QString& sql);
     [[noreturn]] void fail(int code, const QString& context) const;
 
     sqlite3* m_db = nullptr;
     QString m_filePath;
+    std::uint64_t m_connection = 0; // which opening of any database this is
+    std::map<std::string, std::uint64_t, std::less<>> m_rowsWritten; // by table
     int m_busyTimeoutMs = DefaultBusyTimeoutMs;
 };

@@ -1,6 +1,8 @@
 #include "PackageBuilder.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,6 +12,7 @@
 #include "core/AppState.h"
 #include "core/DbRoutines.h"
 #include "core/Routines.h"
+#include "core/SystemError.h"
 #include "core/UiServices.h"
 #include "rules/RejectFile.h"
 #include "spreadsheet/TableFile.h"
@@ -24,18 +27,14 @@ namespace {
 // Rows between two looks at the clock.
 constexpr int RowsBetweenLooks = 256;
 
-const QString Prefixes[3] = {QStringLiteral("h01_"), QStringLiteral("h02_"),
-                             QStringLiteral("h03_")};
+constexpr int RejectKinds = 5;
+const QString Prefixes[RejectKinds] = {QStringLiteral("h01_"), QStringLiteral("h02_"),
+                                       QStringLiteral("h03_"), QStringLiteral("h04_"),
+                                       QStringLiteral("h05_")};
 
+// The outcomes other than Queued follow the prefixes' order.
 int rejectIndex(RowOutcome outcome) {
-    switch (outcome) {
-    case RowOutcome::NoNumber:
-        return 0;
-    case RowOutcome::TooLong:
-        return 1;
-    default:
-        return 2;
-    }
+    return static_cast<int>(outcome) - static_cast<int>(RowOutcome::NoNumber);
 }
 
 } // namespace
@@ -63,15 +62,16 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
                                              PackageList& list) {
     list.clear();
     m_accepted = 0;
-    m_counts[0] = m_counts[1] = m_counts[2] = 0;
+    std::fill(std::begin(m_counts), std::end(m_counts), 0);
+    m_lacksRefusalLine = false;
     m_kept.clear();
     const QString& file = m_source.fileName;
 
     // A workbook's rows go back into workbooks, under their column names
     // when it has them; a data file's into text files without its header.
     const bool workbook = IsWorkbookName(file);
-    std::unique_ptr<RejectRows> rejects[3];
-    for (int i = 0; i < 3; ++i) {
+    std::unique_ptr<RejectRows> rejects[RejectKinds];
+    for (int i = 0; i < RejectKinds; ++i) {
         rejects[i] = MakeRejectRows(m_source.folder, Prefixes[i], file, QString(),
                                     workbook && m_source.format.header, m_source.rejectSeparator);
         if (auto* book = dynamic_cast<RejectBook*>(rejects[i].get()))
@@ -104,7 +104,20 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
     FileSendLog(Tag + file + QStringLiteral(" dosyası için mesaj paketi oluşturuluyor..."));
     UserInterface().yield();
 
-    const MessageTemplate messageTemplate(templateText);
+    NumberScreen screen;
+    try {
+        screen = NumberScreen::forPolicy(policy);
+    } catch (const std::exception& e) {
+        // A commercial package is never built without its list.
+        m_error = file + OptOutUnreadableText + ErrorText(e);
+        FileSendLog(Tag + m_error);
+        dropRejects();
+        return Result::OptOutUnreadable;
+    }
+    const QString refusal = ReadRefusalText();
+    m_lacksRefusalLine = LacksRefusalLine(policy, refusal);
+    const MessageTemplate messageTemplate(templateText,
+                                          RefusalEnding(policy, templateText, refusal));
     RowTester tester(messageTemplate, reader.columnIndex(gsmColumn));
     CostSettings cost = ReadCostSettings();
     cost.oneSmsOnly = cost.oneSmsOnly || oneSmsOnly;
@@ -112,6 +125,7 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
         tester.countWith(cost);
     else
         tester.cleanWithoutCounting();
+    tester.screenWith(screen);
     QElapsedTimer sinceYield;
     sinceYield.start();
     int rows = 0;
@@ -169,6 +183,8 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
             m_kept << r->path();
         r->settle(true);
     }
+    if (const QString left = ScreenedRowsText(optedOut(), repeated()); !left.isEmpty())
+        FileSendWriteLog(Tag + file + left);
     if (onProgress)
         onProgress(list);
     return Result::Built;

@@ -7,12 +7,13 @@
 #include <QStringList>
 
 #include "PackageList.h"
+#include "textsource/PackagePolicy.h"
 #include "textsource/SchemaIni.h"
 
 // Builds the send wizard's package list from a data file or a workbook's
 // sheet: every row filled with the template, its number normalised, tested;
-// queued rows go into the list, the others into the reject files h01_, h02_
-// and h03_ beside the file (for a workbook, workbooks: h01_liste.xlsx). The builder owns its
+// queued rows go into the list, the others into the reject files h01_ to
+// h05_ beside the file (for a workbook, workbooks: h01_liste.xlsx). The builder owns its
 // reader, so nothing else that reads data files meanwhile (the automatic sender, at a yield) can
 // disturb it.
 //
@@ -28,6 +29,9 @@ public:
         // The rows that are not sent could not be written beside the file;
         // the list is emptied, errorString() says why in a whole sentence.
         RejectsNotWritten,
+        // A commercial package's opt-out list could not be read; the list
+        // is emptied, errorString() says why in a whole sentence.
+        OptOutUnreadable,
     };
 
     struct Source {
@@ -58,6 +62,8 @@ public:
     bool oneSmsOnly = false;
     // Off only where a bench measures what counting the SMS costs.
     bool countSms = true;
+    // Commercial, one message per number: both off unless set.
+    PackagePolicy policy;
 
     Result build(const QString& templateText, const QString& gsmColumn, PackageList& list);
     void cancel() { m_cancel = true; }
@@ -67,6 +73,12 @@ public:
     int noNumber() const { return m_counts[0]; }
     int tooLong() const { return m_counts[1]; }
     int noNumberTooLong() const { return m_counts[2]; }
+    // Rows left out by the policy: numbers on the opt-out list (h04_) and
+    // numbers queued before (h05_).
+    int optedOut() const { return m_counts[3]; }
+    int repeated() const { return m_counts[4]; }
+    // A commercial package built without a refusal line (none is set).
+    bool lacksRefusalLine() const { return m_lacksRefusalLine; }
     qint64 accepted() const { return m_accepted; }
     // Why the file could not be read (Result::Unreadable), or why its
     // reject rows could not be written.
@@ -77,7 +89,8 @@ public:
 private:
     Source m_source;
     bool m_cancel = false;
-    int m_counts[3] = {};
+    int m_counts[5] = {};
+    bool m_lacksRefusalLine = false;
     qint64 m_accepted = 0;
     QString m_error;
     QStringList m_kept;

@@ -264,7 +264,8 @@ bool frmDosyaSMS::buildList() {
                               WizardSampleFailure.text + Crlf +
                                   QStringLiteral("Sistemin ürettiği hata mesajı : ") +
                                   builder.errorString());
-    if (result == PackageBuilder::Result::RejectsNotWritten)
+    if (result == PackageBuilder::Result::RejectsNotWritten ||
+        result == PackageBuilder::Result::OptOutUnreadable)
         UserInterface().error(Title, builder.errorString());
     return result == PackageBuilder::Result::Built || result == PackageBuilder::Result::Empty;
 }

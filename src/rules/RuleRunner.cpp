@@ -1,5 +1,7 @@
 #include "RuleRunner.h"
 
+#include <optional>
+
 #include <unistd.h>
 
 #include <QFileInfo>
@@ -21,6 +23,7 @@
 #include "spreadsheet/TableFile.h"
 #include "textsource/MessageCost.h"
 #include "textsource/MessageTemplate.h"
+#include "textsource/PackagePolicy.h"
 #include "textsource/SchemaIni.h"
 
 Q_LOGGING_CATEGORY(lcRunner, "parlex.runner")
@@ -38,7 +41,7 @@ QString nameOf(const QString& path) {
     return QFileInfo(path).fileName();
 }
 
-// The three reject files of one data file.
+// The reject files of one data file.
 struct RejectFiles {
     RejectFiles(const Rule& rule, const QString& fileName, const QString& targetName) {
         const QString hold = HeldRejectsFolder(rule, fileName);
@@ -50,8 +53,12 @@ struct RejectFiles {
         noNumber = make("h01_");
         tooLong = make("h02_");
         both = make("h03_");
+        optedOut = make("h04_");
+        repeated = make("h05_");
     }
-    QList<RejectRows*> all() const { return {noNumber.get(), tooLong.get(), both.get()}; }
+    QList<RejectRows*> all() const {
+        return {noNumber.get(), tooLong.get(), both.get(), optedOut.get(), repeated.get()};
+    }
     void setEncoding(TextEncoding e) {
         for (RejectRows* f : all())
             f->setEncoding(e);
@@ -62,6 +69,10 @@ struct RejectFiles {
             return *noNumber;
         case RowOutcome::TooLong:
             return *tooLong;
+        case RowOutcome::OptedOut:
+            return *optedOut;
+        case RowOutcome::Repeated:
+            return *repeated;
         default:
             return *both;
         }
@@ -95,7 +106,25 @@ struct RejectFiles {
     std::unique_ptr<RejectRows> noNumber;
     std::unique_ptr<RejectRows> tooLong;
     std::unique_ptr<RejectRows> both;
+    std::unique_ptr<RejectRows> optedOut;
+    std::unique_ptr<RejectRows> repeated;
 };
+
+// The rule's policy for one file: its opt-out list read anew, so a number
+// added since the last file is honoured. None when the list cannot be read;
+// said once until it can, and the file waits.
+std::optional<NumberScreen> screenFor(const Rule& rule, const QString& linePrefix) {
+    const QString key = QStringLiteral("retlistesi:") + QString::number(rule.id);
+    try {
+        NumberScreen screen = NumberScreen::forPolicy(rule.policy());
+        RunnerMemory::clear(key);
+        return screen;
+    } catch (const std::exception& e) {
+        RunnerMemory::notice(key, linePrefix + OptOutUnreadableText + ErrorText(e) +
+                                      QStringLiteral(". Dosya her kontrolde yeniden denenecek."));
+        return std::nullopt;
+    }
+}
 
 // How one data file ended.
 struct FileResult {
@@ -184,9 +213,20 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
                   QStringLiteral(") bulunamadı; dosyadaki sütunlar: ") +
                   columnList(reader.columnNames()));
     }
-    const MessageTemplate messageTemplate(rule.mesaj_sablonu); // parsed once for the file
+    std::optional<NumberScreen> screen = screenFor(rule, linePrefix);
+    if (!screen) {
+        rejects.settle(false, linePrefix);
+        return {};
+    }
+    const PackagePolicy policy = rule.policy();
+    const QString refusal = ReadRefusalText();
+    // Parsed once for the file.
+    const MessageTemplate messageTemplate(rule.mesaj_sablonu,
+                                          RefusalEnding(policy, rule.mesaj_sablonu, refusal));
     RowTester tester(messageTemplate, gsmColumn);
     tester.countWith(ReadCostSettings());
+    tester.screenWith(*screen);
+    qint64 screened[2] = {};
     qint64 smsTotal = 0;
     while (reader.next()) {
         const TextRecord& row = reader.record();
@@ -201,6 +241,8 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
                 outcome = RowOutcome::TooLong;
             }
         }
+        if (outcome == RowOutcome::OptedOut || outcome == RowOutcome::Repeated)
+            ++screened[outcome == RowOutcome::Repeated];
         rejects.forOutcome(outcome).addRecord(row);
     }
     // A file that breaks off half-way is not sent in part: it waits whole.
@@ -217,10 +259,15 @@ FileResult fSMSGonder(const Rule& rule, const QString& fileName, const QString& 
         return {};
     }
     NoteRejectsWaitingForRoom(rule, fileName, QString());
+    if (const QString left = ScreenedRowsText(screened[0], screened[1]); !left.isEmpty())
+        RunnerLog(linePrefix + left);
     UserInterface().yield();
 
     std::optional<qint64> journalId;
     if (gateway.basketCount() > 0) {
+        // Nobody is there to ask: the package goes, and the log says what it lacks.
+        if (LacksRefusalLine(policy, refusal))
+            RunnerLog(linePrefix + QStringLiteral(": ") + NoRefusalLineText);
         SubmissionRequest request = SubmissionRequest::forActiveAccount(rule.originator);
         request.beforeSubmit = [&] {
             RunnerLog(linePrefix + PackageSendingText);

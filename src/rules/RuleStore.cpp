@@ -16,8 +16,28 @@ Rule Rule::fromRecord(const Recordset& rs) {
     r.metin_ayraci = rs.text(7);
     r.baslik_var = rs.text(8);
     r.flg_aktif = rs.text(9);
+    // Added later, so at the end of the row: taken by name.
+    r.flg_ticari = rs.text(QStringLiteral("flg_ticari"));
+    r.flg_tek_numara = rs.text(QStringLiteral("flg_tek_numara"));
     return r;
 }
+
+PackagePolicy Rule::policy() const {
+    return {flg_ticari == QLatin1String("1"), flg_tek_numara == QLatin1String("1")};
+}
+
+void Rule::setPolicy(const PackagePolicy& policy) {
+    flg_ticari = policy.commercial ? QStringLiteral("1") : QStringLiteral("0");
+    flg_tek_numara = policy.oneMessagePerNumber ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+namespace {
+
+QString flagValue(const QString& flag) {
+    return flag == QLatin1String("1") ? flag : QStringLiteral("0");
+}
+
+} // namespace
 
 Recordset pDizinListe() {
     OpenDatabase();
@@ -33,14 +53,16 @@ Recordset LoadEditorRules() {
 // flag included: an apostrophe in a sender name must not break the statement.
 qint32 InsertRule(const Rule& r) {
     const auto q = SqlQuote;
-    ExecuteSql(
-        QStringLiteral("INSERT INTO tbl_kurallar_txt (kural_adi,gelen_klasor,giden_klasor,"
-                       "mesaj_sablonu,originator,fgsmno,metin_ayraci,baslik_var,flg_aktif) ") +
-        QStringLiteral("VALUES('") + q(r.kural_adi) + QStringLiteral("','") + q(r.gelen_klasor) +
-        QStringLiteral("','") + q(r.giden_klasor) + QStringLiteral("','") + q(r.mesaj_sablonu) +
-        QStringLiteral("','") + q(r.originator) + QStringLiteral("','") + q(r.fgsmno) +
-        QStringLiteral("','") + q(r.metin_ayraci) + QStringLiteral("','") + q(r.baslik_var) +
-        QStringLiteral("','1')"));
+    ExecuteSql(QStringLiteral("INSERT INTO tbl_kurallar_txt (kural_adi,gelen_klasor,giden_klasor,"
+                              "mesaj_sablonu,originator,fgsmno,metin_ayraci,baslik_var,flg_aktif,"
+                              "flg_ticari,flg_tek_numara) ") +
+               QStringLiteral("VALUES('") + q(r.kural_adi) + QStringLiteral("','") +
+               q(r.gelen_klasor) + QStringLiteral("','") + q(r.giden_klasor) +
+               QStringLiteral("','") + q(r.mesaj_sablonu) + QStringLiteral("','") +
+               q(r.originator) + QStringLiteral("','") + q(r.fgsmno) + QStringLiteral("','") +
+               q(r.metin_ayraci) + QStringLiteral("','") + q(r.baslik_var) +
+               QStringLiteral("','1','") + flagValue(r.flg_ticari) + QStringLiteral("','") +
+               flagValue(r.flg_tek_numara) + QStringLiteral("')"));
     return static_cast<qint32>(App().gConnection.lastInsertId());
 }
 
@@ -54,7 +76,10 @@ void UpdateRule(const Rule& r) {
                q(r.originator) + QStringLiteral("',") + QStringLiteral("       fgsmno = '") +
                q(r.fgsmno) + QStringLiteral("',") + QStringLiteral(" metin_ayraci = '") +
                q(r.metin_ayraci) + QStringLiteral("',") + QStringLiteral(" baslik_var = '") +
-               q(r.baslik_var) + QStringLiteral("',") + QStringLiteral("  flg_aktif = '0' ") +
+               q(r.baslik_var) + QStringLiteral("',") + QStringLiteral(" flg_ticari = '") +
+               flagValue(r.flg_ticari) + QStringLiteral("',") +
+               QStringLiteral(" flg_tek_numara = '") + flagValue(r.flg_tek_numara) +
+               QStringLiteral("',") + QStringLiteral("  flg_aktif = '0' ") +
                QStringLiteral("WHERE id = ") + QString::number(r.id));
 }
 

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "core/Recordset.h"
+#include "textsource/PackagePolicy.h"
 
 // One automatic-sending rule: a row of tbl_kurallar_txt. The runner reads
 // rows by position, so the column order of the table is part of the format.
@@ -17,6 +18,14 @@ struct Rule {
     QString metin_ayraci; // "T" = tab, otherwise the separator itself
     QString baslik_var;   // "E" = header line, anything else = none
     QString flg_aktif;    // "1" running, "0" stopped, "-1" reserved
+    // "1": a commercial package, checked against the opt-out list and
+    // carrying the refusal line; "1": one message per number. "0" when not.
+    QString flg_ticari = QStringLiteral("0");
+    QString flg_tek_numara = QStringLiteral("0");
+
+    // The two flags as the senders take them.
+    PackagePolicy policy() const;
+    void setPolicy(const PackagePolicy& policy);
 
     // From the current row of a "SELECT * FROM tbl_kurallar_txt" result.
     static Rule fromRecord(const Recordset& rs);

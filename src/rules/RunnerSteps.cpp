@@ -28,7 +28,8 @@ const QString UnopenableKey = QStringLiteral("adsiz:");
 const QString NoRoomKey = QStringLiteral("redyer:");
 const QString IncompleteKey = QStringLiteral("yarim:");
 const QStringList RejectPrefixes = {QStringLiteral("h01_"), QStringLiteral("h02_"),
-                                    QStringLiteral("h03_")};
+                                    QStringLiteral("h03_"), QStringLiteral("h04_"),
+                                    QStringLiteral("h05_")};
 
 QString nameOf(const QString& path) {
     return QFileInfo(path).fileName();

@@ -1,5 +1,6 @@
 #include "MessageTemplate.h"
 
+#include "PackagePolicy.h"
 #include "TextValues.h"
 #include "core/Routines.h"
 
@@ -65,8 +66,9 @@ QString FillTemplate(QStringView templateText, const TextRecord& row) {
     });
 }
 
-MessageTemplate::MessageTemplate(QStringView templateText)
-    : m_text(templateText.toString()) {
+MessageTemplate::MessageTemplate(QStringView templateText, QStringView ending)
+    : m_text(templateText.toString())
+    , m_ending(ending.toString()) {
     const QChar* const base = m_text.constData();
     scan(
         m_text,
@@ -82,7 +84,7 @@ MessageTemplate::MessageTemplate(QStringView templateText)
 
 QString MessageTemplate::fill(const TextRecord& row) const {
     QString m;
-    m.reserve(m_literalLength + 64);
+    m.reserve(m_literalLength + m_ending.size() + 65);
     fillInto(row, m);
     return m;
 }
@@ -107,6 +109,11 @@ void MessageTemplate::fillInto(const TextRecord& row, QString& out) const {
         else
             out += QStringView(m_text).sliced(piece.from, piece.length);
     }
+    if (!m_ending.isEmpty()) {
+        if (!out.isEmpty())
+            out += u' ';
+        out += m_ending;
+    }
 }
 
 RowOutcome ClassifyRow(QStringView filledMessage, QStringView normalizedNumber) {
@@ -126,6 +133,10 @@ QString RowOutcomeName(RowOutcome outcome) {
         return QStringLiteral("h02");
     case RowOutcome::NoNumberTooLong:
         return QStringLiteral("h03");
+    case RowOutcome::OptedOut:
+        return QStringLiteral("h04");
+    case RowOutcome::Repeated:
+        return QStringLiteral("h05");
     }
     return QString();
 }
@@ -156,12 +167,16 @@ RowOutcome RowTester::test(const TextRecord& row) {
     m_parts = 0;
     const bool counted = m_counting && (outcome == RowOutcome::Queued ||
                                         (m_cost.oneSmsOnly && outcome == RowOutcome::NoNumber));
-    if (!counted)
-        return outcome;
-    CleanMessageTextInto(m_filled, m_cleaned);
-    m_parts = m_countParts ? SmsParts(m_cleaned, m_cost.operatorSuffix) : 1;
-    if (m_cost.oneSmsOnly && m_parts > 1)
-        outcome = outcome == RowOutcome::Queued ? RowOutcome::TooLong : RowOutcome::NoNumberTooLong;
+    if (counted) {
+        CleanMessageTextInto(m_filled, m_cleaned);
+        m_parts = m_countParts ? SmsParts(m_cleaned, m_cost.operatorSuffix) : 1;
+        if (m_cost.oneSmsOnly && m_parts > 1)
+            outcome =
+                outcome == RowOutcome::Queued ? RowOutcome::TooLong : RowOutcome::NoNumberTooLong;
+    }
+    // The package's checks come after the row's own.
+    if (m_screen && outcome == RowOutcome::Queued)
+        outcome = m_screen->screen(m_number);
     if (outcome != RowOutcome::Queued)
         m_parts = 0;
     return outcome;

@@ -26,9 +26,12 @@ QString FillTemplate(QStringView templateText, const TextRecord& row);
 
 // A template read once and filled for many rows, with the same result as
 // FillTemplate; the column of each placeholder is looked up once per file.
+// An `ending` (a commercial package's refusal line) follows every filled
+// message after a blank, or alone when the message is empty; it is text,
+// never placeholders, and counts in the message's length like the rest.
 class MessageTemplate {
 public:
-    explicit MessageTemplate(QStringView templateText);
+    explicit MessageTemplate(QStringView templateText, QStringView ending = {});
 
     QString fill(const TextRecord& row) const;
     // The same into `out`, replacing what it held; its buffer is reused.
@@ -43,6 +46,7 @@ private:
     };
 
     QString m_text;
+    QString m_ending;
     std::vector<Piece> m_pieces;
     qsizetype m_literalLength = 0;
     // Columns of the placeholders, for the column list they were found in.
@@ -59,6 +63,9 @@ enum class RowOutcome {
     NoNumber,        // h01: no usable number, message fits
     TooLong,         // h02: usable number, message longer than 160
     NoNumberTooLong, // h03: neither
+    // Checks of the package after those of the row (NumberScreen):
+    OptedOut, // h04: a commercial package, the number is on the opt-out list
+    Repeated, // h05: one message per number, the number was queued before
 };
 
 // `normalizedNumber` is NormalizeGsm of the row's number ("" when unusable).
@@ -67,7 +74,7 @@ enum class RowOutcome {
 // the 160-character field that holds the queued message.
 RowOutcome ClassifyRow(QStringView filledMessage, QStringView normalizedNumber);
 
-// "queued", "h01", "h02" or "h03".
+// "queued", "h01", ... "h05".
 QString RowOutcomeName(RowOutcome outcome);
 
 // NormalizeGsm of a value as the program shows it, into `out` (its buffer
@@ -86,6 +93,7 @@ PreparedRow PrepareRow(const MessageTemplate& messageTemplate, const TextRecord&
                        const CostSettings& cost = {});
 
 // PrepareRow for every row of a file, with the buffers kept from row to row.
+class NumberScreen;
 class RowTester {
 public:
     RowTester(const MessageTemplate& messageTemplate, int gsmColumn)
@@ -106,6 +114,10 @@ public:
         m_countParts = false;
     }
 
+    // A row that would be queued goes through `screen` too (it must outlive
+    // the tester); its count is then 0 unless still queued.
+    void screenWith(NumberScreen& screen) { m_screen = &screen; }
+
     RowOutcome test(const TextRecord& row);
     // Of the row tested last.
     const QString& filled() const { return m_filled; }
@@ -121,6 +133,7 @@ private:
     CostSettings m_cost;
     bool m_counting = false;
     bool m_countParts = true;
+    NumberScreen* m_screen = nullptr;
     QString m_filled;
     QString m_number;
     QString m_cleaned;

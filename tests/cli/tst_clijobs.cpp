@@ -6,11 +6,13 @@
 #include "core/DatabaseSchema.h"
 #include "core/DbRoutines.h"
 #include "core/InstanceLock.h"
+#include "core/Routines.h"
 #include "gateway/Gateway.h"
 #include "optout/OptOutList.h"
 #include "reports/StatusListExport.h"
 #include "support/RunnerWorld.h"
 #include "support/Workbooks.h"
+#include "textsource/PackagePolicy.h"
 
 namespace {
 
@@ -57,6 +59,8 @@ class TestCliJobs : public QObject {
 private slots:
     void jobs_data();
     void jobs();
+    void commercialAndUnique_data();
+    void commercialAndUnique();
     void sendStoppedInFlightStillRecordsThePackage();
     void sendKilledInFlightIsNotSentAgainUnasked();
     void watchSendsDroppedFilesUntilTerminated();
@@ -74,20 +78,25 @@ void TestCliJobs::jobs_data() {
 
     const QDate next = QDate::currentDate().addMonths(1);
     const QDate fifth(next.year(), next.month(), 5);
-    QTest::newRow("sent now") << Send + QStringList{"--yes"} << "" << 0
-                              << "queued=2 h01=1 h02=0 h03=0 sms=2\ncredit=1000\nMsgID: ";
+    QTest::newRow("sent now")
+        << Send + QStringList{"--yes"} << "" << 0
+        << "queued=2 h01=1 h02=0 h03=0 h04=0 h05=0 sms=2\ncredit=1000\nMsgID: ";
     // Ali's message is 155 characters, Veli's and Kısa's 156: with the
     // operator's five, one SMS and two.
     const QString x152(152, 'x');
     const QStringList sendLong = Send + QStringList{"--yes", "--template", "[##ad##]" + x152};
     QTest::newRow("two SMS a message")
-        << sendLong << "" << 0 << "queued=2 h01=1 h02=0 h03=0 sms=3\ncredit=1000\nMsgID: ";
+        << sendLong << "" << 0
+        << "queued=2 h01=1 h02=0 h03=0 h04=0 h05=0 sms=3\ncredit=1000\nMsgID: ";
     QTest::newRow("no operator's code in the settings")
-        << sendLong << "suffix0" << 0 << "queued=2 h01=1 h02=0 h03=0 sms=2\ncredit=1000\nMsgID: ";
-    QTest::newRow("--one-sms") << sendLong + QStringList{"--one-sms"} << "" << 0
-                               << "queued=1 h01=0 h02=1 h03=1 sms=1\ncredit=1000\nMsgID: ";
+        << sendLong << "suffix0" << 0
+        << "queued=2 h01=1 h02=0 h03=0 h04=0 h05=0 sms=2\ncredit=1000\nMsgID: ";
+    QTest::newRow("--one-sms")
+        << sendLong + QStringList{"--one-sms"} << "" << 0
+        << "queued=1 h01=0 h02=1 h03=1 h04=0 h05=0 sms=1\ncredit=1000\nMsgID: ";
     QTest::newRow("the one-SMS option in the settings")
-        << sendLong << "onesms" << 0 << "queued=1 h01=0 h02=1 h03=1 sms=1\ncredit=1000\nMsgID: ";
+        << sendLong << "onesms" << 0
+        << "queued=1 h01=0 h02=1 h03=1 h04=0 h05=0 sms=1\ncredit=1000\nMsgID: ";
     // preview counts with the folder's settings without its lock.
     const QStringList preview = {"preview",      "FILE", "--separator", ";",
                                  "--header",     "E",    "--template",  "[##ad##]" + x152,
@@ -98,14 +107,15 @@ void TestCliJobs::jobs_data() {
     QTest::newRow("preview, desktop running")
         << preview << "lock" << 0
         << ali + "queued" + veli.arg(2) + "h01" + kisa.arg(2) +
-               "queued=2 h01=1 h02=0 h03=0 sms=3\n";
+               "queued=2 h01=1 h02=0 h03=0 h04=0 h05=0 sms=3\n";
     QTest::newRow("preview, no operator's code in the settings")
         << preview << "suffix0" << 0
         << ali + "queued" + veli.arg(1) + "h01" + kisa.arg(1) +
-               "queued=2 h01=1 h02=0 h03=0 sms=2\n";
+               "queued=2 h01=1 h02=0 h03=0 h04=0 h05=0 sms=2\n";
     QTest::newRow("preview, the one-SMS option in the settings")
         << preview << "onesms" << 0
-        << ali + "h02" + veli.arg(2) + "h03" + kisa.arg(2) + "queued=1 h01=0 h02=1 h03=1 sms=1\n";
+        << ali + "h02" + veli.arg(2) + "h03" + kisa.arg(2) +
+               "queued=1 h01=0 h02=1 h03=1 h04=0 h05=0 sms=1\n";
     QTest::newRow("the fifth at 14:30")
         << Send + QStringList{"--yes", "--at", fifth.toString("dd.MM.yyyy") + " 14:30"} << "" << 0
         << fifth.toString("ddMMyyyy") + "1430";
@@ -134,8 +144,9 @@ void TestCliJobs::jobs_data() {
         << QStringList{"send", "--now"} << "" << 2 << "unknown option --now";
     QTest::newRow("report from a word")
         << QStringList{"report", "package", "1000001"} << "report" << 1 << "okunamıyor";
-    QTest::newRow("a workbook's sheet") << SendBook + QStringList{"--sheet", "Ocak"} << "" << 0
-                                        << "queued=2 h01=1 h02=0 h03=0 sms=2\ncredit=1000\nMsgID: ";
+    QTest::newRow("a workbook's sheet")
+        << SendBook + QStringList{"--sheet", "Ocak"} << "" << 0
+        << "queued=2 h01=1 h02=0 h03=0 h04=0 h05=0 sms=2\ncredit=1000\nMsgID: ";
     QTest::newRow("a sheet the workbook has not")
         << SendBook + QStringList{"--sheet", "Mart"} << "" << 2 << "its sheets: Eski, Ocak";
     QTest::newRow("credit") << QStringList{"credit"} << "" << 0
@@ -237,6 +248,61 @@ void TestCliJobs::jobs() {
     QVERIFY(QString::fromUtf8(history->readAllStandardOutput())
                 .startsWith(QString::fromStdString(package.id) + "\tDosyadan gönderim\t" + name +
                             "\t"));
+}
+
+// --commercial leaves out the numbers on the program folder's opt-out list
+// and ends every message with the refusal line, or warns that there is
+// none; --unique sends a number once. Both count what they left out.
+void TestCliJobs::commercialAndUnique_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QString>("counts");
+
+    const QString r = "Ret için RET yazıp 4609'a gönderin";
+    QTest::newRow("send, commercial")
+        << "send" << QStringList{"--commercial"} << r << "queued=1 h01=1 h02=0 h03=0 h04=2 h05=0 sms=1";
+    QTest::newRow("send, commercial, no refusal line")
+        << "send" << QStringList{"--commercial"} << ""
+        << "queued=1 h01=1 h02=0 h03=0 h04=2 h05=0 sms=1";
+    QTest::newRow("send, unique") << "send" << QStringList{"--unique"} << ""
+                                  << "queued=2 h01=1 h02=0 h03=0 h04=0 h05=1 sms=2";
+    QTest::newRow("preview, both") << "preview" << QStringList{"--commercial", "--unique"} << r
+                                   << "queued=1 h01=1 h02=0 h03=0 h04=2 h05=0 sms=1";
+    QTest::newRow("preview, unique") << "preview" << QStringList{"--unique"} << ""
+                                     << "queued=2 h01=1 h02=0 h03=0 h04=0 h05=1 sms=2";
+}
+
+void TestCliJobs::commercialAndUnique() {
+    QFETCH(QString, command);
+    QFETCH(QStringList, options);
+    QFETCH(QString, refusal);
+    QFETCH(QString, counts);
+    CliWorld w;
+    SetParam(QLatin1String(ParamName::RefusalText), refusal);
+    ExecuteSql("INSERT INTO tbl_ret (numara,kaynak) VALUES ('5321234567','komut')");
+    w.env.writeFile("liste/ocak.txt",
+                    "gsm;ad\n05321234567;Ali\n5337654321;Veli\n+90 532 123 45 67;Ali\n123;Kısa\n");
+    QStringList arguments = QStringList(Send).replaceInStrings("FILE", w.list) + options;
+    arguments[0] = command;
+    if (command == "send")
+        arguments << "--yes";
+    const auto cli = w.start(arguments);
+    QVERIFY(cli->waitForFinished(60000));
+    const QStringList out = QString::fromUtf8(cli->readAllStandardOutput()).split('\n');
+    const QString err = QString::fromUtf8(cli->readAllStandardError());
+    QCOMPARE(cli->exitCode(), 0);
+    QCOMPARE(out.value(command == "send" ? 0 : out.size() - 2), counts);
+    const bool commercial = options.contains("--commercial");
+    QCOMPARE(err.contains(NoRefusalLineText), commercial && refusal.isEmpty());
+    if (command != "send")
+        return;
+    QCOMPARE(QFileInfo::exists(w.env.filePath("liste/h04_ocak.txt")), commercial);
+    QCOMPARE(QFileInfo::exists(w.env.filePath("liste/h05_ocak.txt")), !commercial);
+    const auto messages = w.sim->packageMessages(w.sim->packages().at(0).id);
+    QCOMPARE(QString::fromStdString(messages.back().text),
+             refusal.isEmpty() ? QString("Sayin Veli, kampanya basladi.")
+                               : "Sayin Veli, kampanya basladi. " + CleanMessageText(refusal));
 }
 
 // Ctrl+C or SIGTERM once the package has left: its reply is awaited and

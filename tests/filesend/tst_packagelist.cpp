@@ -188,6 +188,136 @@ private slots:
         QCOMPARE(SheetLines(w.folder + u"/h03_liste.xlsx"_s), names + QStringList{';' + longName});
     }
 
+    // A commercial package leaves out the numbers on the opt-out list (h04_),
+    // one message per number a number's later rows (h05_), each after the
+    // row's own tests; a number counts the same however it is written.
+    void policyLeavesRowsOut_data() {
+        QTest::addColumn<bool>("commercial");
+        QTest::addColumn<bool>("unique");
+        QTest::addColumn<QString>("listed"); // on the opt-out list
+        QTest::addColumn<QStringList>("queued");
+        QTest::addColumn<QList<int>>("counts"); // h01 to h05
+
+        const QString a = u"5321234567"_s, b = u"5337654321"_s;
+        QTest::newRow("neither") << false << false << a << QStringList{a, a, b, a}
+                                 << QList<int>{1, 1, 0, 0, 0};
+        QTest::newRow("commercial, three forms of a listed number")
+            << true << false << a << QStringList{b} << QList<int>{1, 1, 0, 3, 0};
+        QTest::newRow("one per number")
+            << false << true << b << QStringList{a, b} << QList<int>{1, 1, 0, 0, 2};
+        // B's too long row is h02 before it could be h04.
+        QTest::newRow("both") << true << true << b << QStringList{a} << QList<int>{1, 1, 0, 1, 2};
+    }
+    void policyLeavesRowsOut() {
+        QFETCH(bool, commercial);
+        QFETCH(bool, unique);
+        QFETCH(QString, listed);
+        QFETCH(QStringList, queued);
+        QFETCH(QList<int>, counts);
+        World w;
+        ExecuteSql(u"INSERT INTO tbl_ret (numara,kaynak) VALUES ('%1','elle')"_s.arg(listed));
+        const QByteArray longName(155, 'x'); // "Sayın " makes 161
+        w.env.writeFile(u"listeler/liste.txt"_s, "gsm;ad\r\n05321234567;Ali\r\n5337654321;" +
+                                                     longName +
+                                                     "\r\n+90 (532) 123 45 67;Ay\xFE"
+                                                     "e\r\n2121234567;Sabit\r\n5337654321;"
+                                                     "Can\r\n532.123.45.67;Veli\r\n");
+        PackageBuilder builder({w.folder, u"liste.txt"_s, RuleTextFormat(u";"_s, u"E"_s), u";"_s});
+        builder.policy = {commercial, unique};
+        PackageList list;
+        QCOMPARE(builder.build(u"Sayın [##ad##]"_s, u"gsm"_s, list), PackageBuilder::Result::Built);
+        QStringList numbers;
+        list.forEach([&](QStringView number, QStringView) { numbers << number.toString(); });
+        QCOMPARE(numbers, queued);
+        QCOMPARE((QList<int>{builder.noNumber(), builder.tooLong(), builder.noNumberTooLong(),
+                             builder.optedOut(), builder.repeated()}),
+                 counts);
+        // Each left-out row as it was, in its own file; none left empty.
+        QStringList files{u"liste.txt"_s, u"h01_liste.txt"_s, u"h02_liste.txt"_s};
+        if (counts[3])
+            files << u"h04_liste.txt"_s;
+        if (counts[4])
+            files << u"h05_liste.txt"_s;
+        files.sort();
+        QCOMPARE(w.files(), files);
+        if (commercial && !unique)
+            QCOMPARE(w.read(u"h04_liste.txt"_s),
+                     QByteArray("05321234567;Ali\r\n+90 (532) 123 45 67;Ay\xFE"
+                                "e\r\n532.123.45.67;Veli\r\n"));
+        if (unique && !commercial)
+            QCOMPARE(w.read(u"h05_liste.txt"_s), QByteArray("+90 (532) 123 45 67;Ay\xFE"
+                                                            "e\r\n532.123.45.67;Veli\r\n"));
+        const QStringList said = w.env.logLines().filter(u"pakete alınmadı"_s);
+        QCOMPARE(said.size(), counts[3] + counts[4] > 0 ? 1 : 0);
+        if (counts[3] && counts[4])
+            QCOMPARE(said.front(), u"[DosyadanSMS] liste.txt dosyasında ret listesindeki "
+                                   "numaralara ait 1 satır (h04_) ve aynı numarayı tekrarlayan 2 "
+                                   "satır (h05_) pakete alınmadı."_s);
+    }
+
+    // The list is kept between packages only while nobody changes it: a
+    // number taken off here, or put on by another program (parlex-cli
+    // optout), counts from the next package on.
+    void optOutListChangesReachTheNextPackage() {
+        World w;
+        const auto built = [&w] {
+            PackageBuilder builder(
+                {w.folder, u"liste.txt"_s, RuleTextFormat(u";"_s, u"E"_s), u";"_s});
+            builder.policy = {true, false};
+            PackageList list;
+            builder.build(u"x"_s, u"gsm"_s, list);
+            QStringList numbers;
+            list.forEach([&](QStringView number, QStringView) { numbers << number.toString(); });
+            return numbers;
+        };
+        w.env.writeFile(u"listeler/liste.txt"_s, "gsm\r\n5321234567\r\n5337654321\r\n");
+        ExecuteSql(u"INSERT INTO tbl_ret (numara,kaynak) VALUES ('5321234567','elle')"_s);
+        QCOMPARE(built(), QStringList{u"5337654321"_s});
+        ExecuteSql(u"DELETE FROM tbl_ret WHERE numara = '5321234567'"_s);
+        QCOMPARE(built(), (QStringList{u"5321234567"_s, u"5337654321"_s}));
+        Database other;
+        other.open(DatabasePath());
+        other.execute(u"INSERT INTO tbl_ret (numara,kaynak) VALUES ('5337654321','komut')"_s);
+        QCOMPARE(built(), QStringList{u"5321234567"_s});
+    }
+
+    // Every message of a commercial package carries the refusal line, which
+    // counts in its length; without one set, the builder says so.
+    void commercialPackageCarriesTheRefusalLine_data() {
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<bool>("commercial");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<bool>("lacking");
+        const QString r = u"Ret için RET yazıp 4609'a gönderin"_s;
+        const QString sent = u"Sayin Ali Ret icin RET yazip 4609'a gonderin"_s;
+        QTest::newRow("set") << r << true << QStringList{sent} << false;
+        QTest::newRow("not commercial")
+            << r << false << QStringList{u"Sayin Ali"_s, u"Sayin "_s + QString(144, u'x')} << false;
+        QTest::newRow("none set") << QString() << true
+                                  << QStringList{u"Sayin Ali"_s, u"Sayin "_s + QString(144, u'x')}
+                                  << true;
+    }
+    void commercialPackageCarriesTheRefusalLine() {
+        QFETCH(QString, refusal);
+        QFETCH(bool, commercial);
+        QFETCH(QStringList, messages);
+        QFETCH(bool, lacking);
+        World w;
+        SetParam(u"ret_metni"_s, refusal);
+        // 150 characters: too long with the line.
+        w.env.writeFile(u"listeler/liste.txt"_s,
+                        "gsm;ad\r\n5321234567;Ali\r\n5337654321;" + QByteArray(144, 'x') + "\r\n");
+        PackageBuilder builder({w.folder, u"liste.txt"_s, RuleTextFormat(u";"_s, u"E"_s), u";"_s});
+        builder.policy = {commercial, false};
+        PackageList list;
+        QCOMPARE(builder.build(u"Sayın [##ad##]"_s, u"gsm"_s, list), PackageBuilder::Result::Built);
+        QStringList built;
+        list.forEach([&](QStringView, QStringView message) { built << message.toString(); });
+        QCOMPARE(built, messages);
+        QCOMPARE(builder.tooLong(), 2 - int(messages.size()));
+        QCOMPARE(builder.lacksRefusalLine(), lacking);
+    }
+
     void emptyFileLeavesNothingBehind() {
         World w;
         PackageList list;

@@ -13,6 +13,7 @@
 #include "support/DiskFaults.h"
 #include "support/RunnerWorld.h"
 #include "support/Workbooks.h"
+#include "textsource/PackagePolicy.h"
 
 using namespace Qt::StringLiterals;
 
@@ -49,6 +50,8 @@ private slots:
     void oneFileEndToEnd();
     void smsCounted_data();
     void smsCounted();
+    void commercialAndUniqueRules_data();
+    void commercialAndUniqueRules();
     void allRowsRejectedSendsNothing();
     void workbookSentWithRejectWorkbooks_data();
     void workbookSentWithRejectWorkbooks();
@@ -176,6 +179,72 @@ void TestRuleRunner::smsCounted() {
     const QString note = P + QStringLiteral("liste.txt mesaj paketi: 2 mesaj, 3 SMS");
     QCOMPARE(w.env.logLines().contains(note), !oneSms);
     QCOMPARE(QFileInfo::exists(w.out + QStringLiteral("/h02_liste.txt")), oneSms);
+}
+
+// A rule's own policy: a commercial one reaches nobody on the opt-out
+// list and ends every message with the refusal line, or logs that it has
+// none; one message per number sends a number's first row only.
+void TestRuleRunner::commercialAndUniqueRules_data() {
+    QTest::addColumn<bool>("commercial");
+    QTest::addColumn<bool>("unique");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QStringList>("sent");  // number and text
+    QTest::addColumn<QStringList>("files"); // in the outgoing folder
+    QTest::addColumn<QStringList>("said");  // besides the usual lines
+
+    const QString ali = u"5321234567 Sayin Ali, borcunuz 10 TL."_s;
+    const QString can = u"5337654321 Sayin Can, borcunuz 5 TL."_s;
+    const QString r = u"Ret için RET yazıp 4609'a gönderin"_s;
+    const QString left = P + u"liste.txt dosyasında "_s;
+    QTest::newRow("neither") << false << false << r << QStringList{ali, ali, can}
+                             << QStringList{u"liste.txt"_s} << QStringList();
+    QTest::newRow("commercial") << true << false << r
+                                << QStringList{can + u" Ret icin RET yazip 4609'a gonderin"_s}
+                                << QStringList{u"h04_liste.txt"_s, u"liste.txt"_s}
+                                << QStringList{left + u"ret listesindeki numaralara ait 2 satır "
+                                                      "(h04_) pakete alınmadı."_s};
+    QTest::newRow("commercial, no refusal line")
+        << true << false << QString() << QStringList{can}
+        << QStringList{u"h04_liste.txt"_s, u"liste.txt"_s}
+        << QStringList{left + u"ret listesindeki numaralara ait 2 satır (h04_) pakete alınmadı."_s,
+                       P + u"liste.txt: "_s + NoRefusalLineText};
+    QTest::newRow("one per number")
+        << false << true << r << QStringList{ali, can}
+        << QStringList{u"h05_liste.txt"_s, u"liste.txt"_s}
+        << QStringList{left + u"aynı numarayı tekrarlayan 1 satır (h05_) pakete alınmadı."_s};
+}
+
+void TestRuleRunner::commercialAndUniqueRules() {
+    QFETCH(bool, commercial);
+    QFETCH(bool, unique);
+    QFETCH(QString, refusal);
+    QFETCH(QStringList, sent);
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, said);
+    RunnerWorld w;
+    w.rule.setPolicy({commercial, unique});
+    UpdateRule(w.rule); // stored stopped
+    SetRuleState(w.rule.id, RuleState::Running);
+    SetParam(u"ret_metni"_s, refusal);
+    ExecuteSql(u"INSERT INTO tbl_ret (numara,kaynak) VALUES ('5321234567','dosya')"_s);
+    w.drop(u"liste.txt"_s, "gsm;ad;tutar\n05321234567;Ali;10\n+90 532 123 45 67;Ali;10\n"
+                           "5337654321;Can;5\n");
+    OtoMesaj();
+
+    QCOMPARE(w.sim->packageCount(), 1);
+    QStringList messages;
+    for (const auto& m : w.sim->packageMessages(w.sim->packages()[0].id))
+        messages << QString::fromStdString(m.number + ' ' + m.text);
+    QCOMPARE(messages, sent);
+    QCOMPARE(RunnerWorld::files(w.out), files);
+    const QStringList usual{u"açılıyor"_s, u"oluşturuluyor"_s, u"gönderiliyor"_s, u"başarıyla"_s};
+    QStringList others;
+    for (const QString& line : w.env.logLines()) {
+        if (std::none_of(usual.begin(), usual.end(),
+                         [&](const QString& u) { return line.contains(u); }))
+            others << line;
+    }
+    QCOMPARE(others, said);
 }
 
 void TestRuleRunner::allRowsRejectedSendsNothing() {

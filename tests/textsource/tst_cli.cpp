@@ -84,7 +84,7 @@ void TestCli::commands_data() {
         << preview(u"Sayın [##AD##], borcunuz [##tutar##] TL."_s, u"GSM"_s) << People << 0
         << u"queued\t5321234567\tSayin Ayse, borcunuz 150,50 TL.\tgsm7\t1\n"
            "h01\t\tSayın Veli\\tKılıç, borcunuz 3 TL.\tucs2\t1\n"
-           "h01\t\tSayın C:\\\\x, borcunuz  TL.\tgsm7\t1\nqueued=1 h01=2 h02=0 h03=0 sms=1\n"_s
+           "h01\t\tSayın C:\\\\x, borcunuz  TL.\tgsm7\t1\nqueued=1 h01=2 h02=0 h03=0 h04=0 h05=0 sms=1\n"_s
         << QString();
     // 156 characters and the operator's code are two SMS; a backslash takes
     // two septets and a tab puts the message in UCS-2. With --one-sms a row
@@ -96,12 +96,12 @@ void TestCli::commands_data() {
     QTest::newRow("preview: parts and encodings")
         << pad << People << 0
         << u"queued"_s + rows + u"h01\t\tC:\\\\x"_s + x152 +
-               u"\tgsm7\t2\nqueued=1 h01=1 h02=0 h03=1 sms=2\n"_s
+               u"\tgsm7\t2\nqueued=1 h01=1 h02=0 h03=1 h04=0 h05=0 sms=2\n"_s
         << QString();
     QTest::newRow("preview: --one-sms")
         << pad + QStringList{u"--one-sms"_s} << People << 0
         << u"h02"_s + QString(rows).replace(u"Ayse"_s, u"Ayşe"_s) + u"h03\t\tC:\\\\x"_s + x152 +
-               u"\tgsm7\t2\nqueued=0 h01=0 h02=1 h03=2 sms=0\n"_s
+               u"\tgsm7\t2\nqueued=0 h01=0 h02=1 h03=2 h04=0 h05=0 sms=0\n"_s
         << QString();
     // A mistyped folder must not count with the defaults unnoticed.
     QTest::newRow("preview: a program folder without a database")
@@ -157,7 +157,7 @@ void TestCli::commands_data() {
         << Book(u"xlsx"_s) << 0
         << u"queued\t5321234567\tAyse: 150,50 TL, son gun 15.01.2027\tgsm7\t1\n"
            "h01\t\tNumarasız: 40,00 TL, son gün 18.01.2027\tgsm7\t1\n"
-           "queued=1 h01=1 h02=0 h03=0 sms=1\n"_s
+           "queued=1 h01=1 h02=0 h03=0 h04=0 h05=0 sms=1\n"_s
         << QString();
     QTest::newRow("read: a sheet the workbook has not")
         << readBook + QStringList{"Mart"} << Book(u"xlsx"_s) << 2 << QString()

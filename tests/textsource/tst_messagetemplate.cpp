@@ -1,3 +1,7 @@
+#include <random>
+#include <set>
+#include <unordered_set>
+
 #include <QtTest>
 
 #include "core/Routines.h"
@@ -5,6 +9,8 @@
 #include "textsource/DelimitedReader.h"
 #include "textsource/MessageCost.h"
 #include "textsource/MessageTemplate.h"
+#include "textsource/NumberSets.h"
+#include "textsource/PackagePolicy.h"
 #include "textsource/SchemaIni.h"
 
 using namespace Qt::StringLiterals;
@@ -37,6 +43,9 @@ private slots:
     void fill();
     void prepare_data();
     void prepare();
+    void refusalLine_data();
+    void refusalLine();
+    void numberSetsHoldWhatWasPut();
     void counters();
 };
 
@@ -151,6 +160,90 @@ void TestMessageTemplate::prepare() {
     QCOMPARE(tester.number(), number);
     QCOMPARE(tester.filled(), prepared.filled);
     QCOMPARE(tester.parts(), parts);
+}
+
+void TestMessageTemplate::refusalLine_data() {
+    // A commercial package's messages end with the refusal line, once, and
+    // it counts in the 160-character limit and in the SMS billed.
+    QTest::addColumn<QString>("templateText");
+    QTest::addColumn<QString>("refusal"); // the setting
+    QTest::addColumn<bool>("commercial");
+    QTest::addColumn<QString>("filled");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<int>("parts");
+
+    const QString r = u"Ret için RET yazıp 4609'a gönderin"_s; // 34 characters
+    const auto a = [](int n) {
+        return QString(n, u'a');
+    };
+    const auto row = [](const char* name, const QString& templateText, const QString& refusal,
+                        bool commercial, const QString& filled, const char* outcome, int parts) {
+        QTest::newRow(name) << templateText << refusal << commercial << filled << outcome << parts;
+    };
+    row("appended after a blank", u"Kampanya"_s, r, true, u"Kampanya "_s + r, "queued", 1);
+    row("template holds it already", r + u" Kampanya"_s, r, true, r + u" Kampanya"_s, "queued", 1);
+    row("not commercial", u"Kampanya"_s, r, false, u"Kampanya"_s, "queued", 1);
+    row("none set", u"Kampanya"_s, QString(), true, u"Kampanya"_s, "queued", 1);
+    row("an empty message is the line alone", u"[##yok##]"_s, r, true, r, "queued", 1);
+    row("125 and the line make 160", a(125), r, true, a(125) + u' ' + r, "queued", 2);
+    row("126 and the line make 161", a(126), r, true, a(126) + u' ' + r, "h02", 0);
+    row("150 and the line are too long", a(150), r, true, a(150) + u' ' + r, "h02", 0);
+    // With the operator's code one SMS holds 155 characters.
+    row("120 and the line in one SMS", a(120), r, true, a(120) + u' ' + r, "queued", 1);
+    row("121 and the line in two", a(121), r, true, a(121) + u' ' + r, "queued", 2);
+}
+
+void TestMessageTemplate::refusalLine() {
+    QFETCH(QString, templateText);
+    QFETCH(QString, refusal);
+    QFETCH(bool, commercial);
+    QFETCH(QString, filled);
+    QFETCH(QString, outcome);
+    QFETCH(int, parts);
+    TestEnvironment env;
+    const TextRecord row = FirstRecord(env, "gsm\n5321234567\n");
+    const PackagePolicy policy{commercial, false};
+    const MessageTemplate compiled(templateText, RefusalEnding(policy, templateText, refusal));
+    const PreparedRow prepared = PrepareRow(compiled, row, 0);
+    QCOMPARE(prepared.filled, filled);
+    QCOMPARE(RowOutcomeName(prepared.outcome), outcome);
+    QCOMPARE(prepared.parts, parts);
+    QCOMPARE(prepared.message, parts ? CleanMessageText(filled) : QString());
+}
+
+// The opt-out list and the numbers met, against the standard library's
+// sets: every number put in is found, and no other, at the range's ends too.
+void TestMessageTemplate::numberSetsHoldWhatWasPut() {
+    QCOMPARE(NumberKey(u"5321234567"), std::optional<std::uint32_t>(321234567));
+    QCOMPARE(NumberKey(u"5000000000"), std::optional<std::uint32_t>(0));
+    for (const QStringView notOne : {u"", u"0532123456", u"53212345678", u"532123456x"})
+        QVERIFY(!NumberKey(notOne));
+
+    std::mt19937 random(25);
+    std::uniform_int_distribution<std::uint32_t> anyKey(0, 999999999);
+    std::vector<std::uint32_t> keys{0, 999999999};
+    for (int i = 0; i < 20000; ++i)
+        keys.push_back(i % 4 ? anyKey(random) : 321000000 + anyKey(random) % 5000);
+    const std::set<std::uint32_t> expected(keys.begin(), keys.end());
+    keys.push_back(keys[7]); // put twice
+    const OptOutSet list(keys);
+    QCOMPARE(list.size(), expected.size());
+    QVERIFY(list.contains(u"5999999999") && list.contains(u"5000000000"));
+    QVERIFY(!OptOutSet().contains(u"5321234567"));
+    for (int i = 0; i < 100000; ++i) {
+        const std::uint32_t key = i % 2 ? anyKey(random) : keys[size_t(i) % keys.size()] + i % 3;
+        if (list.containsKey(key) != expected.count(key))
+            QFAIL(qPrintable(u"wrong for key %1"_s.arg(key)));
+    }
+
+    SeenNumbers seen;
+    std::unordered_set<std::uint32_t> met;
+    for (int i = 0; i < 100000; ++i) {
+        const std::uint32_t key = i % 3 ? anyKey(random) % 60000 : 999999999 - i;
+        if (seen.insert(key) != met.insert(key).second)
+            QFAIL(qPrintable(u"wrong for key %1"_s.arg(key)));
+    }
+    QCOMPARE(seen.size(), met.size());
 }
 
 void TestMessageTemplate::counters() {

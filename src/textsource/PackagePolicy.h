@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include "MessageTemplate.h"
+#include "NumberSets.h"
+
+// What the user said of a package beyond its file: a commercial package
+// (ticari ileti) is checked against the opt-out list and carries the
+// refusal line; with one message per number a number's later rows are not
+// sent. Off by default, so rules and files send as they always have.
+struct PackagePolicy {
+    bool commercial = false;
+    bool oneMessagePerNumber = false;
+};
+
+// The refusal line of the settings ("Ret metni"), blanks around it dropped;
+// "" when none is set. Read at each package, so a change reaches a watcher
+// without a restart; an unreadable setting counts as none.
+QString ReadRefusalText();
+
+// What every message of a package ends with, after a blank: the refusal
+// line for a commercial package whose template does not already hold it,
+// otherwise "". A blank, not a line break: line breaks are taken out of a
+// message before it is sent and the line would stick to the text.
+QString RefusalEnding(const PackagePolicy& policy, QStringView templateText,
+                      const QString& refusalText);
+
+// A commercial package that tells nobody how to refuse: no refusal line is
+// set. The window asks before sending; the unattended senders say
+// NoRefusalLineText.
+bool LacksRefusalLine(const PackagePolicy& policy, const QString& refusalText);
+// Why a commercial package was not made, after the file's name and before
+// the reason.
+inline const QString OptOutUnreadableText =
+    QStringLiteral(" dosyasından ticari ileti paketi oluşturulamadı: ret listesi okunamadı: ");
+
+// What the senders log after a file's name when its package left rows out
+// by its policy; "" when it left none.
+QString ScreenedRowsText(qint64 optedOut, qint64 repeated);
+
+inline const QString NoRefusalLineText =
+    QStringLiteral("Ticari ileti paketinde ret metni yok: alıcılara ret yolu bildirilmiyor. Ret "
+                   "metnini ayarlardan girebilirsiniz.");
+
+// A package's checks after each row's own, in this order: a number on the
+// opt-out list of a commercial package (h04), then a number queued before
+// in a package with one message per number (h05). Only a row that is sent
+// counts as met: a number whose first row was too long still gets the next.
+class NumberScreen {
+public:
+    // Lets every row through.
+    NumberScreen() = default;
+    NumberScreen(const PackagePolicy& policy, std::shared_ptr<const OptOutSet> optOut);
+    // With the program folder's opt-out list for a commercial package.
+    // Raises DatabaseError when the list cannot be read: a commercial
+    // package is never sent unchecked.
+    static NumberScreen forPolicy(const PackagePolicy& policy);
+
+    // The outcome of a row the row test queued, for its normalised number.
+    RowOutcome screen(QStringView number);
+    // The same on a prepared row: a row no longer queued loses its message.
+    void apply(PreparedRow& row);
+
+private:
+    PackagePolicy m_policy;
+    std::shared_ptr<const OptOutSet> m_optOut;
+    SeenNumbers m_seen;
+};
