@@ -104,6 +104,20 @@ QString SendConfirmationText(qint64 count, const std::optional<QDateTime>& sched
     return question;
 }
 
+QString ScreenedQuestionText(qint64 optedOut, qint64 repeated, bool lacksRefusalLine) {
+    QString lines;
+    if (optedOut > 0)
+        lines += QStringLiteral("\r\nRet listesinde olduğu için gönderilmeyecek mesaj sayısı: ") +
+                 QString::number(optedOut);
+    if (repeated > 0)
+        lines += QStringLiteral("\r\nAynı numaraya tekrar gideceği için gönderilmeyecek mesaj "
+                                "sayısı: ") +
+                 QString::number(repeated);
+    if (lacksRefusalLine)
+        lines += QStringLiteral("\r\nUyarı: ") + NoRefusalLineText;
+    return lines;
+}
+
 QString ScheduledSendDate(const QDateTime& when) {
     return when.toString(QStringLiteral("ddMMyyyyHHmm"));
 }

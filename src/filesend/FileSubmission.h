@@ -50,6 +50,9 @@ FileSendResult SendPackageList(const PackageList& list, const FileSendRequest& r
 QString SendConfirmationText(qint64 count, const std::optional<QDateTime>& scheduled,
                              std::optional<qint64> sms = std::nullopt,
                              std::optional<qint64> credit = std::nullopt);
+// What the question adds for a package its policy screened: the rows left
+// out, and a warning when a commercial package tells nobody how to refuse.
+QString ScreenedQuestionText(qint64 optedOut, qint64 repeated, bool lacksRefusalLine);
 inline const QString SendConfirmationTitle = QStringLiteral("Parlex Mesaj Gönderim Onayı");
 inline const QString NotEnoughCreditText =
     QStringLiteral("Gönderim yapabilecek kadar kontörünüz yok.");

@@ -239,6 +239,8 @@ bool frmDosyaSMS::buildList() {
     source.rejectSeparator =
         m_sample->separator == QLatin1String("T") ? QStringLiteral("\t") : m_sample->separator;
     PackageBuilder builder(std::move(source));
+    builder.policy.commercial = m_ui->chkTicari->isChecked();
+    builder.policy.oneMessagePerNumber = m_ui->chkTekNumara->isChecked();
     builder.onProgress = [this](const PackageList& list) {
         m_ui->lblToplam->setText(QStringLiteral(" ") + QString::number(list.added()));
         m_ui->lblToplamSMS->setText(QStringLiteral(" ") + QString::number(list.sms()));
@@ -248,6 +250,9 @@ bool frmDosyaSMS::buildList() {
     const PackageBuilder::Result result =
         builder.build(m_ui->txtMesaj->toPlainText(), m_ui->cmbFGSMNo->currentText(), list);
     m_builder = nullptr;
+    m_optedOut = builder.optedOut();
+    m_repeated = builder.repeated();
+    m_lacksRefusalLine = builder.lacksRefusalLine();
 
     m_rsPaket->reset(std::move(list));
     showTotal();
@@ -346,7 +351,8 @@ void frmDosyaSMS::cmdGonder_Click() {
         scheduled = QDateTime(m_ui->DTPicker1->date(), m_ui->DTPicker2->time());
     if (!UserInterface().askQuestion(
             SendConfirmationTitle,
-            SendConfirmationText(count, scheduled, m_rsPaket->list().sms(), m_credit))) {
+            SendConfirmationText(count, scheduled, m_rsPaket->list().sms(), m_credit) +
+                ScreenedQuestionText(m_optedOut, m_repeated, m_lacksRefusalLine))) {
         updateSendButton();
         return;
     }

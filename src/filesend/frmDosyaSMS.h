@@ -83,6 +83,11 @@ private:
     std::optional<SampleFile> m_sample;
     PackageBuilder* m_builder = nullptr; // while building
     std::optional<qint64> m_credit;      // from the last account check
-    bool m_submitted = false;            // SMS Gönder was confirmed
+    // What the last build left out by the package's policy, and whether it
+    // is commercial without a refusal line.
+    qint64 m_optedOut = 0;
+    qint64 m_repeated = 0;
+    bool m_lacksRefusalLine = false;
+    bool m_submitted = false; // SMS Gönder was confirmed
     bool m_closeAfterBuild = false;
 };

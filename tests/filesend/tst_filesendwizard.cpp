@@ -15,11 +15,13 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
+#include "core/DbRoutines.h"
 #include "filesend/FileSubmission.h"
 #include "filesend/PackageListModel.h"
 #include "filesend/frmDosyaSMS.h"
 #include "support/WindowTestSupport.h"
 #include "support/Workbooks.h"
+#include "textsource/PackagePolicy.h"
 #include "textsource/SchemaIni.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/QtUi.h"
@@ -376,6 +378,65 @@ private slots:
         QCOMPARE(ui().boxes.front().text,
                  u"Mesajınız 2 kişiye gönderilecektir. Devam etmek istiyor musunuz?"_s + added);
         QCOMPARE(OpenRecordset(u"SELECT sms_sayisi FROM tbl_giden_txt"_s).value(0).toInt(), total);
+    }
+
+    // A commercial package leaves out the numbers on the opt-out list and
+    // ends each message with the refusal line; one message per number
+    // leaves out a number's later rows. The question says how many were
+    // left out, and warns when nobody is told how to refuse.
+    void commercialPackage_data() {
+        QTest::addColumn<bool>("commercial");
+        QTest::addColumn<bool>("unique");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QStringList>("names"); // of the entries, in order
+        QTest::addColumn<QString>("added");     // to the question
+        QTest::addColumn<QStringList>("rejects");
+        const QString optedOut =
+            u"\r\nRet listesinde olduğu için gönderilmeyecek mesaj sayısı: 1"_s;
+        const QString repeated =
+            u"\r\nAynı numaraya tekrar gideceği için gönderilmeyecek mesaj sayısı: 1"_s;
+        const QString ret = u"Ret icin RET yazin"_s;
+        QTest::newRow("neither, as always")
+            << false << false << ret << QStringList{u"Ali"_s, u"Veli"_s, u"Can"_s} << QString()
+            << QStringList();
+        QTest::newRow("commercial without a refusal line")
+            << true << false << QString() << QStringList{u"Ali"_s, u"Can"_s}
+            << optedOut + u"\r\nUyarı: "_s + NoRefusalLineText << QStringList{u"h04_liste.txt"_s};
+        QTest::newRow("commercial") << true << false << ret << QStringList{u"Ali"_s, u"Can"_s}
+                                    << optedOut << QStringList{u"h04_liste.txt"_s};
+        QTest::newRow("one message per number")
+            << false << true << ret << QStringList{u"Ali"_s, u"Veli"_s} << repeated
+            << QStringList{u"h05_liste.txt"_s};
+        QTest::newRow("both") << true << true << ret << QStringList{u"Ali"_s} << optedOut + repeated
+                              << QStringList{u"h04_liste.txt"_s, u"h05_liste.txt"_s};
+    }
+    void commercialPackage() {
+        QFETCH(bool, commercial);
+        QFETCH(bool, unique);
+        QFETCH(QString, refusal);
+        QFETCH(QStringList, names);
+        QFETCH(QString, added);
+        QFETCH(QStringList, rejects);
+        SetParam(u"ret_metni"_s, refusal);
+        ExecuteSql(u"INSERT INTO tbl_ret (numara, tarih) VALUES ('5327654321', '2026-12-01')"_s);
+        // Can's number is Ali's written otherwise.
+        open("gsm;ad\r\n05321234567;Ali\r\n0532 765 43 21;Veli\r\n+90 532 123 45 67;Can\r\n");
+        get<QCheckBox>("chkTicari")->setChecked(commercial);
+        get<QCheckBox>("chkTekNumara")->setChecked(unique);
+        next(u"Sayın [##ad##]"_s);
+        const QAbstractItemModel* model = get<QTableView>("DataGrid2")->model();
+        QCOMPARE(model->rowCount(), names.size());
+        for (int row = 0; row < names.size(); ++row)
+            QCOMPARE(model->index(row, PackageListModel::MessageColumn).data().toString(),
+                     u"Sayin "_s + names[row] +
+                         (commercial && !refusal.isEmpty() ? u" "_s + refusal : QString()));
+        QCOMPARE(files(), QStringList{u"Schema.ini"_s} + rejects + QStringList{u"liste.txt"_s});
+        ui().queueAnswer(false);
+        click(*wizard, "cmdGonder");
+        QCOMPARE(ui().boxes.front().text,
+                 u"Mesajınız %1 kişiye gönderilecektir. Devam etmek istiyor musunuz?"_s.arg(
+                     names.size()) +
+                     added);
     }
 
     // Under the message box a line names the alphabet the template goes in
