@@ -51,6 +51,7 @@ void MessageCostLine::follow(QPlainTextEdit* box) {
     if (m_box)
         m_box->removeEventFilter(this);
     m_box = box;
+    m_watched = box;
     connect(box, &QPlainTextEdit::textChanged, this, &MessageCostLine::refresh);
     box->installEventFilter(this);
     refresh();
@@ -75,8 +76,10 @@ QString MessageCostLine::describe(QStringView templateText) {
 
 bool MessageCostLine::eventFilter(QObject* watched, QEvent* event) {
     // The button follows whether the box may be changed.
-    if (watched == m_box.data() &&
-        (event->type() == QEvent::EnabledChange || event->type() == QEvent::ReadOnlyChange))
+    // Compared as an object: while the box is being destroyed it is no
+    // longer a QPlainTextEdit, and events still reach this filter.
+    if ((event->type() == QEvent::EnabledChange || event->type() == QEvent::ReadOnlyChange) &&
+        watched == m_watched)
         refresh();
     return QWidget::eventFilter(watched, event);
 }

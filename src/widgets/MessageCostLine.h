@@ -37,4 +37,5 @@ private:
     ElidedLabel* m_text;
     QToolButton* m_cheaper;
     QPointer<QPlainTextEdit> m_box;
+    QPointer<QObject> m_watched; // the same box, for the filter
 };
