@@ -69,6 +69,7 @@ Rule RuleFromDraft(const RuleDraft& d, const QString& originator, const QString&
     r.fgsmno = gsmColumn;
     r.metin_ayraci = d.tab ? QStringLiteral("T") : d.separatorText;
     r.baslik_var = d.header ? QStringLiteral("E") : QStringLiteral("H");
+    r.setPolicy({d.commercial, d.oneMessagePerNumber});
     return r;
 }
 

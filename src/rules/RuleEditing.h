@@ -21,6 +21,10 @@ struct RuleDraft {
     bool tab = false;      // the tab option, else the custom separator
     QString separatorText; // the custom separator as typed
     bool header = true;    // "Var"
+    // A commercial package (opt-out list, refusal line); one message per
+    // number. Off unless ticked.
+    bool commercial = false;
+    bool oneMessagePerNumber = false;
 };
 
 // The first thing missing or wrong, in the order the user is asked; `focus`

@@ -15,6 +15,7 @@
 #include "core/UiServices.h"
 #include "gateway/Gateway.h"
 #include "textsource/MessageTemplate.h"
+#include "textsource/PackagePolicy.h"
 #include "widgets/GridModels.h"
 #include "widgets/MessageCostLine.h"
 #include "widgets/SampleLoader.h"
@@ -163,6 +164,7 @@ void frmOtoAyar::showCurrentRule() {
             box->clear();
         m_ui->lblKuralDurum->clear();
         setTemplate(QString());
+        showPolicy({});
         m_ui->cmdDurum->setText(QString());
         for (QWidget* w :
              {static_cast<QWidget*>(m_ui->cmdDurum), static_cast<QWidget*>(m_ui->cmdSil),
@@ -195,6 +197,7 @@ void frmOtoAyar::showCurrentRule() {
     m_ui->Label11->setText(EditorCounterText(m_shownTemplate)); // an empty one counts too
     m_ui->txtGonderen->setText(rule.originator);
     m_ui->txtFGSMNo->setText(rule.fgsmno);
+    showPolicy(rule.policy());
     m_ui->cmdSil->setEnabled(true);
     m_ui->cmdKuralDegistir->setEnabled(true);
 }
@@ -222,7 +225,8 @@ void frmOtoAyar::viewingMode() {
              m_ui->txtKuralAdi, m_ui->txtGelenKlasoru, m_ui->cmdGelenGozat, m_ui->txtGidenKlasoru,
              m_ui->cmdGidenGozat, m_ui->txtAyrac, m_ui->cmbBaslik, m_ui->cmdMesajBelirle,
              m_ui->txtMesaj, m_ui->cmdAlanEkle, m_ui->txtFGSMNo, m_ui->txtGonderen, m_ui->cmbFGSMNo,
-             m_ui->cmbGonderen_1, m_ui->optSekme, m_ui->optOzel})
+             m_ui->cmbGonderen_1, m_ui->optSekme, m_ui->optOzel, m_ui->chkTicari,
+             m_ui->chkTekNumara})
         w->setEnabled(false);
     m_ui->lblOrnekDosya->clear();
     m_ui->DataGrid2->setModel(nullptr);
@@ -252,8 +256,9 @@ void frmOtoAyar::cmdYeniKural_Click() {
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_ui->txtKuralAdi, m_ui->txtGelenKlasoru, m_ui->cmdGelenGozat, m_ui->txtGidenKlasoru,
              m_ui->cmdGidenGozat, m_ui->txtAyrac, m_ui->optSekme, m_ui->optOzel, m_ui->cmbBaslik,
-             m_ui->cmdMesajBelirle})
+             m_ui->cmdMesajBelirle, m_ui->chkTicari, m_ui->chkTekNumara})
         w->setEnabled(true);
+    showPolicy({}); // a new rule sends as rules always have
     setSeparatorOptions(false, true);
     m_ui->cmbBaslik->setCurrentText(QStringLiteral("Var"));
     setTemplate(QString());
@@ -302,7 +307,8 @@ void frmOtoAyar::startChanging() {
     m_ui->cmdVazgec->setText(Cancel);
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_ui->txtKuralAdi, m_ui->cmdGelenGozat, m_ui->cmdGidenGozat, m_ui->txtAyrac,
-             m_ui->optSekme, m_ui->optOzel, m_ui->cmbBaslik, m_ui->cmdMesajBelirle})
+             m_ui->optSekme, m_ui->optOzel, m_ui->cmbBaslik, m_ui->cmdMesajBelirle, m_ui->chkTicari,
+             m_ui->chkTekNumara})
         w->setEnabled(true);
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_ui->txtMesaj, m_ui->cmdAlanEkle, m_ui->cmdYeniKural, m_ui->cmdSil, m_ui->cmdDurum,
@@ -332,13 +338,16 @@ RuleDraft frmOtoAyar::draft() const {
     // blank): an unchanged template is stored as it was.
     if (m_mode == Mode::Changing && m_shown && message == m_shownTemplate)
         message = m_shown->mesaj_sablonu;
-    return {m_ui->txtKuralAdi->text(),
-            m_ui->txtGelenKlasoru->text(),
-            m_ui->txtGidenKlasoru->text(),
-            message,
-            m_ui->optSekme->isChecked(),
-            m_ui->txtAyrac->text(),
-            m_ui->cmbBaslik->currentText() == QLatin1String("Var")};
+    RuleDraft d{m_ui->txtKuralAdi->text(),
+                m_ui->txtGelenKlasoru->text(),
+                m_ui->txtGidenKlasoru->text(),
+                message,
+                m_ui->optSekme->isChecked(),
+                m_ui->txtAyrac->text(),
+                m_ui->cmbBaslik->currentText() == QLatin1String("Var")};
+    d.commercial = m_ui->chkTicari->isChecked();
+    d.oneMessagePerNumber = m_ui->chkTekNumara->isChecked();
+    return d;
 }
 
 bool frmOtoAyar::draftPasses() {
@@ -367,6 +376,7 @@ void frmOtoAyar::saveNewRule() {
         return failed(QStringLiteral("Kural kaydedilemedi."), *failure);
     UserInterface().information(
         Title, QStringLiteral("İşlem başarıyla kaydedildi.Kural tanımlandı ve çalıştırıldı."));
+    warnWithoutRefusalLine(rule);
     finishEdit();
 }
 
@@ -389,7 +399,18 @@ void frmOtoAyar::saveChange() {
     if (auto failure = TryStatement([&] { UpdateRule(rule); }))
         return failed(QStringLiteral("Kural değiştirilemedi."), *failure);
     UserInterface().information(Title, QStringLiteral("İşlem başarıyla kaydedildi."));
+    warnWithoutRefusalLine(rule);
     finishEdit();
+}
+
+void frmOtoAyar::showPolicy(const PackagePolicy& policy) {
+    m_ui->chkTicari->setChecked(policy.commercial);
+    m_ui->chkTekNumara->setChecked(policy.oneMessagePerNumber);
+}
+
+void frmOtoAyar::warnWithoutRefusalLine(const Rule& rule) {
+    if (LacksRefusalLine(rule.policy(), ReadRefusalText()))
+        UserInterface().information(Title, NoRefusalLineWarning);
 }
 
 void frmOtoAyar::finishEdit() {

@@ -28,6 +28,10 @@ public:
     static constexpr int DesignWidth = 564;
     static constexpr int DesignHeight = 533;
     static inline const QString Title = QStringLiteral("Parlex Otomatik gönderim ayarları");
+    static inline const QString NoRefusalLineWarning = QStringLiteral(
+        "Kural ticari ileti gönderecek, ancak ret metni tanımlı değil: ticari iletilerde "
+        "alıcılara ret yolunun bildirilmesi gerekir. Ret metnini Hesap ayarları penceresinin "
+        "Genel sekmesinden girebilirsiniz.");
 
     enum class Mode { Viewing, NewRule, Changing };
 
@@ -64,6 +68,10 @@ private:
     void saveChange();
     // After a save or a delete: the example let go, the list read anew.
     void finishEdit();
+    void showPolicy(const PackagePolicy& policy);
+    // Saved all the same: the user hears that nobody will be told how to
+    // refuse until "Ret metni" is set.
+    void warnWithoutRefusalLine(const Rule& rule);
     // Asks the gateway for the sender names; false when it could not.
     bool fillSenders();
     // The editor's fields as a rule to check and store.

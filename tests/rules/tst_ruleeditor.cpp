@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -192,6 +193,59 @@ private slots:
         QCOMPARE(QStringList({changed.kural_adi, changed.originator, changed.fgsmno,
                               changed.mesaj_sablonu}),
                  QStringList({u"Yeni ad"_s, u"O'Brien"_s, u"gsm"_s, r.mesaj_sablonu}));
+    }
+
+    // A rule's packages are commercial, or one message per number, when its
+    // boxes say so: shown for the rule, kept through a change that leaves
+    // them, stored as ticked. A commercial rule without a refusal line is
+    // saved all the same, with a word on why it should have one.
+    void consentBoxes_data() {
+        QTest::addColumn<bool>("wasCommercial");
+        QTest::addColumn<bool>("wasUnique");
+        QTest::addColumn<bool>("commercial");
+        QTest::addColumn<bool>("unique");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("ticked") << false << false << true << true << u"Ret icin RET"_s;
+        QTest::newRow("kept through a change") << true << true << true << true << u"RET"_s;
+        QTest::newRow("cleared") << true << true << false << false << QString();
+        QTest::newRow("commercial without a refusal line")
+            << false << true << true << false << QString();
+    }
+    void consentBoxes() {
+        QFETCH(bool, wasCommercial);
+        QFETCH(bool, wasUnique);
+        QFETCH(bool, commercial);
+        QFETCH(bool, unique);
+        QFETCH(QString, refusal);
+        SetParam(u"ret_metni"_s, refusal);
+        Rule r{0,         u"Kampanya"_s, in,     out,    u"Sayın [##ad##]"_s,
+               u"ACME"_s, u"gsm"_s,      u";"_s, u"E"_s, {}};
+        r.setPolicy({wasCommercial, wasUnique});
+        SetRuleState(r.id = InsertRule(r), RuleState::Stopped);
+        open();
+        auto* commercialBox = get<QCheckBox>("chkTicari");
+        auto* uniqueBox = get<QCheckBox>("chkTekNumara");
+        QCOMPARE(commercialBox->text(), u"Ticari ileti (ret listesi uygulanır)"_s);
+        QCOMPARE(uniqueBox->text(), u"Aynı numaraya tek mesaj"_s);
+        QCOMPARE(QList<bool>({commercialBox->isChecked(), uniqueBox->isChecked(),
+                              commercialBox->isEnabled()}),
+                 QList<bool>({wasCommercial, wasUnique, false}));
+        click(*editor, "cmdKuralDegistir");
+        commercialBox->setChecked(commercial);
+        uniqueBox->setChecked(unique);
+        click(*editor, "cmdKuralDegistir");
+        const PackagePolicy saved = stored().policy();
+        QCOMPARE(QList<bool>({saved.commercial, saved.oneMessagePerNumber}),
+                 QList<bool>({commercial, unique}));
+        if (commercial && refusal.isEmpty())
+            expectBox(frmOtoAyar::NoRefusalLineWarning);
+        else
+            expectBox(u"İşlem başarıyla kaydedildi."_s);
+        // A new rule starts with both off, whatever was shown before.
+        click(*editor, "cmdYeniKural");
+        QCOMPARE(QList<bool>({commercialBox->isChecked(), uniqueBox->isChecked(),
+                              commercialBox->isEnabled()}),
+                 QList<bool>({false, false, true}));
     }
 
     // The line under the template says what makes it dearer, as in the send
