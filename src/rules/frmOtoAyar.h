@@ -26,7 +26,7 @@ public:
     // template costs (the example grid must still show four rows); the
     // window keeps this size.
     static constexpr int DesignWidth = 564;
-    static constexpr int DesignHeight = 533;
+    static constexpr int DesignHeight = 559;
     static inline const QString Title = QStringLiteral("Parlex Otomatik gönderim ayarları");
     static inline const QString NoRefusalLineWarning = QStringLiteral(
         "Kural ticari ileti gönderecek, ancak ret metni tanımlı değil: ticari iletilerde "
