@@ -52,6 +52,7 @@ private slots:
     void smsCounted();
     void commercialAndUniqueRules_data();
     void commercialAndUniqueRules();
+    void commercialWaitsForItsList();
     void allRowsRejectedSendsNothing();
     void workbookSentWithRejectWorkbooks_data();
     void workbookSentWithRejectWorkbooks();
@@ -245,6 +246,27 @@ void TestRuleRunner::commercialAndUniqueRules() {
             others << line;
     }
     QCOMPARE(others, said);
+}
+
+// A commercial rule never sends past a list it cannot read: the file waits,
+// said once, and goes once the list can be read again.
+void TestRuleRunner::commercialWaitsForItsList() {
+    RunnerWorld w;
+    w.rule.setPolicy({true, false});
+    UpdateRule(w.rule);
+    SetRuleState(w.rule.id, RuleState::Running);
+    ExecuteSql(u"ALTER TABLE tbl_ret RENAME TO tbl_ret_kayip"_s);
+    w.drop(u"liste.txt"_s, "gsm;ad;tutar\n05321234567;Ali;10\n");
+    OtoMesaj();
+    OtoMesaj();
+    QCOMPARE(w.sim->packageCount(), 0);
+    const QStringList lines = w.env.logLines();
+    QCOMPARE(std::count_if(lines.begin(), lines.end(),
+                           [](const QString& l) { return l.contains(u"ret listesi okunamadı"_s); }),
+             1);
+    ExecuteSql(u"ALTER TABLE tbl_ret_kayip RENAME TO tbl_ret"_s);
+    OtoMesaj();
+    QCOMPARE(w.sim->packageCount(), 1);
 }
 
 void TestRuleRunner::allRowsRejectedSendsNothing() {
