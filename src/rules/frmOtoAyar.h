@@ -30,8 +30,8 @@ public:
     static inline const QString Title = QStringLiteral("Parlex Otomatik gönderim ayarları");
     static inline const QString NoRefusalLineWarning = QStringLiteral(
         "Kural ticari ileti gönderecek, ancak ret metni tanımlı değil: ticari iletilerde "
-        "alıcılara ret yolunun bildirilmesi gerekir. Ret metnini Hesap ayarları penceresinin "
-        "Genel sekmesinden girebilirsiniz.");
+        "alıcılara ret yolunun bildirilmesi gerekir. Ret metnini, SMS > Hesap ayarları ile "
+        "açılan Ayarlar penceresinin Genel sekmesinde \"Ret metni\" alanına yazabilirsiniz.");
 
     enum class Mode { Viewing, NewRule, Changing };
 

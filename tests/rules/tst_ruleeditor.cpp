@@ -197,55 +197,76 @@ private slots:
 
     // A rule's packages are commercial, or one message per number, when its
     // boxes say so: shown for the rule, kept through a change that leaves
-    // them, stored as ticked. A commercial rule without a refusal line is
-    // saved all the same, with a word on why it should have one.
+    // them, stored as ticked, for a new rule as for a changed one. A
+    // commercial rule without a refusal line is saved all the same, with a
+    // word on why it should have one.
     void consentBoxes_data() {
+        QTest::addColumn<bool>("fresh"); // made in the editor, not changed
         QTest::addColumn<bool>("wasCommercial");
         QTest::addColumn<bool>("wasUnique");
         QTest::addColumn<bool>("commercial");
         QTest::addColumn<bool>("unique");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("ticked") << false << false << true << true << u"Ret icin RET"_s;
-        QTest::newRow("kept through a change") << true << true << true << true << u"RET"_s;
-        QTest::newRow("cleared") << true << true << false << false << QString();
+        QTest::newRow("ticked") << false << false << false << true << true << u"Ret icin RET"_s;
+        QTest::newRow("kept through a change") << false << true << true << true << true << u"RET"_s;
+        QTest::newRow("cleared") << false << true << true << false << false << QString();
         QTest::newRow("commercial without a refusal line")
-            << false << true << true << false << QString();
+            << false << false << true << true << false << QString();
+        QTest::newRow("new rule left off") << true << false << false << false << false << QString();
+        QTest::newRow("new rule ticked, no refusal line")
+            << true << false << false << true << true << u"  "_s;
     }
     void consentBoxes() {
+        QFETCH(bool, fresh);
         QFETCH(bool, wasCommercial);
         QFETCH(bool, wasUnique);
         QFETCH(bool, commercial);
         QFETCH(bool, unique);
         QFETCH(QString, refusal);
         SetParam(u"ret_metni"_s, refusal);
-        Rule r{0,         u"Kampanya"_s, in,     out,    u"Sayın [##ad##]"_s,
-               u"ACME"_s, u"gsm"_s,      u";"_s, u"E"_s, {}};
-        r.setPolicy({wasCommercial, wasUnique});
-        SetRuleState(r.id = InsertRule(r), RuleState::Stopped);
+        if (!fresh) {
+            Rule r{0,         u"Kampanya"_s, in,     out,    u"Sayın [##ad##]"_s,
+                   u"ACME"_s, u"gsm"_s,      u";"_s, u"E"_s, {}};
+            r.setPolicy({wasCommercial, wasUnique});
+            SetRuleState(r.id = InsertRule(r), RuleState::Stopped);
+        }
         open();
         auto* commercialBox = get<QCheckBox>("chkTicari");
         auto* uniqueBox = get<QCheckBox>("chkTekNumara");
+        auto shown = [&] {
+            return QList<bool>(
+                {commercialBox->isChecked(), uniqueBox->isChecked(), commercialBox->isEnabled()});
+        };
         QCOMPARE(commercialBox->text(), u"Ticari ileti (ret listesi uygulanır)"_s);
         QCOMPARE(uniqueBox->text(), u"Aynı numaraya tek mesaj"_s);
-        QCOMPARE(QList<bool>({commercialBox->isChecked(), uniqueBox->isChecked(),
-                              commercialBox->isEnabled()}),
-                 QList<bool>({wasCommercial, wasUnique, false}));
-        click(*editor, "cmdKuralDegistir");
+        QCOMPARE(shown(), QList<bool>({wasCommercial, wasUnique, false}));
+        const char* button = fresh ? "cmdYeniKural" : "cmdKuralDegistir";
+        click(*editor, button);
+        if (fresh) {
+            QCOMPARE(shown(), QList<bool>({false, false, true}));
+            type({{"txtKuralAdi", u"Kampanya"_s},
+                  {"txtGelenKlasoru", in},
+                  {"txtGidenKlasoru", out},
+                  {"txtAyrac", u";"_s}});
+            ui().queueFileName(env->writeFile(u"ornek/o.txt"_s, "gsm;ad\r\n05321234567;Ali\r\n"));
+            click(*editor, "cmdMesajBelirle");
+            get<QPlainTextEdit>("txtMesaj")->setPlainText(u"Sayın [##ad##]"_s);
+        }
         commercialBox->setChecked(commercial);
         uniqueBox->setChecked(unique);
-        click(*editor, "cmdKuralDegistir");
+        click(*editor, button);
         const PackagePolicy saved = stored().policy();
         QCOMPARE(QList<bool>({saved.commercial, saved.oneMessagePerNumber}),
                  QList<bool>({commercial, unique}));
-        if (commercial && refusal.isEmpty())
+        if (commercial && refusal.trimmed().isEmpty())
             expectBox(frmOtoAyar::NoRefusalLineWarning);
         else
-            expectBox(u"İşlem başarıyla kaydedildi."_s);
+            QVERIFY2(lastBox().startsWith(frmOtoAyar::Title + u": İşlem başarıyla kaydedildi."_s),
+                     qPrintable(lastBox()));
+        QCOMPARE(shown(), QList<bool>({commercial, unique, false})); // read back from the list
         // A new rule starts with both off, whatever was shown before.
         click(*editor, "cmdYeniKural");
-        QCOMPARE(QList<bool>({commercialBox->isChecked(), uniqueBox->isChecked(),
-                              commercialBox->isEnabled()}),
-                 QList<bool>({false, false, true}));
+        QCOMPARE(shown(), QList<bool>({false, false, true}));
     }
 
     // The line under the template says what makes it dearer, as in the send
