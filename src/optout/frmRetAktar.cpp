@@ -30,21 +30,7 @@ frmRetAktar::frmRetAktar(QWidget* parent)
 frmRetAktar::~frmRetAktar() = default;
 
 SampleControls frmRetAktar::sampleControls() const {
-    SampleControls controls;
-    controls.optSekme = m_ui->optSekme;
-    controls.optOzel = m_ui->optOzel;
-    controls.txtAyrac = m_ui->txtAyrac;
-    controls.cmbBaslik = m_ui->cmbBaslik;
-    controls.txtDosyaAdi = m_ui->txtDosyaAdi;
-    controls.pressed = m_ui->cmdGozat;
-    controls.grid = m_ui->DataGrid1;
-    controls.gridCaption = m_ui->lblOrnekDosya;
-    controls.cmbFGSMNo = m_ui->cmbFGSMNo;
-    controls.model = m_model;
-    controls.lblSayfa = m_ui->lblSayfa;
-    controls.cmbSayfa = m_ui->cmbSayfa;
-    controls.separatorBeforeFile = false;
-    return controls;
+    return WizardLayoutControls(*m_ui, m_model);
 }
 
 void frmRetAktar::cmdGozat_Click() {

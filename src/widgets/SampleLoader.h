@@ -83,6 +83,27 @@ struct SampleControls {
     bool separatorBeforeFile = true;
 };
 
+// The controls of a form laid out as the send wizard's first tab (its
+// controls named as there): the wizard and the opt-out list's import.
+template <typename Form>
+SampleControls WizardLayoutControls(const Form& ui, SampleFileModel* model) {
+    SampleControls controls;
+    controls.optSekme = ui.optSekme;
+    controls.optOzel = ui.optOzel;
+    controls.txtAyrac = ui.txtAyrac;
+    controls.cmbBaslik = ui.cmbBaslik;
+    controls.txtDosyaAdi = ui.txtDosyaAdi;
+    controls.pressed = ui.cmdGozat;
+    controls.grid = ui.DataGrid1;
+    controls.gridCaption = ui.lblOrnekDosya;
+    controls.cmbFGSMNo = ui.cmbFGSMNo;
+    controls.model = model;
+    controls.lblSayfa = ui.lblSayfa;
+    controls.cmbSayfa = ui.cmbSayfa;
+    controls.separatorBeforeFile = false;
+    return controls;
+}
+
 // What a failed read shows, by window.
 struct SampleFailureTexts {
     QString text;
