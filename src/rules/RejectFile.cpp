@@ -185,14 +185,14 @@ void RejectFile::writePending() {
     m_pending.clear();
 }
 
-void RejectFile::writeLine(const QString& line) {
+void RejectFile::writeLine(QStringView line) {
     if (m_lost)
         return;
     if (!m_started) {
         m_started = true;
         m_pending += ByteOrderMark(m_encoding);
     }
-    m_pending += EncodeText(line, m_encoding);
+    AppendEncoded(m_pending, line, m_encoding);
     m_pending.append("\r\n");
     if (m_pending.size() >= WriteSize)
         writePending();
@@ -204,8 +204,8 @@ void RejectFile::setLayout(const QString& separator, bool header) {
 }
 
 void RejectFile::addRecord(const TextRecord& row) {
-    addRow(m_header ? JoinedNames(row.columns(), m_separator) : QString(),
-           JoinedValues(row, m_separator));
+    JoinedValuesInto(row, m_separator, m_line);
+    addRow(m_header ? JoinedNames(row.columns(), m_separator) : QString(), m_line);
 }
 
 void RejectFile::addRow(const QString& header, const QString& line) {

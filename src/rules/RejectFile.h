@@ -96,7 +96,7 @@ private:
     bool openHere();
     bool moveToHold();
     void writePending();
-    void writeLine(const QString& line);
+    void writeLine(QStringView line);
     void remember(QString& error) const;
 
     QString m_folder;
@@ -105,6 +105,7 @@ private:
     QString m_path;
     int m_fd = -1;
     QByteArray m_pending;   // lines not written yet
+    QString m_line;         // the row being added, its buffer reused
     qint64 m_committed = 0; // bytes known to be in the file
     TextEncoding m_encoding = TextEncoding::Windows1254;
     QString m_separator = QStringLiteral(";");

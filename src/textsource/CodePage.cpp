@@ -129,19 +129,28 @@ QString DecodeWindows1254(QByteArrayView bytes) {
 }
 
 QByteArray EncodeText(QStringView text, TextEncoding encoding) {
-    if (encoding != TextEncoding::Windows1254)
-        return text.toUtf8();
     QByteArray out;
-    out.reserve(text.size());
+    AppendEncoded(out, text, encoding);
+    return out;
+}
+
+void AppendEncoded(QByteArray& out, QStringView text, TextEncoding encoding) {
+    if (encoding != TextEncoding::Windows1254) {
+        out += text.toUtf8();
+        return;
+    }
+    const qsizetype start = out.size();
+    out.resize(start + text.size()); // a byte a character at most
+    char* at = out.data() + start;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         // A character outside the basic plane is one '?', not two.
         if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
             QChar::isLowSurrogate(text[i + 1].unicode()))
             ++i;
-        out.append(encodeWindows1254(c));
+        *at++ = encodeWindows1254(c);
     }
-    return out;
+    out.truncate(at - out.constData());
 }
 
 QByteArray ByteOrderMark(TextEncoding encoding) {

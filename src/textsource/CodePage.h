@@ -27,6 +27,8 @@ QString DecodeWindows1254(QByteArrayView bytes);
 // The bytes of `text` in `encoding`, without a byte order mark. Characters
 // Windows-1254 cannot hold become '?'.
 QByteArray EncodeText(QStringView text, TextEncoding encoding);
+// The same at the end of `out`, for a writer of many lines.
+void AppendEncoded(QByteArray& out, QStringView text, TextEncoding encoding);
 
 // What goes at the very start of a file written in `encoding`.
 QByteArray ByteOrderMark(TextEncoding encoding);

@@ -161,8 +161,10 @@ void GsmNumberInto(const TextRecord& row, int gsmColumn, QString& out) {
 }
 
 RowOutcome RowTester::test(const TextRecord& row) {
-    m_template.fillInto(row, m_filled);
     GsmNumberInto(row, m_gsmColumn, m_number);
+    const std::optional<std::uint32_t> key =
+        m_screen ? m_screen->prefetch(m_number) : std::nullopt;
+    m_template.fillInto(row, m_filled);
     RowOutcome outcome = ClassifyRow(m_filled, m_number);
     m_parts = 0;
     const bool counted = m_counting && (outcome == RowOutcome::Queued ||
@@ -176,7 +178,7 @@ RowOutcome RowTester::test(const TextRecord& row) {
     }
     // The package's checks come after the row's own.
     if (m_screen && outcome == RowOutcome::Queued)
-        outcome = m_screen->screen(m_number);
+        outcome = m_screen->screenKey(key);
     if (outcome != RowOutcome::Queued)
         m_parts = 0;
     return outcome;

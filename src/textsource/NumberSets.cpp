@@ -1,7 +1,9 @@
 #include "NumberSets.h"
 
 #include <algorithm>
-#include <bit>
+#include <new>
+
+#include <sys/mman.h>
 
 #include "core/AppState.h"
 #include "core/DbRoutines.h"
@@ -9,7 +11,6 @@
 namespace {
 
 constexpr std::uint32_t Lowest = 5; // every key's number starts with this digit
-constexpr int KeyBits = 30;         // keys are below 10^9 < 2^30
 
 template <typename Char> std::optional<std::uint32_t> keyOf(const Char* digits, qsizetype size) {
     if (size != 10 || digits[0] != Char('0' + Lowest))
@@ -30,42 +31,15 @@ std::optional<std::uint32_t> NumberKey(QStringView normalized) {
     return keyOf(normalized.utf16(), normalized.size());
 }
 
-OptOutSet::OptOutSet(std::vector<std::uint32_t> keys)
-    : m_keys(std::move(keys)) {
-    if (!std::is_sorted(m_keys.begin(), m_keys.end()))
-        std::sort(m_keys.begin(), m_keys.end());
-    m_keys.erase(std::unique(m_keys.begin(), m_keys.end()), m_keys.end());
-    m_keys.shrink_to_fit();
-    // About one key a range: the look-up then rarely compares more than one.
-    const int rangeBits = std::min(
-        KeyBits, static_cast<int>(std::bit_width(std::max<std::size_t>(m_keys.size(), 1))));
-    m_shift = KeyBits - rangeBits;
-    m_starts.assign((std::size_t(1) << rangeBits) + 1, 0);
-    std::size_t at = 0;
-    for (std::size_t r = 0; r + 1 < m_starts.size(); ++r) {
-        while (at < m_keys.size() && (m_keys[at] >> m_shift) < r)
-            ++at;
-        m_starts[r] = static_cast<std::uint32_t>(at);
-    }
-    m_starts.back() = static_cast<std::uint32_t>(m_keys.size());
+OptOutSet::OptOutSet(const std::vector<std::uint32_t>& keys) {
+    m_keys.reserve(keys.size());
+    for (const std::uint32_t key : keys)
+        m_keys.insert(key);
 }
 
 bool OptOutSet::contains(QStringView normalized) const {
     const std::optional<std::uint32_t> key = NumberKey(normalized);
     return key && containsKey(*key);
-}
-
-bool OptOutSet::containsKey(std::uint32_t key) const {
-    if (m_keys.empty() || key >> KeyBits)
-        return false;
-    const std::uint32_t range = key >> m_shift;
-    const auto first = m_keys.begin() + m_starts[range];
-    const auto last = m_keys.begin() + m_starts[range + 1];
-    return std::binary_search(first, last, key);
-}
-
-std::size_t OptOutSet::bytesHeld() const {
-    return (m_keys.capacity() + m_starts.capacity()) * sizeof(std::uint32_t);
 }
 
 std::shared_ptr<const OptOutSet> LoadOptOutSet() {
@@ -80,7 +54,7 @@ std::shared_ptr<const OptOutSet> LoadOptOutSet() {
         return kept;
     kept.reset(); // a million numbers are not held twice
     std::vector<std::uint32_t> keys;
-    // In the key's order, read from the table's own index: nothing to sort.
+    // The numbers alone, from the table's own index.
     db.forEachText(QStringLiteral("SELECT numara FROM tbl_ret ORDER BY numara"),
                    [&keys](const char* text, int size) {
                        if (const auto key = keyOf(text, size))
@@ -91,12 +65,19 @@ std::shared_ptr<const OptOutSet> LoadOptOutSet() {
     return kept;
 }
 
-bool SeenNumbers::insert(std::uint32_t key) {
-    if ((m_count + 1) * 2 > m_slots.size())
-        grow();
-    const std::size_t mask = m_slots.size() - 1;
-    // Fibonacci hashing spreads numbers that share their leading digits.
-    std::size_t at = (key * 0x9E3779B1u) >> (32 - m_bits);
+void KeySet::reserve(std::size_t count) {
+    int bits = std::max(m_bits, 10);
+    while ((std::size_t(1) << bits) < 2 * count)
+        ++bits;
+    if (bits != m_bits)
+        rehash(bits);
+}
+
+bool KeySet::insert(std::uint32_t key) {
+    if ((m_count + 1) * 2 > m_size)
+        rehash(m_bits == 0 ? 10 : m_bits + 1);
+    const std::size_t mask = m_size - 1;
+    std::size_t at = slotOf(key);
     while (m_slots[at] != Empty) {
         if (m_slots[at] == key)
             return false;
@@ -107,13 +88,47 @@ bool SeenNumbers::insert(std::uint32_t key) {
     return true;
 }
 
-void SeenNumbers::grow() {
-    std::vector<std::uint32_t> old = std::move(m_slots);
-    m_bits = m_bits == 0 ? 10 : m_bits + 1;
-    m_slots.assign(std::size_t(1) << m_bits, Empty);
+bool KeySet::contains(std::uint32_t key) const {
+    if (m_count == 0)
+        return false;
+    const std::size_t mask = m_size - 1;
+    for (std::size_t at = slotOf(key); m_slots[at] != Empty; at = (at + 1) & mask) {
+        if (m_slots[at] == key)
+            return true;
+    }
+    return false;
+}
+
+void KeySet::prefetch(std::uint32_t key) const {
+    if (m_slots)
+        __builtin_prefetch(&m_slots[slotOf(key)]);
+}
+
+KeySet::Slots KeySet::allocate(std::size_t size) {
+    // A table of megabytes in large pages: a look-up then seldom waits for
+    // the processor to find the page as well as the memory.
+    constexpr std::size_t LargePage = std::size_t(2) << 20;
+    const std::size_t bytes = size * sizeof(std::uint32_t);
+    const bool large = bytes >= LargePage;
+    auto* table = static_cast<std::uint32_t*>(large ? std::aligned_alloc(LargePage, bytes)
+                                                    : std::malloc(bytes));
+    if (!table)
+        throw std::bad_alloc();
+    if (large)
+        madvise(table, bytes, MADV_HUGEPAGE);
+    std::fill_n(table, size, Empty);
+    return Slots(table);
+}
+
+void KeySet::rehash(int bits) {
+    const Slots old = std::move(m_slots);
+    const std::size_t oldSize = m_size;
+    m_bits = bits;
+    m_size = std::size_t(1) << m_bits;
+    m_slots = allocate(m_size);
     m_count = 0;
-    for (const std::uint32_t key : old) {
-        if (key != Empty)
-            insert(key);
+    for (std::size_t i = 0; i < oldSize; ++i) {
+        if (old[i] != Empty)
+            insert(old[i]);
     }
 }

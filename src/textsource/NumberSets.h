@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -14,26 +15,58 @@
 // The key of a normalised number; none for anything else ("" included).
 std::optional<std::uint32_t> NumberKey(QStringView normalized);
 
-// The opt-out list as a sender checks it: the keys sorted, and where each
-// range of keys starts among them, so a look-up reads two places and a
-// handful of neighbours. About 8 bytes a number.
+// A set of keys in one open-addressing table, at most half full, so 8 to
+// 16 bytes a key: a look-up reads one place, which prefetch() can ask for
+// while the row's other work goes on. A package of a million rows against
+// a list of a million numbers would otherwise wait on memory at every row.
+class KeySet {
+public:
+    // Room for `count` keys before the table grows.
+    void reserve(std::size_t count);
+    // True when the key was not in the set before.
+    bool insert(std::uint32_t key);
+    bool contains(std::uint32_t key) const;
+    // A hint that the key is looked up soon.
+    void prefetch(std::uint32_t key) const;
+    std::size_t size() const { return m_count; }
+    std::size_t bytesHeld() const { return m_size * sizeof(std::uint32_t); }
+
+private:
+    std::size_t slotOf(std::uint32_t key) const {
+        // Fibonacci hashing spreads numbers that share their leading digits.
+        return (key * 0x9E3779B1u) >> (32 - m_bits);
+    }
+    void rehash(int bits);
+
+    struct Release {
+        void operator()(std::uint32_t* table) const { std::free(table); }
+    };
+    using Slots = std::unique_ptr<std::uint32_t[], Release>;
+    static Slots allocate(std::size_t size);
+
+    static constexpr std::uint32_t Empty = 0xFFFFFFFFu; // no key is that large
+    Slots m_slots;
+    std::size_t m_size = 0;
+    std::size_t m_count = 0;
+    int m_bits = 0;
+};
+
+// The opt-out list as a sender checks it.
 class OptOutSet {
 public:
     OptOutSet() = default;
     // Any order, repeats allowed.
-    explicit OptOutSet(std::vector<std::uint32_t> keys);
+    explicit OptOutSet(const std::vector<std::uint32_t>& keys);
 
     bool contains(QStringView normalized) const;
-    bool containsKey(std::uint32_t key) const;
+    bool containsKey(std::uint32_t key) const { return m_keys.contains(key); }
+    void prefetch(std::uint32_t key) const { m_keys.prefetch(key); }
     std::size_t size() const { return m_keys.size(); }
     // Memory the set holds.
-    std::size_t bytesHeld() const;
+    std::size_t bytesHeld() const { return m_keys.bytesHeld(); }
 
 private:
-    std::vector<std::uint32_t> m_keys;
-    // m_starts[r]: the first key of range r (key >> m_shift) and after.
-    std::vector<std::uint32_t> m_starts;
-    int m_shift = 30;
+    KeySet m_keys;
 };
 
 // The opt-out list of the program folder's database (tbl_ret) as it stands
@@ -44,21 +77,5 @@ private:
 // does.
 std::shared_ptr<const OptOutSet> LoadOptOutSet();
 
-// The numbers already met in a package, for "one message per number": an
-// open-addressing table of keys, at most half full, so 8 to 16 bytes a
-// number.
-class SeenNumbers {
-public:
-    // True when the number had not been met before.
-    bool insert(std::uint32_t key);
-    std::size_t size() const { return m_count; }
-    std::size_t bytesHeld() const { return m_slots.capacity() * sizeof(std::uint32_t); }
-
-private:
-    void grow();
-
-    static constexpr std::uint32_t Empty = 0xFFFFFFFFu; // no key is that large
-    std::vector<std::uint32_t> m_slots;
-    std::size_t m_count = 0;
-    int m_bits = 0;
-};
+// The numbers already met in a package, for "one message per number".
+using SeenNumbers = KeySet;

@@ -50,8 +50,22 @@ NumberScreen NumberScreen::forPolicy(const PackagePolicy& policy) {
     return NumberScreen(policy, policy.commercial ? LoadOptOutSet() : nullptr);
 }
 
-RowOutcome NumberScreen::screen(QStringView number) {
+std::optional<std::uint32_t> NumberScreen::prefetch(QStringView number) const {
+    if (!screens())
+        return std::nullopt;
     const std::optional<std::uint32_t> key = NumberKey(number);
+    if (key && m_policy.commercial && m_optOut)
+        m_optOut->prefetch(*key);
+    if (key && m_policy.oneMessagePerNumber)
+        m_seen.prefetch(*key);
+    return key;
+}
+
+RowOutcome NumberScreen::screen(QStringView number) {
+    return screenKey(screens() ? NumberKey(number) : std::nullopt);
+}
+
+RowOutcome NumberScreen::screenKey(std::optional<std::uint32_t> key) {
     if (!key)
         return RowOutcome::Queued;
     if (m_policy.commercial && m_optOut && m_optOut->containsKey(*key))

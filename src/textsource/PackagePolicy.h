@@ -58,8 +58,16 @@ public:
     // package is never sent unchecked.
     static NumberScreen forPolicy(const PackagePolicy& policy);
 
+    // Whether it checks anything at all.
+    bool screens() const { return m_policy.commercial || m_policy.oneMessagePerNumber; }
     // The outcome of a row the row test queued, for its normalised number.
     RowOutcome screen(QStringView number);
+    // The same in two steps for a row test: prefetch() as soon as the
+    // number is known, screenKey() with what it gave once the row is
+    // queued. The look-ups miss the processor's caches; their memory is
+    // then read while the row's message is made.
+    std::optional<std::uint32_t> prefetch(QStringView number) const;
+    RowOutcome screenKey(std::optional<std::uint32_t> key);
     // The same on a prepared row: a row no longer queued loses its message.
     void apply(PreparedRow& row);
 

@@ -220,13 +220,18 @@ void FillTextRecord(TextRecord& record, const std::shared_ptr<const TextColumns>
 
 QString JoinedValues(const TextRecord& record, QStringView separator) {
     QString line;
+    JoinedValuesInto(record, separator, line);
+    return line;
+}
+
+void JoinedValuesInto(const TextRecord& record, QStringView separator, QString& line) {
+    line.resize(0);
     for (int i = 0; i < record.size(); ++i) {
         if (i > 0)
             line += separator;
         // A reject row goes back as the file wrote it, to be mended and resent.
         record.appendWrittenText(i, line);
     }
-    return line;
 }
 
 QString JoinedNames(const TextColumns& columns, QStringView separator) {

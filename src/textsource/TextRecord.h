@@ -92,5 +92,7 @@ void FillTextRecord(TextRecord& record, const std::shared_ptr<const TextColumns>
 // The values as one line, joined by `separator`, a Null written as nothing:
 // what goes into a reject file.
 QString JoinedValues(const TextRecord& record, QStringView separator);
+// The same into `line`, whose buffer is reused.
+void JoinedValuesInto(const TextRecord& record, QStringView separator, QString& line);
 // The column names joined by `separator`: a reject file's header line.
 QString JoinedNames(const TextColumns& columns, QStringView separator);
