@@ -162,8 +162,7 @@ void GsmNumberInto(const TextRecord& row, int gsmColumn, QString& out) {
 
 RowOutcome RowTester::test(const TextRecord& row) {
     GsmNumberInto(row, m_gsmColumn, m_number);
-    const std::optional<std::uint32_t> key =
-        m_screen ? m_screen->prefetch(m_number) : std::nullopt;
+    const std::optional<std::uint32_t> key = m_screen ? m_screen->prefetch(m_number) : std::nullopt;
     m_template.fillInto(row, m_filled);
     RowOutcome outcome = ClassifyRow(m_filled, m_number);
     m_parts = 0;
