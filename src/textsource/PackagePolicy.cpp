@@ -54,15 +54,17 @@ std::optional<std::uint32_t> NumberScreen::prefetch(QStringView number) const {
     if (!screens())
         return std::nullopt;
     const std::optional<std::uint32_t> key = NumberKey(number);
-    if (key && m_policy.commercial && m_optOut)
+    if (!key)
+        return key;
+    if (m_policy.commercial && m_optOut)
         m_optOut->prefetch(*key);
-    if (key && m_policy.oneMessagePerNumber)
+    if (m_policy.oneMessagePerNumber)
         m_seen.prefetch(*key);
     return key;
 }
 
 RowOutcome NumberScreen::screen(QStringView number) {
-    return screenKey(screens() ? NumberKey(number) : std::nullopt);
+    return screenKey(prefetch(number));
 }
 
 RowOutcome NumberScreen::screenKey(std::optional<std::uint32_t> key) {
