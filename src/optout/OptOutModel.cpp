@@ -44,6 +44,14 @@ QString OptOutModel::numberAt(int row) const {
     return OptOutNumberText(m_shown[static_cast<size_t>(row)]);
 }
 
+int OptOutModel::rowOf(QStringView number) const {
+    const OptOutNumber packed = PackOptOutNumber(number);
+    const auto at = std::lower_bound(m_shown.begin(), m_shown.end(), packed);
+    if (at == m_shown.end() || *at != packed || OptOutNumberText(packed) != number)
+        return -1;
+    return static_cast<int>(at - m_shown.begin());
+}
+
 int OptOutModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_shown.size());
 }

@@ -29,6 +29,8 @@ public:
 
     qint64 totalCount() const { return static_cast<qint64>(m_all.size()); }
     QString numberAt(int row) const;
+    // The row showing a normalised number; -1 when it is not shown.
+    int rowOf(QStringView number) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -71,8 +71,14 @@ frmRet::frmRet(WorkingWindowHost& host, QWidget* parent)
     m_ui->DataGrid1->horizontalHeader()->setStretchLastSection(true);
 
     connect(m_ui->txtAra, &QLineEdit::textChanged, this, [this](const QString& typed) {
+        // The number the user was on is selected again whenever it shows,
+        // also after a keystroke that hid it.
+        if (const QString current = m_model->numberAt(m_ui->DataGrid1->currentIndex().row());
+            !current.isEmpty())
+            m_chosen = current;
         m_model->setSearch(typed);
         showCounts();
+        selectNumber(m_chosen);
     });
     connect(m_ui->txtNumara, &QLineEdit::returnPressed, this, &frmRet::cmdEkle_Click);
     connect(m_ui->cmdEkle, &QPushButton::clicked, this, &frmRet::cmdEkle_Click);
@@ -115,12 +121,9 @@ void frmRet::showCounts() {
 }
 
 void frmRet::selectNumber(const QString& number) {
-    for (int row = 0; row < m_model->rowCount(); ++row) {
-        if (m_model->numberAt(row) == number) {
-            m_ui->DataGrid1->selectRow(row);
-            m_ui->DataGrid1->scrollTo(m_model->index(row, 0));
-            return;
-        }
+    if (const int row = m_model->rowOf(number); row >= 0) {
+        m_ui->DataGrid1->selectRow(row);
+        m_ui->DataGrid1->scrollTo(m_model->index(row, 0));
     }
 }
 

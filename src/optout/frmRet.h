@@ -69,6 +69,8 @@ private:
     std::unique_ptr<Ui_frmRet> m_ui;
     OptOutModel* m_model;
     QPointer<frmRetAktar> m_dialog;
+    // The number last selected before a search, selected again once shown.
+    QString m_chosen;
     std::thread m_worker;
     std::atomic<qint64> m_rowsRead = 0;
     std::atomic<bool> m_cancel = false;

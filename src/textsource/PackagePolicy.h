@@ -42,7 +42,8 @@ QString ScreenedRowsText(qint64 optedOut, qint64 repeated);
 
 inline const QString NoRefusalLineText =
     QStringLiteral("Ticari ileti paketinde ret metni yok: alıcılara ret yolu bildirilmiyor. Ret "
-                   "metnini ayarlardan girebilirsiniz.");
+                   "metnini SMS > Hesap ayarları penceresinin Genel sekmesinde \"Ret metni\" "
+                   "alanına yazabilirsiniz.");
 
 // A package's checks after each row's own, in this order: a number on the
 // opt-out list of a commercial package (h04), then a number queued before

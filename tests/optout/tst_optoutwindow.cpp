@@ -77,10 +77,20 @@ private slots:
 
     void search() {
         open({u"5321234567"_s, u"5329876543"_s, u"5331234567"_s});
+        auto* grid = get<QTableView>("DataGrid1");
+        grid->selectRow(1);
+        auto selected = [&] {
+            const QModelIndexList rows = grid->selectionModel()->selectedRows();
+            return rows.isEmpty() ? QString() : window->model().numberAt(rows.first().row());
+        };
         QTest::keyClicks(get<QLineEdit>("txtAra"), u"0532"_s);
         QCOMPARE(shown(), (QStringList{u"5321234567"_s, u"5329876543"_s}));
         QCOMPARE(get<QLabel>("lblBulunan")->text(), u"2"_s);
         QCOMPARE(get<QLabel>("lblToplam")->text(), u"3"_s);
+        // Still on the number the user chose, though "0" showed none.
+        QCOMPARE(selected(), u"5329876543"_s);
+        QTest::keyClicks(get<QLineEdit>("txtAra"), u"1"_s);
+        QCOMPARE(selected(), QString());
     }
 
     void remove_data() {
