@@ -66,52 +66,21 @@ std::shared_ptr<const OptOutSet> LoadOptOutSet() {
 }
 
 void KeySet::reserve(std::size_t count) {
-    int bits = std::max(m_bits, 10);
+    int bits = std::max(m_bits, MinBits);
     while ((std::size_t(1) << bits) < 2 * count)
         ++bits;
     if (bits != m_bits)
         rehash(bits);
 }
 
-bool KeySet::insert(std::uint32_t key) {
-    if ((m_count + 1) * 2 > m_size)
-        rehash(m_bits == 0 ? 10 : m_bits + 1);
-    const std::size_t mask = m_size - 1;
-    std::size_t at = slotOf(key);
-    while (m_slots[at] != Empty) {
-        if (m_slots[at] == key)
-            return false;
-        at = (at + 1) & mask;
-    }
-    m_slots[at] = key;
-    ++m_count;
-    return true;
-}
-
-bool KeySet::contains(std::uint32_t key) const {
-    if (m_count == 0)
-        return false;
-    const std::size_t mask = m_size - 1;
-    for (std::size_t at = slotOf(key); m_slots[at] != Empty; at = (at + 1) & mask) {
-        if (m_slots[at] == key)
-            return true;
-    }
-    return false;
-}
-
-void KeySet::prefetch(std::uint32_t key) const {
-    if (m_slots)
-        __builtin_prefetch(&m_slots[slotOf(key)]);
-}
-
 KeySet::Slots KeySet::allocate(std::size_t size) {
-    // A table of megabytes in large pages: a look-up then seldom waits for
-    // the processor to find the page as well as the memory.
+    // Buckets on cache lines, and a table of megabytes in large pages: a
+    // look-up then seldom waits for the processor to find the page as well
+    // as the memory.
     constexpr std::size_t LargePage = std::size_t(2) << 20;
     const std::size_t bytes = size * sizeof(std::uint32_t);
     const bool large = bytes >= LargePage;
-    auto* table = static_cast<std::uint32_t*>(large ? std::aligned_alloc(LargePage, bytes)
-                                                    : std::malloc(bytes));
+    auto* table = static_cast<std::uint32_t*>(std::aligned_alloc(large ? LargePage : 64, bytes));
     if (!table)
         throw std::bad_alloc();
     if (large)
@@ -125,6 +94,7 @@ void KeySet::rehash(int bits) {
     const std::size_t oldSize = m_size;
     m_bits = bits;
     m_size = std::size_t(1) << m_bits;
+    m_bucketMask = m_size / BucketSlots - 1;
     m_slots = allocate(m_size);
     m_count = 0;
     for (std::size_t i = 0; i < oldSize; ++i) {

@@ -8,6 +8,10 @@
 
 #include <QStringView>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // Sets of mobile numbers for a package of a million rows: a number in the
 // form NormalizeGsm gives (ten digits beginning with 5) is held as its value
 // less 5,000,000,000, which fits 30 bits, so no set keeps a string.
@@ -16,25 +20,89 @@
 std::optional<std::uint32_t> NumberKey(QStringView normalized);
 
 // A set of keys in one open-addressing table, at most half full, so 8 to
-// 16 bytes a key: a look-up reads one place, which prefetch() can ask for
-// while the row's other work goes on. A package of a million rows against
-// a list of a million numbers would otherwise wait on memory at every row.
+// 16 bytes a key. The table is cut into buckets of one cache line each: a
+// key lives in its own bucket or, when that one is full, in the next that
+// has room. A look-up compares a whole bucket at once, without a branch
+// for each place, and reads a single line of memory, which prefetch() can
+// ask for while the row's other work goes on: a package of a million rows
+// against a list of a million numbers would otherwise wait on memory, and
+// on mispredicted branches, at every row.
 class KeySet {
 public:
     // Room for `count` keys before the table grows.
     void reserve(std::size_t count);
     // True when the key was not in the set before.
-    bool insert(std::uint32_t key);
-    bool contains(std::uint32_t key) const;
+    bool insert(std::uint32_t key) {
+        if ((m_count + 1) * 2 > m_size)
+            rehash(m_bits == 0 ? MinBits : m_bits + 1);
+        for (std::size_t b = bucketOf(key);; b = (b + 1) & m_bucketMask) {
+            std::uint32_t* bucket = &m_slots[b * BucketSlots];
+            const Match found = match(bucket, key);
+            if (found.key)
+                return false;
+            if (found.empty) {
+                bucket[__builtin_ctz(found.empty)] = key;
+                ++m_count;
+                return true;
+            }
+        }
+    }
+    bool contains(std::uint32_t key) const {
+        if (m_count == 0)
+            return false;
+        for (std::size_t b = bucketOf(key);; b = (b + 1) & m_bucketMask) {
+            const Match found = match(&m_slots[b * BucketSlots], key);
+            if (found.key)
+                return true;
+            if (found.empty)
+                return false;
+        }
+    }
     // A hint that the key is looked up soon.
-    void prefetch(std::uint32_t key) const;
+    void prefetch(std::uint32_t key) const {
+        if (m_slots)
+            __builtin_prefetch(&m_slots[bucketOf(key) * BucketSlots]);
+    }
     std::size_t size() const { return m_count; }
     std::size_t bytesHeld() const { return m_size * sizeof(std::uint32_t); }
 
 private:
-    std::size_t slotOf(std::uint32_t key) const {
+    static constexpr int BucketSlots = 16; // 64 bytes, one cache line
+    static constexpr int MinBits = 10;
+    static constexpr std::uint32_t Empty = 0xFFFFFFFFu; // no key is that large
+
+    std::size_t bucketOf(std::uint32_t key) const {
         // Fibonacci hashing spreads numbers that share their leading digits.
-        return (key * 0x9E3779B1u) >> (32 - m_bits);
+        return (key * 0x9E3779B1u) >> (32 - m_bits + 4);
+    }
+    // Bit i of `key` set when place i holds the key, of `empty` when it
+    // holds none.
+    struct Match {
+        std::uint32_t key;
+        std::uint32_t empty;
+    };
+    static Match match(const std::uint32_t* bucket, std::uint32_t key) {
+        Match m{0, 0};
+#if defined(__SSE2__)
+        // Four compares of four places each instead of sixteen branches.
+        const __m128i wanted = _mm_set1_epi32(static_cast<int>(key));
+        const __m128i none = _mm_set1_epi32(-1);
+        for (int i = 0; i < BucketSlots; i += 4) {
+            const __m128i places = _mm_load_si128(reinterpret_cast<const __m128i*>(bucket + i));
+            m.key |=
+                std::uint32_t(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(places, wanted))))
+                << i;
+            m.empty |=
+                std::uint32_t(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(places, none))))
+                << i;
+        }
+#else
+        for (int i = 0; i < BucketSlots; ++i) {
+            m.key |= std::uint32_t(bucket[i] == key) << i;
+            m.empty |= std::uint32_t(bucket[i] == Empty) << i;
+        }
+#endif
+        return m;
     }
     void rehash(int bits);
 
@@ -44,9 +112,9 @@ private:
     using Slots = std::unique_ptr<std::uint32_t[], Release>;
     static Slots allocate(std::size_t size);
 
-    static constexpr std::uint32_t Empty = 0xFFFFFFFFu; // no key is that large
     Slots m_slots;
     std::size_t m_size = 0;
+    std::size_t m_bucketMask = 0;
     std::size_t m_count = 0;
     int m_bits = 0;
 };

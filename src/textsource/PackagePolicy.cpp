@@ -50,31 +50,8 @@ NumberScreen NumberScreen::forPolicy(const PackagePolicy& policy) {
     return NumberScreen(policy, policy.commercial ? LoadOptOutSet() : nullptr);
 }
 
-std::optional<std::uint32_t> NumberScreen::prefetch(QStringView number) const {
-    if (!screens())
-        return std::nullopt;
-    const std::optional<std::uint32_t> key = NumberKey(number);
-    if (!key)
-        return key;
-    if (m_policy.commercial && m_optOut)
-        m_optOut->prefetch(*key);
-    if (m_policy.oneMessagePerNumber)
-        m_seen.prefetch(*key);
-    return key;
-}
-
 RowOutcome NumberScreen::screen(QStringView number) {
     return screenKey(prefetch(number));
-}
-
-RowOutcome NumberScreen::screenKey(std::optional<std::uint32_t> key) {
-    if (!key)
-        return RowOutcome::Queued;
-    if (m_policy.commercial && m_optOut && m_optOut->containsKey(*key))
-        return RowOutcome::OptedOut;
-    if (m_policy.oneMessagePerNumber && !m_seen.insert(*key))
-        return RowOutcome::Repeated;
-    return RowOutcome::Queued;
 }
 
 void NumberScreen::apply(PreparedRow& row) {

@@ -67,8 +67,27 @@ public:
     // number is known, screenKey() with what it gave once the row is
     // queued. The look-ups miss the processor's caches; their memory is
     // then read while the row's message is made.
-    std::optional<std::uint32_t> prefetch(QStringView number) const;
-    RowOutcome screenKey(std::optional<std::uint32_t> key);
+    std::optional<std::uint32_t> prefetch(QStringView number) const {
+        if (!screens())
+            return std::nullopt;
+        const std::optional<std::uint32_t> key = NumberKey(number);
+        if (!key)
+            return key;
+        if (m_policy.commercial && m_optOut)
+            m_optOut->prefetch(*key);
+        if (m_policy.oneMessagePerNumber)
+            m_seen.prefetch(*key);
+        return key;
+    }
+    RowOutcome screenKey(std::optional<std::uint32_t> key) {
+        if (!key)
+            return RowOutcome::Queued;
+        if (m_policy.commercial && m_optOut && m_optOut->containsKey(*key))
+            return RowOutcome::OptedOut;
+        if (m_policy.oneMessagePerNumber && !m_seen.insert(*key))
+            return RowOutcome::Repeated;
+        return RowOutcome::Queued;
+    }
     // The same on a prepared row: a row no longer queued loses its message.
     void apply(PreparedRow& row);
 
