@@ -201,11 +201,20 @@ void RejectFile::writeLine(QStringView line) {
 void RejectFile::setLayout(const QString& separator, bool header) {
     m_separator = separator;
     m_header = header;
+    m_headerOf.reset();
 }
 
 void RejectFile::addRecord(const TextRecord& row) {
     JoinedValuesInto(row, m_separator, m_line);
-    addRow(m_header ? JoinedNames(row.columns(), m_separator) : QString(), m_line);
+    if (!m_header) {
+        addRow(QString(), m_line);
+        return;
+    }
+    if (m_headerOf != row.sharedColumns()) {
+        m_headerOf = row.sharedColumns();
+        m_headerLine = JoinedNames(row.columns(), m_separator);
+    }
+    addRow(m_headerLine, m_line);
 }
 
 void RejectFile::addRow(const QString& header, const QString& line) {

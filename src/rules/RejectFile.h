@@ -9,8 +9,7 @@
 #include <QTemporaryFile>
 
 #include "textsource/CodePage.h"
-
-class TextRecord;
+#include "textsource/TextRecord.h"
 
 // The rows of one of a data file's three reject files (h01_, h02_, h03_),
 // written as text (RejectFile) or, for a workbook, as a workbook
@@ -104,8 +103,12 @@ private:
     QString m_holdFolder;
     QString m_path;
     int m_fd = -1;
-    QByteArray m_pending;   // lines not written yet
-    QString m_line;         // the row being added, its buffer reused
+    QByteArray m_pending; // lines not written yet
+    QString m_line;       // the row being added, its buffer reused
+    // The header line written before each row, joined once for the
+    // columns it names.
+    std::shared_ptr<const TextColumns> m_headerOf;
+    QString m_headerLine;
     qint64 m_committed = 0; // bytes known to be in the file
     TextEncoding m_encoding = TextEncoding::Windows1254;
     QString m_separator = QStringLiteral(";");

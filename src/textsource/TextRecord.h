@@ -36,6 +36,9 @@ public:
 
     int size() const { return static_cast<int>(m_cells.size()); }
     const TextColumns& columns() const { return *m_columns; }
+    // The same, shared by every row of a file: who keeps it knows a later
+    // row's columns for the same by address.
+    const std::shared_ptr<const TextColumns>& sharedColumns() const { return m_columns; }
     int columnIndex(QStringView name) const { return FindColumn(*m_columns, name); }
 
     // A Null value for an index or name that is not there.
