@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include <QStringEncoder>
+
 namespace {
 
 // Windows-1254 bytes 0x80..0xFF; the undefined ones keep their own value.
@@ -24,13 +26,23 @@ constexpr std::array<char16_t, 128> kHighHalf = [] {
     return table;
 }();
 
+// The bytes of the characters up to U+017F (Latin-1 and the Turkish
+// letters of Latin Extended-A), 0 for those Windows-1254 lacks.
+constexpr std::array<unsigned char, 0x180> kLowBytes = [] {
+    std::array<unsigned char, 0x180> table{};
+    for (size_t i = 0; i < 0x80; ++i)
+        table[i] = static_cast<unsigned char>(i);
+    for (size_t i = 0; i < kHighHalf.size(); ++i) {
+        if (kHighHalf[i] < table.size())
+            table[kHighHalf[i]] = static_cast<unsigned char>(0x80 + i);
+    }
+    return table;
+}();
+
 char encodeWindows1254(char16_t c) {
-    if (c < 0x80)
-        return static_cast<char>(c);
-    // Most high characters map to themselves; the rest are few enough to
-    // look up.
-    if (c <= 0xFF && kHighHalf[c - 0x80] == c)
-        return static_cast<char>(c);
+    // Turkish text is mostly these; the rest are few enough to look up.
+    if (c < kLowBytes.size())
+        return c == 0 || kLowBytes[c] != 0 ? static_cast<char>(kLowBytes[c]) : '?';
     for (size_t i = 0; i < kHighHalf.size(); ++i) {
         if (kHighHalf[i] == c)
             return static_cast<char>(0x80 + i);
@@ -82,6 +94,13 @@ bool isAsciiWord(const unsigned char* p) {
     quint64 word;
     std::memcpy(&word, p, sizeof word);
     return (word & 0x8080808080808080ULL) == 0;
+}
+
+// The same for eight characters.
+bool isAsciiText(const char16_t* p) {
+    quint64 words[2];
+    std::memcpy(words, p, sizeof words);
+    return ((words[0] | words[1]) & 0xFF80FF80FF80FF80ULL) == 0;
 }
 
 } // namespace
@@ -136,17 +155,31 @@ QByteArray EncodeText(QStringView text, TextEncoding encoding) {
 
 void AppendEncoded(QByteArray& out, QStringView text, TextEncoding encoding) {
     if (encoding != TextEncoding::Windows1254) {
-        out += text.toUtf8();
+        // Straight into the buffer: a reject file gets a line a row.
+        QStringEncoder utf8(QStringConverter::Utf8);
+        const qsizetype start = out.size();
+        out.resize(start + utf8.requiredSpace(text.size()));
+        char* end = utf8.appendToBuffer(out.data() + start, text);
+        out.truncate(end - out.constData());
         return;
     }
     const qsizetype start = out.size();
     out.resize(start + text.size()); // a byte a character at most
     char* at = out.data() + start;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
+    const char16_t* from = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        // Lines are mostly ASCII: narrow eight characters at a time.
+        if (i + 8 <= n && isAsciiText(from + i)) {
+            for (int k = 0; k < 8; ++k)
+                *at++ = static_cast<char>(from[i + k]);
+            i += 8;
+            continue;
+        }
+        const char16_t c = from[i++];
         // A character outside the basic plane is one '?', not two.
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
-            QChar::isLowSurrogate(text[i + 1].unicode()))
+        if (QChar::isHighSurrogate(c) && i < n && QChar::isLowSurrogate(from[i]))
             ++i;
         *at++ = encodeWindows1254(c);
     }

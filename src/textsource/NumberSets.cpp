@@ -8,29 +8,6 @@
 #include "core/AppState.h"
 #include "core/DbRoutines.h"
 
-namespace {
-
-constexpr std::uint32_t Lowest = 5; // every key's number starts with this digit
-
-template <typename Char> std::optional<std::uint32_t> keyOf(const Char* digits, qsizetype size) {
-    if (size != 10 || digits[0] != Char('0' + Lowest))
-        return std::nullopt;
-    std::uint32_t key = 0;
-    for (qsizetype i = 1; i < size; ++i) {
-        const auto d = static_cast<std::uint32_t>(digits[i]) - '0';
-        if (d > 9)
-            return std::nullopt;
-        key = key * 10 + d;
-    }
-    return key;
-}
-
-} // namespace
-
-std::optional<std::uint32_t> NumberKey(QStringView normalized) {
-    return keyOf(normalized.utf16(), normalized.size());
-}
-
 OptOutSet::OptOutSet(const std::vector<std::uint32_t>& keys) {
     m_keys.reserve(keys.size());
     for (const std::uint32_t key : keys)
@@ -57,7 +34,7 @@ std::shared_ptr<const OptOutSet> LoadOptOutSet() {
     // The numbers alone, from the table's own index.
     db.forEachText(QStringLiteral("SELECT numara FROM tbl_ret ORDER BY numara"),
                    [&keys](const char* text, int size) {
-                       if (const auto key = keyOf(text, size))
+                       if (const auto key = KeyOfDigits(text, size))
                            keys.push_back(*key);
                    });
     kept = std::make_shared<const OptOutSet>(std::move(keys));
@@ -96,9 +73,17 @@ void KeySet::rehash(int bits) {
     m_size = std::size_t(1) << m_bits;
     m_bucketMask = m_size / BucketSlots - 1;
     m_slots = allocate(m_size);
-    m_count = 0;
+    // The keys differ and fit: each goes to the first free place of its
+    // buckets, with no look for itself and no count.
     for (std::size_t i = 0; i < oldSize; ++i) {
-        if (old[i] != Empty)
-            insert(old[i]);
+        if (old[i] == Empty)
+            continue;
+        for (std::size_t b = bucketOf(old[i]);; b = (b + 1) & m_bucketMask) {
+            std::uint32_t* bucket = &m_slots[b * BucketSlots];
+            if (const std::uint32_t free = match(bucket, old[i]).empty) {
+                bucket[__builtin_ctz(free)] = old[i];
+                break;
+            }
+        }
     }
 }

@@ -311,9 +311,17 @@ void TestDelimitedReader::windows1254() {
     QCOMPARE(DecodeWindows1254(all).size(), qsizetype(256));
     QCOMPARE(EncodeText(DecodeWindows1254(all), TextEncoding::Windows1254), all);
     QCOMPARE(EncodeText(u"a😀b名"_s, TextEncoding::Windows1254), "a?b?");
+    // Plain letters are copied eight at a time; the others still each become
+    // their own byte, or one '?'.
+    QCOMPARE(EncodeText(u"Sayın Ayşe Yılmaz, 150 TL😀 borcunuz名"_s, TextEncoding::Windows1254),
+             "Say\xFDn Ay\xFE"
+             "e Y\xFDlmaz, 150 TL? borcunuz?");
     // UTF-8 files are written back with their mark, when they had one.
     QCOMPARE(ByteOrderMark(TextEncoding::Utf8WithBom) + EncodeText(u"ş", TextEncoding::Utf8WithBom),
              "\xEF\xBB\xBF\xC5\x9F");
+    QCOMPARE(EncodeText(u"Ayşe Yılmaz 😀"_s, TextEncoding::Utf8),
+             "Ay\xC5\x9F"
+             "e Y\xC4\xB1lmaz \xF0\x9F\x98\x80");
     QCOMPARE(ByteOrderMark(TextEncoding::Utf8) + ByteOrderMark(TextEncoding::Windows1254), "");
 }
 
