@@ -216,7 +216,9 @@ void TestMessageTemplate::refusalLine() {
 void TestMessageTemplate::numberSetsHoldWhatWasPut() {
     QCOMPARE(NumberKey(u"5321234567"), std::optional<std::uint32_t>(321234567));
     QCOMPARE(NumberKey(u"5000000000"), std::optional<std::uint32_t>(0));
-    for (const QStringView notOne : {u"", u"0532123456", u"53212345678", u"532123456x"})
+    QCOMPARE(NumberKey(u"5999999999"), std::optional<std::uint32_t>(999999999));
+    for (const QStringView notOne : {u"", u"0532123456", u"53212345678", u"532123456x",
+                                     u"5321 34567", u"53212:4567", u"5/21234567", u"5321２34567"})
         QVERIFY(!NumberKey(notOne));
 
     std::mt19937 random(25);
