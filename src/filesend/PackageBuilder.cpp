@@ -26,6 +26,10 @@ namespace {
 
 // Rows between two looks at the clock.
 constexpr int RowsBetweenLooks = 256;
+// Rows read before a package's length in rows is told from the file's.
+constexpr int SampleRows = 256;
+// Ten digits and a line break.
+constexpr qint64 ShortestNumberLine = 11;
 
 constexpr int RejectKinds = 5;
 const QString Prefixes[RejectKinds] = {QStringLiteral("h01_"), QStringLiteral("h02_"),
@@ -126,11 +130,26 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
     else
         tester.cleanWithoutCounting();
     tester.screenWith(screen);
+    // The rows of a text file told from its length and its first lines',
+    // so that the numbers met do not grow through a file of a million.
+    // No row with a number is shorter than one.
+    const qint64 fileBytes = screen.screens() && !reader.isWorkbook()
+                                 ? QFileInfo(JoinPath(m_source.folder, file)).size()
+                                 : 0;
+    qint64 sampleChars = 0;
+    int sampled = fileBytes > 0 ? 0 : SampleRows;
     QElapsedTimer sinceYield;
     sinceYield.start();
     int rows = 0;
     while (!m_cancel && reader.next()) {
         const TextRecord& row = reader.record();
+        if (sampled < SampleRows) {
+            sampleChars += row.writtenLength();
+            if (++sampled == SampleRows)
+                screen.expectRows(
+                    std::min(fileBytes * SampleRows / std::max<qint64>(sampleChars, 1),
+                             fileBytes / ShortestNumberLine));
+        }
         const RowOutcome outcome = tester.test(row);
         if (outcome == RowOutcome::Queued) {
             list.append(tester.number(), tester.cleaned(), tester.parts());

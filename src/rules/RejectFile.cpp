@@ -185,17 +185,34 @@ void RejectFile::writePending() {
     m_pending.clear();
 }
 
-void RejectFile::writeLine(QStringView line) {
+bool RejectFile::startLine() {
     if (m_lost)
-        return;
+        return false;
     if (!m_started) {
         m_started = true;
         m_pending += ByteOrderMark(m_encoding);
     }
-    AppendEncoded(m_pending, line, m_encoding);
-    m_pending.append("\r\n");
+    return true;
+}
+
+void RejectFile::endLine() {
     if (m_pending.size() >= WriteSize)
         writePending();
+}
+
+void RejectFile::writeLine(QStringView line) {
+    if (!startLine())
+        return;
+    AppendEncoded(m_pending, line, m_encoding);
+    m_pending.append("\r\n");
+    endLine();
+}
+
+void RejectFile::writeEncoded(QByteArrayView bytes) {
+    if (!startLine())
+        return;
+    m_pending.append(bytes);
+    endLine();
 }
 
 void RejectFile::setLayout(const QString& separator, bool header) {
@@ -212,9 +229,13 @@ void RejectFile::addRecord(const TextRecord& row) {
     }
     if (m_headerOf != row.sharedColumns()) {
         m_headerOf = row.sharedColumns();
-        m_headerLine = JoinedNames(row.columns(), m_separator);
+        m_headerLine.clear();
+        AppendEncoded(m_headerLine, JoinedNames(row.columns(), m_separator), m_encoding);
+        m_headerLine.append("\r\n");
     }
-    addRow(m_headerLine, m_line);
+    ++m_count;
+    writeEncoded(m_headerLine);
+    writeLine(m_line);
 }
 
 void RejectFile::addRow(const QString& header, const QString& line) {

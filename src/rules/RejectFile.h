@@ -73,7 +73,10 @@ public:
     RejectFile(const RejectFile&) = delete;
     RejectFile& operator=(const RejectFile&) = delete;
 
-    void setEncoding(TextEncoding encoding) override { m_encoding = encoding; }
+    void setEncoding(TextEncoding encoding) override {
+        m_encoding = encoding;
+        m_headerOf.reset();
+    }
     // addRecord's values are joined by `separator`; with `header`, the
     // column names go before every row, as reject files always had them.
     void setLayout(const QString& separator, bool header);
@@ -95,7 +98,14 @@ private:
     bool openHere();
     bool moveToHold();
     void writePending();
+    // Before a line: false once the rows are lost, the byte order mark
+    // before the first.
+    bool startLine();
+    // After one: writes the lines once there are enough of them.
+    void endLine();
     void writeLine(QStringView line);
+    // A line already encoded, its line break included.
+    void writeEncoded(QByteArrayView bytes);
     void remember(QString& error) const;
 
     QString m_folder;
@@ -105,10 +115,10 @@ private:
     int m_fd = -1;
     QByteArray m_pending; // lines not written yet
     QString m_line;       // the row being added, its buffer reused
-    // The header line written before each row, joined once for the
-    // columns it names.
+    // The header line written before each row, joined and encoded once
+    // for the columns it names.
     std::shared_ptr<const TextColumns> m_headerOf;
-    QString m_headerLine;
+    QByteArray m_headerLine;
     qint64 m_committed = 0; // bytes known to be in the file
     TextEncoding m_encoding = TextEncoding::Windows1254;
     QString m_separator = QStringLiteral(";");

@@ -50,6 +50,11 @@ NumberScreen NumberScreen::forPolicy(const PackagePolicy& policy) {
     return NumberScreen(policy, policy.commercial ? LoadOptOutSet() : nullptr);
 }
 
+void NumberScreen::expectRows(qint64 rows) {
+    if (m_policy.oneMessagePerNumber && rows > 0)
+        m_seen.reserve(static_cast<std::size_t>(rows));
+}
+
 RowOutcome NumberScreen::screen(QStringView number) {
     return screenKey(prefetch(number));
 }

@@ -59,6 +59,9 @@ public:
     // package is never sent unchecked.
     static NumberScreen forPolicy(const PackagePolicy& policy);
 
+    // A package of about `rows` rows: the numbers met get room for them at
+    // once rather than by growing through the file.
+    void expectRows(qint64 rows);
     // Whether it checks anything at all.
     bool screens() const { return m_policy.commercial || m_policy.oneMessagePerNumber; }
     // The outcome of a row the row test queued, for its normalised number.

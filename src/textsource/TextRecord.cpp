@@ -123,6 +123,14 @@ void TextRecord::appendWrittenText(int index, QString& out) const {
         out += m_cells[static_cast<size_t>(index)].text;
 }
 
+qsizetype TextRecord::writtenLength() const {
+    qsizetype length = size();
+    for (const Cell& cell : m_cells)
+        if (cell.kind != Cell::Kind::Null)
+            length += cell.text.size();
+    return length;
+}
+
 bool TextRecord::isWholeNumber(int index) const {
     return index >= 0 && index < size() &&
            m_cells[static_cast<size_t>(index)].kind == Cell::Kind::Integer;

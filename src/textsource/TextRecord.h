@@ -51,6 +51,9 @@ public:
     void appendText(int index, QString& out) const;
     // As the file wrote it, a number too ("150,50", "007"); Null empty.
     void appendWrittenText(int index, QString& out) const;
+    // About as many characters as the file's line of the record held, its
+    // separators and line break counted as one each.
+    qsizetype writtenLength() const;
     // A whole number's value, when the value is one.
     bool isWholeNumber(int index) const;
     qint64 wholeNumber(int index) const;

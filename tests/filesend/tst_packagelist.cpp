@@ -1,3 +1,5 @@
+#include <set>
+
 #include <QtTest>
 
 #include "core/DbRoutines.h"
@@ -253,6 +255,30 @@ private slots:
             QCOMPARE(said.front(), u"[DosyadanSMS] liste.txt dosyasında ret listesindeki "
                                    "numaralara ait 1 satır (h04_) ve aynı numarayı tekrarlayan 2 "
                                    "satır (h05_) pakete alınmadı."_s);
+    }
+
+    // A long file's numbers met are given room once its first rows tell
+    // its length: numbers met before then, and after the room is outgrown,
+    // are still caught.
+    void repeatsCaughtThroughLongFile() {
+        World w;
+        QByteArray text = "gsm;ad;not\r\n";
+        std::set<int> met;
+        int repeats = 0;
+        for (int row = 0; row < 3000; ++row) {
+            const int n = (row * 7919) % 1700; // some numbers again, far apart
+            repeats += met.insert(n).second ? 0 : 1;
+            // Long first rows: the file looks shorter than it is.
+            text += "53" + QByteArray::number(10000000 + n) + ";Ali;" +
+                    QByteArray(row < 300 ? 200 : 1, 'x') + "\r\n";
+        }
+        w.env.writeFile(u"listeler/liste.txt"_s, text);
+        PackageBuilder builder({w.folder, u"liste.txt"_s, RuleTextFormat(u";"_s, u"E"_s), u";"_s});
+        builder.policy = {false, true};
+        PackageList list;
+        QCOMPARE(builder.build(u"[##ad##]"_s, u"gsm"_s, list), PackageBuilder::Result::Built);
+        QCOMPARE(builder.repeated(), repeats);
+        QCOMPARE(list.size(), qsizetype(met.size()));
     }
 
     // The list is kept between packages only while nobody changes it: a
