@@ -130,9 +130,9 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
     else
         tester.cleanWithoutCounting();
     tester.screenWith(screen);
-    // The rows of a text file told from its length and its first lines',
-    // so that the numbers met do not grow through a file of a million.
-    // No row with a number is shorter than one.
+    // A text file's rows told from its length and its first lines', so
+    // that the numbers met do not grow through a file of a million; no row
+    // with a number is shorter than ShortestNumberLine.
     const qint64 fileBytes = screen.screens() && !reader.isWorkbook()
                                  ? QFileInfo(JoinPath(m_source.folder, file)).size()
                                  : 0;
