@@ -133,7 +133,7 @@ PackageBuilder::Result PackageBuilder::build(const QString& templateText, const 
     // A text file's rows told from its length and its first lines', so
     // that the numbers met do not grow through a file of a million; no row
     // with a number is shorter than ShortestNumberLine.
-    const qint64 fileBytes = screen.screens() && !reader.isWorkbook()
+    const qint64 fileBytes = policy.oneMessagePerNumber && !reader.isWorkbook()
                                  ? QFileInfo(JoinPath(m_source.folder, file)).size()
                                  : 0;
     qint64 sampleChars = 0;

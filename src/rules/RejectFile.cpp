@@ -223,26 +223,17 @@ void RejectFile::setLayout(const QString& separator, bool header) {
 
 void RejectFile::addRecord(const TextRecord& row) {
     JoinedValuesInto(row, m_separator, m_line);
-    if (!m_header) {
-        addRow(QString(), m_line);
-        return;
-    }
-    if (m_headerOf != row.sharedColumns()) {
-        m_headerOf = row.sharedColumns();
-        m_headerLine.clear();
-        AppendEncoded(m_headerLine, JoinedNames(row.columns(), m_separator), m_encoding);
-        m_headerLine.append("\r\n");
-    }
     ++m_count;
-    writeEncoded(m_headerLine);
+    if (m_header) {
+        if (m_headerOf != row.sharedColumns()) {
+            m_headerOf = row.sharedColumns();
+            m_headerLine.clear();
+            AppendEncoded(m_headerLine, JoinedNames(row.columns(), m_separator), m_encoding);
+            m_headerLine.append("\r\n");
+        }
+        writeEncoded(m_headerLine);
+    }
     writeLine(m_line);
-}
-
-void RejectFile::addRow(const QString& header, const QString& line) {
-    ++m_count;
-    if (!header.isNull())
-        writeLine(header);
-    writeLine(line);
 }
 
 bool RejectFile::store() {

@@ -81,8 +81,6 @@ public:
     // column names go before every row, as reject files always had them.
     void setLayout(const QString& separator, bool header);
     void addRecord(const TextRecord& row) override;
-    // The header line (when the data file has one) goes before every row.
-    void addRow(const QString& header, const QString& line);
 
     int count() const override { return m_count; }
     bool store() override;
